@@ -1,0 +1,53 @@
+# Pictavo: the two commands of the README, and their parts.
+#   make run   installs what is missing, builds and starts Pictavo
+#   make test  installs what is missing, builds (normal, sanitizers, fuzzers) and runs every test
+
+JOBS ?= $(shell nproc)
+# CI=true (as CI sets it) turns warnings into errors.
+WERROR := $(if $(filter true 1 yes,$(CI)),ON,OFF)
+
+.PHONY: all deps build build-asan build-fuzz test test-default test-asan fuzz run bench install format clean
+
+all: build
+
+deps:
+	bash scripts/install-deps.sh
+
+build: deps
+	cmake --preset default -DPICTAVO_WERROR=$(WERROR)
+	cmake --build --preset default -j $(JOBS)
+
+build-asan: deps
+	cmake --preset asan -DPICTAVO_WERROR=$(WERROR)
+	cmake --build --preset asan -j $(JOBS)
+
+build-fuzz: deps
+	cmake --preset fuzz -DPICTAVO_WERROR=$(WERROR)
+	cmake --build --preset fuzz -j $(JOBS)
+
+test-default: build
+	ctest --preset default
+
+test-asan: build-asan
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --preset asan
+
+fuzz: build-fuzz
+	bash scripts/run-fuzzers.sh build/fuzz/tests/fuzz
+
+test: test-default test-asan fuzz
+
+run: build
+	./build/default/main/Pictavo
+
+bench: build
+	bash scripts/run-benchmarks.sh build/default/bench
+
+install: build
+	cmake --install build/default --prefix dist
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build dist

@@ -1,0 +1,81 @@
+#include "support/TestSupport.h"
+
+#include "platform/Utf.h"
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <unistd.h>
+
+namespace testsupport
+{
+namespace fs = std::filesystem;
+
+TempDir::TempDir(std::string_view hint)
+{
+    static std::atomic<int> counter{0};
+    std::ostringstream name;
+    name << TestRoot() << "/" << hint << "-" << counter.fetch_add(1);
+    m_path = name.str();
+    fs::remove_all(m_path);
+    fs::create_directories(m_path);
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    // Tests may leave read-only folders behind; make them writable so that removal succeeds.
+    for (auto it = fs::recursive_directory_iterator(m_path, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec))
+    {
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::remove_all(m_path, ec);
+}
+
+std::wstring TempDir::wpath() const
+{
+    return Wide(m_path);
+}
+
+std::string TempDir::operator/(std::string_view name) const
+{
+    return m_path + "/" + std::string(name);
+}
+
+void WriteFile(const std::string& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path)
+{
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+std::string TestBinaryDir()
+{
+    std::error_code ec;
+    return fs::read_symlink("/proc/self/exe", ec).parent_path().string();
+}
+
+std::wstring Wide(std::string_view utf8)
+{
+    return platform::FromUtf8(utf8);
+}
+
+std::string Narrow(std::wstring_view wide)
+{
+    return platform::ToUtf8(wide);
+}
+} // namespace testsupport
