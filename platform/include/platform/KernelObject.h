@@ -64,7 +64,7 @@ public:
     ~HandleRef()
     {
         if (m_object != nullptr)
-            m_object->Release();
+            m_object->KernelObject::Release(); // never a subclass's own Release
     }
     T* get() const { return m_object; }
     T* operator->() const { return m_object; }

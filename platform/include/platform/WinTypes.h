@@ -54,7 +54,7 @@ using HANDLE = void*;
 using PHANDLE = HANDLE*;
 
 // Opaque handle kinds. Each is a distinct pointer type so that they cannot be mixed up.
-#define PICTAVO_DECLARE_HANDLE(name)                                                                        \
+#define PICTAVO_DECLARE_HANDLE(name)                                                                         \
     struct name##__;                                                                                         \
     using name = name##__*
 PICTAVO_DECLARE_HANDLE(HWND);
@@ -69,15 +69,15 @@ PICTAVO_DECLARE_HANDLE(HFONT);
 PICTAVO_DECLARE_HANDLE(HBRUSH);
 PICTAVO_DECLARE_HANDLE(HPEN);
 PICTAVO_DECLARE_HANDLE(HRGN);
-PICTAVO_DECLARE_HANDLE(HGDIOBJ);
 PICTAVO_DECLARE_HANDLE(HDROP);
 PICTAVO_DECLARE_HANDLE(HRSRC);
 PICTAVO_DECLARE_HANDLE(HGLOBAL);
 PICTAVO_DECLARE_HANDLE(HLOCAL);
 #undef PICTAVO_DECLARE_HANDLE
 using HMODULE = HINSTANCE;
+// Any GDI object (font, bitmap, brush) converts to it implicitly, as the GDI calls expect.
+using HGDIOBJ = void*;
 using PHKEY = HKEY*;
-using HGLOBAL_ = HGLOBAL;
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
@@ -91,8 +91,10 @@ inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<
 #define __stdcall
 #define __cdecl
 
-#define MAKEWORD(a, b) ((WORD)(((BYTE)(((DWORD_PTR)(a)) & 0xff)) | ((WORD)((BYTE)(((DWORD_PTR)(b)) & 0xff))) << 8))
-#define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
+#define MAKEWORD(a, b)                                                                                       \
+    ((WORD)(((BYTE)(((DWORD_PTR)(a)) & 0xff)) | ((WORD)((BYTE)(((DWORD_PTR)(b)) & 0xff))) << 8))
+#define MAKELONG(a, b)                                                                                       \
+    ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
 #define LOBYTE(w) ((BYTE)(((DWORD_PTR)(w)) & 0xff))

@@ -1,0 +1,68 @@
+#pragma once
+// One libcurl easy handle performing one HTTP request: a GET or a form POST whose reply is
+// collected into a string, or a GET streamed into a file that appears under its final name
+// only when complete. Used by one thread; every call returns a CurlResult.
+
+#include "CurlResult.h"
+#include "LibcurlDownCallback.h"
+
+#include <curl/curl.h>
+
+#include <cstdio>
+#include <string>
+
+// The client's own diagnostics: one "[...]" line on the debug channel, cut to 1023 characters.
+void CurlTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+class ClusterCurl
+{
+public:
+    ClusterCurl();
+    ~ClusterCurl();
+    ClusterCurl(const ClusterCurl&) = delete;
+    ClusterCurl& operator=(const ClusterCurl&) = delete;
+
+    // curl_global_init, once per process. Each program calls it at start before any thread;
+    // the constructor calls it too, so a forgotten call still initialises exactly once.
+    static bool GlobalInit();
+
+    void SetTimeOut(long connectSec, long totalSec);
+    // Appends "name: value" to the request headers; false for an empty name.
+    bool AddHeader(const std::string& name, const std::string& value);
+    void SetTaskId(int taskId) { m_nTaskId = taskId; }
+    void SetListener(CLibcurlDownCallback* listener) { m_pListener = listener; }
+    // A flag owned by the caller (another thread may set it): true stops a download.
+    void SetCancelFlag(const volatile bool* cancel) { m_pCancel = cancel; }
+
+    CurlResult Get(const std::string& url, std::string* body);
+    // data goes out byte for byte as "application/x-www-form-urlencoded".
+    CurlResult Post(const std::string& url, const std::string& data, std::string* body);
+    // Streams url into folder/fileName.temp and renames it to folder/fileName when complete.
+    // An older folder/fileName stays as it was unless the new file replaces it.
+    CurlResult downloadFile(const std::string& url, const std::string& folder, const std::string& fileName);
+
+private:
+    static size_t httpDataWriter(char* ptr, size_t size, size_t nmemb, void* target);
+    static int OnProgress(void* self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal,
+                          curl_off_t ulnow);
+
+    bool IsCancelled() const;
+    void ReportProgress(double total, double now);
+    void SetCommonOptions();
+    void SetStringTarget(std::string* body);
+    CurlResult Perform();
+    CurlResult MakeResult(CURLcode rc);
+    CurlResult NoHandle() const;
+    CurlResult Transfer(const std::string& url, const std::string& tempPath, const std::string& finalPath);
+    CurlResult MoveIntoPlace(CurlResult result, const std::string& tempPath, const std::string& finalPath);
+    void FreeHeaders();
+
+    long m_nConnectTimeOut = 30;
+    long m_nTotalTimeOut = 3600;
+    CURL* m_pCurl = nullptr;
+    curl_slist* m_pHeaders = nullptr;
+    int m_nTaskId = 0;
+    CLibcurlDownCallback* m_pListener = nullptr;
+    const volatile bool* m_pCancel = nullptr;
+    double m_dLastProgress = 0;
+};

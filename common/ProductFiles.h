@@ -1,0 +1,51 @@
+#pragma once
+// The product's file names on Linux, in one place. Programs are found by image name (the
+// basename of the executable), so these are also the names process lookups compare with.
+// The TLS and HTTP libraries are system libraries here and never travel with the product.
+
+#include <array>
+#include <string>
+
+namespace ProductFiles
+{
+inline constexpr const wchar_t* kMainProgram = L"Pictavo";
+inline constexpr const wchar_t* kUpdateProgram = L"Update";
+inline constexpr const wchar_t* kUninstProgram = L"Uninst";
+inline constexpr const wchar_t* kSetupProgram = L"PictavoSetup";
+// The window framework, found through the programs' rpath $ORIGIN.
+inline constexpr const wchar_t* kUiLibrary = L"libDuiLib.so";
+// The web view engine, loaded by name at run time.
+inline constexpr const wchar_t* kWebViewLibrary = L"libwke.so";
+// The icon the uninstall entry and shortcuts point at.
+inline constexpr const wchar_t* kIconFile = L"icon.png";
+inline constexpr const wchar_t* kConfigFile = L"config.ini";
+
+// What the main program copies into the updater's temporary folder, in this order.
+inline constexpr std::array<const wchar_t*, 2> kUpdaterCopyFiles = {kUpdateProgram, kUiLibrary};
+// The libraries the setup program copies beside the installed programs, in this order.
+inline constexpr std::array<const wchar_t*, 1> kSetupLibraryFiles = {kUiLibrary};
+
+// A shortcut named name: a freedesktop entry file.
+inline std::wstring ShortcutFileName(const std::wstring& name)
+{
+    return name + L".desktop";
+}
+
+// The uninstaller's self-delete script, a POSIX sh script in the temporary folder.
+inline std::wstring SelfDeleteScriptName()
+{
+    return L"_uninstall_acc.sh";
+}
+
+// The program that opens a folder, a file or a web address in the user's default handler.
+inline const wchar_t* DefaultOpenerProgram()
+{
+    return L"xdg-open";
+}
+
+// An icon of a skin (named without extension): the skins carry PNG images.
+inline std::wstring SkinIconFileName(const std::wstring& stem)
+{
+    return stem + L".png";
+}
+} // namespace ProductFiles

@@ -1,0 +1,20 @@
+// The version request of the main program: the only part of the request manager that reads
+// the main program's config.ini.
+#include "HttpMgr.h"
+
+#include "ConfigIni.h"
+#include "StringHelper.h"
+
+namespace
+{
+// The address travels through a buffer of this many characters, terminator included.
+const size_t kUrlBufferChars = 1024;
+} // namespace
+
+void CHttpMgr::GetMajor(std::wstring* version, std::wstring* packUrl)
+{
+    std::wstring address = CConfigIni().GetVersionUrl();
+    if (address.size() >= kUrlBufferChars)
+        address.resize(kUrlBufferChars - 1);
+    RequestVersion(WideToAnsi(address), version, packUrl);
+}

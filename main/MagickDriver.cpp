@@ -1,0 +1,402 @@
+#include "MagickDriver.h"
+
+#include "StringHelper.h"
+
+#include <wand/MagickWand.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <shared_mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+// Commands run under a shared lock; the shutdown takes it exclusively, so ImageMagick is
+// never torn down under a running command.
+std::shared_mutex g_magickLock;
+std::once_flag g_startOnce;
+bool g_stopped = false; // guarded by g_magickLock
+
+constexpr const char* kShutDownText = "ImageMagick has been shut down";
+
+void StartOnce(const std::string& configDir)
+{
+    std::call_once(g_startOnce, [&configDir] {
+        if (!configDir.empty())
+            ::setenv("MAGICK_CONFIGURE_PATH", configDir.c_str(), 1);
+        MagickCoreGenesis("Pictavo", MagickFalse);
+    });
+}
+
+std::string Basename(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Dirname(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// "png", "jpg", ... of a path, lower case; empty when there is none.
+std::string LowerExtension(const std::string& path)
+{
+    const std::string name = Basename(path);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        return std::string();
+    std::string ext = name.substr(dot + 1);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+// The coder that writes an output extension; the output is named by descriptor, so the
+// format has to be given explicitly.
+std::string CoderFor(const std::string& ext)
+{
+    if (ext == "jpg" || ext == "jpeg")
+        return "JPEG";
+    std::string coder = ext;
+    for (char& c : coder)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return coder;
+}
+
+std::string SystemReason(const char* what, const std::string& path)
+{
+    return std::string(what) + " `" + path + "': " + std::strerror(errno);
+}
+
+// The input image, opened by us and read by ImageMagick through its descriptor.
+class InputImage
+{
+public:
+    bool Open(const std::string& ansiPath, std::string& error)
+    {
+        const std::string path = AnsiToUtf8(ansiPath);
+        m_path = path;
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (m_fd < 0)
+        {
+            error = SystemReason("unable to open image", path);
+            return false;
+        }
+        struct stat st = {};
+        if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))
+        {
+            error = "unable to open image `" + path + "': not a regular file";
+            return false;
+        }
+        m_device = st.st_dev;
+        m_inode = st.st_ino;
+        return true;
+    }
+    ~InputImage()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    std::string Argument() const { return "fd:" + std::to_string(m_fd); }
+    const std::string& Path() const { return m_path; }
+    bool IsSameFile(const std::string& other) const
+    {
+        struct stat st = {};
+        return ::stat(other.c_str(), &st) == 0 && st.st_dev == m_device && st.st_ino == m_inode;
+    }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+};
+
+// A hidden temporary file beside the final output, with the same extension. It becomes the
+// output only through Commit (one rename), so a failed or interrupted conversion never
+// leaves a partial or empty file under the final name.
+class OutputImage
+{
+public:
+    bool Create(const std::string& ansiPath, std::string& error)
+    {
+        const std::string finalPath = AnsiToUtf8(ansiPath);
+        static std::atomic<unsigned> counter{0};
+        m_final = finalPath;
+        const std::string ext = LowerExtension(finalPath);
+        std::string stem = Basename(finalPath).substr(0, 64);
+        for (int attempt = 0; attempt < 100; ++attempt)
+        {
+            m_temp = Dirname(finalPath) + "/.~" + stem + "." + std::to_string(::getpid()) + "-" +
+                     std::to_string(counter.fetch_add(1)) + (ext.empty() ? "" : "." + ext);
+            m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            if (m_fd >= 0 || errno != EEXIST)
+                break;
+        }
+        if (m_fd < 0)
+        {
+            error = SystemReason("unable to open image", finalPath);
+            m_temp.clear();
+            return false;
+        }
+        m_coder = CoderFor(ext);
+        return true;
+    }
+    ~OutputImage()
+    {
+        CloseDescriptor();
+        if (!m_temp.empty())
+            ::unlink(m_temp.c_str());
+    }
+    std::string Argument() const
+    {
+        const std::string fd = "fd:" + std::to_string(m_fd);
+        return m_coder.empty() ? fd : m_coder + ":" + fd;
+    }
+    bool IsJpeg() const { return m_coder == "JPEG"; }
+    bool Commit(std::string& error)
+    {
+        if (!CloseDescriptor() || ::rename(m_temp.c_str(), m_final.c_str()) != 0)
+        {
+            error = SystemReason("unable to write image", m_final);
+            return false;
+        }
+        m_temp.clear();
+        return true;
+    }
+
+private:
+    bool CloseDescriptor()
+    {
+        if (m_fd < 0)
+            return true;
+        const int result = ::close(m_fd);
+        m_fd = -1;
+        return result == 0;
+    }
+
+    std::string m_final;
+    std::string m_temp;
+    std::string m_coder;
+    int m_fd = -1;
+};
+
+// One command's exception and image-info objects.
+class CommandContext
+{
+public:
+    explicit CommandContext(bool firstImageOnly)
+        : m_exception(AcquireExceptionInfo()), m_info(AcquireImageInfo())
+    {
+        if (firstImageOnly)
+        {
+            // Read only the first image (the composite of a psd): one input, one output file.
+            m_info->scene = 0;
+            m_info->number_scenes = 1;
+            (void)CloneString(&m_info->scenes, "0");
+        }
+    }
+    ~CommandContext()
+    {
+        DestroyImageInfo(m_info);
+        DestroyExceptionInfo(m_exception);
+    }
+    CommandContext(const CommandContext&) = delete;
+    CommandContext& operator=(const CommandContext&) = delete;
+
+    ImageInfo* Info() const { return m_info; }
+    ExceptionInfo* Exception() const { return m_exception; }
+
+private:
+    ExceptionInfo* m_exception;
+    ImageInfo* m_info;
+};
+
+void ReplaceAllText(std::string& text, const std::string& from, const std::string& to)
+{
+    for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
+        text.replace(pos, from.size(), to);
+}
+
+// The root cause of a failed command: the first error of the exception chain (a writer's
+// "WriteBlob Failed" follows the real reason), without ImageMagick's " @ file/line" suffix,
+// with our descriptor names turned back into the user's paths.
+std::string ReasonText(const ExceptionInfo* exception, const InputImage& input, const std::string& output,
+                       const std::string& outputArgument)
+{
+    const char* reason = exception->reason;
+    auto* chain = static_cast<LinkedListInfo*>(exception->exceptions);
+    if (chain != nullptr)
+    {
+        ResetLinkedListIterator(chain);
+        while (const auto* link = static_cast<const ExceptionInfo*>(GetNextValueInLinkedList(chain)))
+        {
+            if (link->severity >= ErrorException && link->reason != nullptr)
+            {
+                reason = link->reason;
+                break;
+            }
+        }
+    }
+    if (reason == nullptr || *reason == '\0')
+        return std::string();
+    std::string text = reason;
+    const size_t at = text.find(" @ ");
+    if (at != std::string::npos)
+        text.erase(at);
+    if (!outputArgument.empty())
+        ReplaceAllText(text, outputArgument, output);
+    ReplaceAllText(text, input.Argument(), input.Path());
+    ReplaceAllText(text, "`'", "`" + input.Path() + "'");
+    return text;
+}
+
+using Arguments = std::vector<std::string>;
+
+// Runs ConvertImageCommand on the vector; the caller's error text is replaced only when
+// ImageMagick gives a reason.
+bool RunConvert(const Arguments& arguments, const InputImage& input, OutputImage& output,
+                const std::string& outputPath, std::string& error)
+{
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    CommandContext context(true);
+    const MagickBooleanType ok = ConvertImageCommand(context.Info(), static_cast<int>(arguments.size()),
+                                                     argv.data(), nullptr, context.Exception());
+    const std::string reason = ReasonText(context.Exception(), input, outputPath, output.Argument());
+    if (!reason.empty())
+        error = reason;
+    if (ok == MagickFalse)
+        return false;
+    return output.Commit(error);
+}
+
+// Opens input and temporary output; refuses an output that is the input file itself.
+bool PrepareFiles(const std::string& inputPath, const std::string& outputPath, InputImage& input,
+                  OutputImage& output, std::string& error)
+{
+    if (!input.Open(inputPath, error))
+        return false;
+    if (input.IsSameFile(outputPath))
+    {
+        error = "output file is the input file `" + inputPath + "'";
+        return false;
+    }
+    return output.Create(outputPath, error);
+}
+
+// Settings that make the written pixels right whatever the input: the EXIF orientation is
+// applied (it would be lost with "-strip"), and a jpg, which has no alpha, gets white where
+// the input was transparent.
+void AppendOutputSettings(Arguments& arguments, const OutputImage& output)
+{
+    if (output.IsJpeg())
+        arguments.insert(arguments.end(), {"-background", "white", "-alpha", "remove", "-alpha", "off"});
+    arguments.push_back(output.Argument());
+}
+
+class CommandLock
+{
+public:
+    CommandLock() : m_lock(g_magickLock) {}
+    bool Usable(std::string& error) const
+    {
+        if (g_stopped)
+            error = kShutDownText;
+        return !g_stopped;
+    }
+
+private:
+    std::shared_lock<std::shared_mutex> m_lock;
+};
+} // namespace
+
+void MagickStartup(const std::string& configDir)
+{
+    StartOnce(configDir);
+}
+
+void MagickShutdown()
+{
+    std::unique_lock<std::shared_mutex> lock(g_magickLock);
+    if (g_stopped)
+        return;
+    g_stopped = true;
+    bool started = true;
+    std::call_once(g_startOnce, [&started] { started = false; });
+    if (started)
+        MagickCoreTerminus();
+}
+
+bool ConvertImageFile(const std::string& inputPath, const std::string& outputPath, std::string& error)
+{
+    StartOnce(std::string());
+    CommandLock lock;
+    InputImage input;
+    OutputImage output;
+    if (!lock.Usable(error) || !PrepareFiles(inputPath, outputPath, input, output, error))
+        return false;
+    Arguments arguments = {"Pictavo", input.Argument(), "-auto-orient"};
+    AppendOutputSettings(arguments, output);
+    return RunConvert(arguments, input, output, outputPath, error);
+}
+
+bool CompressImageFile(const std::string& inputPath, const std::string& outputPath, int resize, int quality,
+                       std::string& error)
+{
+    StartOnce(std::string());
+    CommandLock lock;
+    InputImage input;
+    OutputImage output;
+    if (!lock.Usable(error) || !PrepareFiles(inputPath, outputPath, input, output, error))
+        return false;
+    const std::string resizeText = std::to_string(resize) + "%";
+    Arguments arguments;
+    if (quality == 100)
+        arguments = {"convert", input.Argument(), "-auto-orient", "-resize", resizeText};
+    else
+        arguments = {"convert",        "-resize",     resizeText,
+                     "-strip",         "-quality",    std::to_string(quality),
+                     input.Argument(), "-auto-orient"};
+    AppendOutputSettings(arguments, output);
+    return RunConvert(arguments, input, output, outputPath, error);
+}
+
+bool GetImageSize(const std::string& path, int& width, int& height, std::string& error)
+{
+    StartOnce(std::string());
+    CommandLock lock;
+    InputImage input;
+    if (!lock.Usable(error) || !input.Open(path, error))
+        return false;
+    const std::string source = input.Argument();
+    char* argv[] = {const_cast<char*>("identify"), const_cast<char*>("-format"), const_cast<char*>("%wx%h"),
+                    const_cast<char*>(source.c_str()), nullptr};
+    char* text = nullptr;
+    CommandContext context(false);
+    const MagickBooleanType ok = IdentifyImageCommand(context.Info(), 4, argv, &text, context.Exception());
+    std::vector<std::string> pieces;
+    if (ok != MagickFalse && text != nullptr && SplitString(&pieces, text, "x") == 2)
+    {
+        width = std::atoi(pieces[0].c_str());
+        height = std::atoi(pieces[1].c_str());
+    }
+    if (text != nullptr)
+        DestroyString(text);
+    const std::string reason = ReasonText(context.Exception(), input, std::string(), std::string());
+    if (!reason.empty())
+        error = reason;
+    return ok != MagickFalse;
+}

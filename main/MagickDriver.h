@@ -1,0 +1,28 @@
+#pragma once
+// The ImageMagick command driver: one in-process ImageMagick command per call.
+//
+// File names never reach ImageMagick's command parser: the driver opens the input and a
+// temporary output itself and hands ImageMagick the descriptors ("fd:N"), so brackets,
+// percent signs, wildcards, colons or a leading "-" in a name cannot select frames, coders
+// or other files. The output appears under its final name only when it is complete.
+
+#include <string>
+
+// Starts ImageMagick once for the process. configDir, when not empty, is the folder holding
+// the program's own policy.xml (its resource limits suit large photos); it must be given
+// before the first command. Safe to call more than once; later calls do nothing.
+void MagickStartup(const std::string& configDir);
+// Shuts ImageMagick down once, at program exit: waits for commands still running, and
+// every later command fails.
+void MagickShutdown();
+
+// Converts one image into the format named by the output's extension (png, jpg, bmp). A
+// multi-image input (psd, gif, multi-page tiff, heic) gives its first image.
+bool ConvertImageFile(const std::string& input, const std::string& output, std::string& error);
+// Resizes by a percentage and re-encodes; quality 100 keeps the metadata and the encoder's
+// default quality, any other quality strips the metadata.
+bool CompressImageFile(const std::string& input, const std::string& output, int resize, int quality,
+                       std::string& error);
+// Reads the pixel size; width and height stay as they were when the answer is not one
+// "WxH" pair (a file holding several images).
+bool GetImageSize(const std::string& path, int& width, int& height, std::string& error);

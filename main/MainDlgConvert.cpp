@@ -1,0 +1,371 @@
+// The conversion tabs of the main window: work queues, workers and result handlers.
+
+#include "MainDlg.h"
+
+#include "Log.h"
+#include "MagickDriver.h"
+#include "MyLock.h"
+#include "StringHelper.h"
+
+#include <algorithm>
+#include <climits>
+
+std::vector<FileItem> g_ncQueue;
+std::vector<FileItem> g_hcQueue;
+std::vector<FileItem> g_ccQueue;
+MyLock::CMutex g_ncQueueLock;
+MyLock::CMutex g_hcQueueLock;
+MyLock::CMutex g_ccQueueLock;
+std::atomic<bool> g_bNCCancel{false};
+std::atomic<bool> g_bHCCancel{false};
+std::atomic<bool> g_bCCCancel{false};
+std::atomic<bool> g_bAppExit{false};
+
+namespace
+{
+// What differs between the three tabs' workers.
+struct TabWork
+{
+    std::vector<FileItem>* queue;
+    MyLock::CMutex* lock;
+    std::atomic<bool>* cancel;
+    UINT resultMessage;
+    const wchar_t* failureFormat;
+    const wchar_t* workerName;
+};
+
+const TabWork g_tabWork[TAB_COUNT] = {
+    {&g_ncQueue, &g_ncQueueLock, &g_bNCCancel, WM_NC_CONVERT_RESULT, L"Pictavo file=%s error=%s",
+     L"CMainDlg::NCWorkThreadProc"},
+    {&g_hcQueue, &g_hcQueueLock, &g_bHCCancel, WM_HC_CONVERT_RESULT, L"Pictavo file=%s error=%s",
+     L"CMainDlg::HCWorkThreadProc"},
+    {&g_ccQueue, &g_ccQueueLock, &g_bCCCancel, WM_CC_CONVERT_RESULT, L"ImageCompress file=%s error=%s",
+     L"CMainDlg::CCWorkThreadProc"},
+};
+
+// The run each tab is in; advanced by every start, under the tab's queue lock.
+std::atomic<unsigned> g_tabRun[TAB_COUNT];
+
+bool ValidTab(int tab)
+{
+    return tab >= 0 && tab < TAB_COUNT;
+}
+
+const wchar_t* OutputExtension(int outType)
+{
+    switch (outType)
+    {
+    case 0:
+        return L"png";
+    case 1:
+        return L"jpg";
+    case 2:
+        return L"bmp";
+    default:
+        return L"";
+    }
+}
+
+// The file name of a path without its folder and without its extension.
+std::wstring FileStem(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L'/');
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos)
+        name.erase(dot);
+    return name;
+}
+
+// Longest output path the worker builds; a longer one fails the item (nothing is cut).
+constexpr size_t kMaxOutputPath = PATH_MAX - 1;
+} // namespace
+
+CMainDlg::~CMainDlg()
+{
+    // Workers test the flag after announcing themselves busy, and this waits after setting
+    // it, so no worker can start on a file once the wait has seen none busy.
+    g_bAppExit = true;
+    while (m_nBusyWorkers.load() != 0)
+        Sleep(5);
+    CloseWorkEvents();
+    for (int tab = 0; tab < TAB_COUNT; ++tab)
+    {
+        for (FileItem* item : TabItems(tab))
+            delete item;
+        TabItems(tab).clear();
+    }
+}
+
+std::vector<FileItem*>& CMainDlg::TabItems(int tab)
+{
+    if (tab == TAB_HEIC)
+        return m_vecHCItems;
+    if (tab == TAB_COMPRESS)
+        return m_vecCCItems;
+    return m_vecNCItems;
+}
+
+std::atomic<bool>& CMainDlg::ConvertingFlag(int tab)
+{
+    if (tab == TAB_HEIC)
+        return m_bHCConverting;
+    if (tab == TAB_COMPRESS)
+        return m_bCCConverting;
+    return m_bNCConverting;
+}
+
+bool CMainDlg::IsConverting(int tab) const
+{
+    return const_cast<CMainDlg*>(this)->ConvertingFlag(tab).load();
+}
+
+HANDLE CMainDlg::TabEvent(int tab) const
+{
+    if (tab == TAB_HEIC)
+        return m_hHCEvent;
+    if (tab == TAB_COMPRESS)
+        return m_hCCEvent;
+    return m_hNCEvent;
+}
+
+void CMainDlg::InitWorkThread()
+{
+    m_hNCEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_hHCEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_hCCEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (m_hNCEvent == nullptr || m_hHCEvent == nullptr || m_hCCEvent == nullptr)
+    {
+        LOG_ERROR(L"CMainDlg::InitWorkThread", L"CreateEvent error code=%d",
+                  static_cast<int>(GetLastError()));
+        return;
+    }
+    unsigned (*const procs[TAB_COUNT])(void*) = {&CMainDlg::NCWorkThreadProc, &CMainDlg::HCWorkThreadProc,
+                                                 &CMainDlg::CCWorkThreadProc};
+    for (auto* proc : procs)
+    {
+        const uintptr_t thread = _beginthreadex(nullptr, 0, proc, this, 0, nullptr);
+        if (thread == 0)
+        {
+            LOG_ERROR(L"CMainDlg::InitWorkThread", L"create thread error code=%d",
+                      static_cast<int>(GetLastError()));
+            continue;
+        }
+        CloseHandle(reinterpret_cast<HANDLE>(thread));
+    }
+}
+
+void CMainDlg::CloseWorkEvents()
+{
+    // A worker waiting on its event is not woken: it ends with the process, as the handle
+    // object stays alive while it waits.
+    for (HANDLE* event : {&m_hNCEvent, &m_hHCEvent, &m_hCCEvent})
+    {
+        if (*event != nullptr)
+            CloseHandle(*event);
+        *event = nullptr;
+    }
+}
+
+void CMainDlg::StartConvert(int tab)
+{
+    if (!ValidTab(tab))
+        return;
+    std::vector<FileItem*>& items = TabItems(tab);
+    if (items.empty())
+    {
+        if (m_pConvertView != nullptr)
+            m_pConvertView->ShowTips(L"请先添加文件...");
+        return;
+    }
+    const TabWork& work = g_tabWork[tab];
+    ConvertingFlag(tab) = true;
+    *work.cancel = false;
+    if (m_pConvertView != nullptr)
+        m_pConvertView->ShowConvertButtons(tab, true);
+
+    MyLock::CAutoLock guard(work.lock);
+    g_tabRun[tab].fetch_add(1);
+    work.queue->clear();
+    for (FileItem* item : items)
+    {
+        item->m_nStatus = FILE_WAITING;
+        item->m_nProgress = 0;
+        work.queue->push_back(*item);
+    }
+    if (m_pConvertView != nullptr)
+        m_pConvertView->SortLines(tab);
+    SetEvent(TabEvent(tab));
+}
+
+void CMainDlg::CancelConvert(int tab)
+{
+    if (!ValidTab(tab))
+        return;
+    ConvertingFlag(tab) = false;
+    *g_tabWork[tab].cancel = true;
+    if (m_pConvertView != nullptr)
+        m_pConvertView->ShowConvertButtons(tab, false);
+}
+
+unsigned CMainDlg::NCWorkThreadProc(void* param)
+{
+    static_cast<CMainDlg*>(param)->WorkLoop(TAB_NORMAL);
+    return 0;
+}
+
+unsigned CMainDlg::HCWorkThreadProc(void* param)
+{
+    static_cast<CMainDlg*>(param)->WorkLoop(TAB_HEIC);
+    return 0;
+}
+
+unsigned CMainDlg::CCWorkThreadProc(void* param)
+{
+    static_cast<CMainDlg*>(param)->WorkLoop(TAB_COMPRESS);
+    return 0;
+}
+
+void CMainDlg::WorkLoop(int tab)
+{
+    const HANDLE event = TabEvent(tab);
+    while (!g_bAppExit)
+    {
+        if (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0)
+            return;
+        ++m_nBusyWorkers;
+        if (!g_bAppExit)
+            ConvertQueue(tab);
+        --m_nBusyWorkers;
+    }
+}
+
+// Converts the queued files one after another until the queue is empty or cancelled.
+void CMainDlg::ConvertQueue(int tab)
+{
+    const TabWork& work = g_tabWork[tab];
+    while (!g_bAppExit)
+    {
+        FileItem item;
+        bool last = false;
+        unsigned run = 0;
+        {
+            MyLock::CAutoLock guard(work.lock);
+            if (*work.cancel)
+            {
+                work.queue->clear();
+                return;
+            }
+            if (work.queue->empty())
+                return;
+            item = work.queue->front();
+            work.queue->erase(work.queue->begin());
+            last = work.queue->empty();
+            run = g_tabRun[tab].load();
+        }
+        ConvertResultRecord* record = ConvertOne(tab, item, last, run);
+        if (!PostMessageW(m_hWnd, work.resultMessage, reinterpret_cast<WPARAM>(record), 0))
+            delete record; // the window is gone: nobody else will free it
+    }
+}
+
+ConvertResultRecord* CMainDlg::ConvertOne(int tab, FileItem item, bool last, unsigned run)
+{
+    const TabWork& work = g_tabWork[tab];
+    auto* record = new ConvertResultRecord;
+    const std::wstring outPath = MakeOutputPath(item);
+    std::string error;
+    bool ok = false;
+    if (outPath.size() > kMaxOutputPath)
+    {
+        error = "output path too long";
+    }
+    else
+    {
+        // The driver reads only the first image of any input (a psd's composite, a gif's
+        // first frame), so no frame suffix is added to the path here.
+        const std::string input = WideToAnsi(item.m_strPath);
+        const std::string output = WideToAnsi(outPath);
+        ok = tab == TAB_COMPRESS ? CompressImageFile(input, output, item.m_nResize, item.m_nQuality, error)
+                                 : ConvertImageFile(input, output, error);
+    }
+    if (!ok)
+    {
+        record->m_nCode = -1;
+        record->m_strError = AnsiToWide(error);
+        PICTAVO_LOG(LOG_LEVEL_ERROR, work.workerName, work.failureFormat, item.m_strPath.c_str(),
+                    record->m_strError.c_str());
+    }
+    item.m_strOutPath = outPath;
+    static_cast<FileItem&>(*record) = item;
+    record->m_bLast = last;
+    record->m_nRun = run;
+    return record;
+}
+
+std::wstring CMainDlg::MakeOutputPath(const FileItem& item) const
+{
+    return m_strOutDir + L"/" + FileStem(item.m_strPath) + L"." + OutputExtension(item.m_nOutType);
+}
+
+bool CMainDlg::HandleConvertMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result)
+{
+    switch (msg)
+    {
+    case WM_NC_CONVERT_RESULT:
+        result = OnNCConvertResult(wParam);
+        return true;
+    case WM_HC_CONVERT_RESULT:
+        result = OnHCConvertResult(wParam);
+        return true;
+    case WM_CC_CONVERT_RESULT:
+        result = OnCCConvertResult(wParam);
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CMainDlg::OnNCConvertResult(WPARAM wParam)
+{
+    return OnConvertResult(TAB_NORMAL, reinterpret_cast<ConvertResultRecord*>(wParam));
+}
+
+LRESULT CMainDlg::OnHCConvertResult(WPARAM wParam)
+{
+    return OnConvertResult(TAB_HEIC, reinterpret_cast<ConvertResultRecord*>(wParam));
+}
+
+LRESULT CMainDlg::OnCCConvertResult(WPARAM wParam)
+{
+    return OnConvertResult(TAB_COMPRESS, reinterpret_cast<ConvertResultRecord*>(wParam));
+}
+
+LRESULT CMainDlg::OnConvertResult(int tab, ConvertResultRecord* record)
+{
+    if (record == nullptr)
+        return 0;
+    if (record->m_nRun == g_tabRun[tab].load())
+    {
+        std::vector<FileItem*>& items = TabItems(tab);
+        const auto found = std::find_if(items.begin(), items.end(), [record](const FileItem* item) {
+            return item->m_nId == record->m_nId;
+        });
+        if (found != items.end())
+        {
+            (*found)->m_nStatus = record->m_nCode != 0 ? FILE_FAILED : FILE_DONE;
+            (*found)->m_nProgress = 100;
+            (*found)->m_strOutPath = record->m_strOutPath;
+            if (m_pConvertView != nullptr)
+                m_pConvertView->RefreshLine(tab, static_cast<int>(found - items.begin()));
+        }
+        if (record->m_bLast)
+        {
+            ConvertingFlag(tab) = false;
+            if (m_pConvertView != nullptr)
+                m_pConvertView->ShowConvertButtons(tab, false);
+        }
+    }
+    delete record;
+    return 0;
+}

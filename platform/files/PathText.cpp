@@ -1,0 +1,51 @@
+#include "PathText.h"
+
+#include "platform/Utf.h"
+#include "platform/WinError.h"
+
+#include <algorithm>
+
+namespace platform::files
+{
+bool NarrowPath(LPCWSTR path, std::string* narrow)
+{
+    if (path == nullptr)
+    {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (path[0] == L'\0')
+    {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    *narrow = ToUtf8(path);
+    return true;
+}
+
+DWORD CopyToBuffer(std::wstring_view text, DWORD bufferLength, LPWSTR buffer)
+{
+    if (buffer == nullptr || text.size() >= bufferLength)
+        return static_cast<DWORD>(text.size() + 1);
+    std::copy(text.begin(), text.end(), buffer);
+    buffer[text.size()] = L'\0';
+    return static_cast<DWORD>(text.size());
+}
+
+void CopyTruncated(std::wstring_view text, wchar_t* buffer, std::size_t capacity)
+{
+    if (capacity == 0)
+        return;
+    const std::size_t count = std::min(text.size(), capacity - 1);
+    std::copy_n(text.begin(), count, buffer);
+    buffer[count] = L'\0';
+}
+
+std::string ParentFolder(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+} // namespace platform::files

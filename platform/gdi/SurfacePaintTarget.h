@@ -1,0 +1,26 @@
+#pragma once
+// The headless backend's window pixels: an ARGB32 image surface of the client size, kept
+// across paints and resized (keeping what fits) when the window's size changes.
+
+#include "platform/Gdi.h"
+
+namespace platform
+{
+class SurfacePaintTarget : public PaintTarget
+{
+public:
+    SurfacePaintTarget() = default;
+    ~SurfacePaintTarget() override;
+    SurfacePaintTarget(const SurfacePaintTarget&) = delete;
+    SurfacePaintTarget& operator=(const SurfacePaintTarget&) = delete;
+
+    cairo_t* Open(int width, int height) override;
+    void Close(cairo_t* cr) override;
+    cairo_surface_t* Surface() const { return m_surface; }
+
+private:
+    void Resize(int width, int height);
+
+    cairo_surface_t* m_surface = nullptr;
+};
+} // namespace platform

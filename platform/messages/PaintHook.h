@@ -1,0 +1,26 @@
+#pragma once
+// Where WM_PAINT comes from. The message core knows nothing of update regions: the gdi area
+// registers these hooks, and a retrieval asks them, after posted messages and WM_QUIT and before
+// WM_TIMER, whether a window of the thread needs painting.
+
+#include "MessageFilter.h"
+
+namespace platform
+{
+struct PaintHooks
+{
+    // Called with the queue's lock held: must not call back into the message core. Fills *msg
+    // with a WM_PAINT for an invalid window of the thread that the filter accepts.
+    bool (*findPaint)(DWORD threadId, const MessageFilter& filter, MSG* msg) = nullptr;
+    // The window was destroyed, or every window of the thread ended with it.
+    void (*forgetWindow)(HWND hwnd) = nullptr;
+    void (*forgetThread)(DWORD threadId) = nullptr;
+};
+
+void SetPaintHooks(const PaintHooks& hooks);
+bool FindPaint(DWORD threadId, const MessageFilter& filter, MSG* msg);
+void ForgetWindowPaint(HWND hwnd);
+void ForgetThreadPaint(DWORD threadId);
+// Makes a waiting retrieval on the thread look again: one of its windows became invalid.
+void WakeForPaint(DWORD threadId);
+} // namespace platform

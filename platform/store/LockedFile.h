@@ -1,0 +1,44 @@
+#pragma once
+// A settings file that is read and rewritten by several processes at once. The file itself
+// carries the lock (flock), so no lock file is left beside it; because every write replaces
+// the file by rename, a locker checks after waiting that the path still names the file it
+// locked, and locks the new one when it does not.
+
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace platform::store
+{
+class LockedFile
+{
+public:
+    // Locks the file at path for writing, creating it empty when it is missing. A symbolic
+    // link is followed, so that a rewrite replaces the file it points to rather than the link.
+    explicit LockedFile(const std::string& path);
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+    ~LockedFile();
+
+    // False when the file could not be opened or locked; the last error says why.
+    bool IsLocked() const { return m_fd >= 0; }
+    // The locked file's contents.
+    bool Read(std::string& bytes) const;
+    // Writes a complete new file beside the old one, flushes it to disk and renames it over
+    // the old one: readers see the old or the new contents, never a part, even when the
+    // writer dies half-way. The file keeps its permissions.
+    bool Replace(std::string_view bytes) const;
+
+    // Reads a whole file without locking (replacement by rename keeps it consistent).
+    // A missing file is not an error: exists is false and bytes empty.
+    static bool ReadPath(const std::string& path, std::string& bytes, bool& exists);
+
+private:
+    bool LockCurrentFile();
+    bool WriteTemporary(std::string_view bytes, std::string& tempPath) const;
+
+    std::string m_path;
+    int m_fd = -1;
+    mode_t m_mode = 0;
+};
+} // namespace platform::store

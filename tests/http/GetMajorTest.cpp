@@ -1,0 +1,45 @@
+// GetMajor reads config.ini beside the running program, so it runs in a copy of this test
+// program placed in a folder of its own beside the config.ini the test writes.
+#include "HttpMgr.h"
+#include "http/TestServers.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace
+{
+const char* const kOutVariable = "PICTAVO_GETMAJOR_OUT";
+
+// In the copy: the version request, its outputs written where the parent reads them.
+void RunAsChild(const char* outPath)
+{
+    std::wstring version = L"old";
+    std::wstring packUrl = L"old";
+    CHttpMgr::GetMajor(&version, &packUrl);
+    testsupport::WriteFile(outPath, testsupport::Narrow(version) + "\n" + testsupport::Narrow(packUrl));
+}
+
+TEST(GetMajorTest, AsksTheAddressInConfigIni)
+{
+    if (const char* outPath = std::getenv(kOutVariable))
+        return RunAsChild(outPath);
+
+    httptest::LocalHttpServer server;
+    server.Serve(
+        "/Soft/Sys/GetNewVersion", 200,
+        R"({"success":true,"errmsg":"","result":{"version":"2.0.0.1","pack_url":"http://h/Update.zip"}})");
+    testsupport::TempDir program("program");
+    std::filesystem::copy_file("/proc/self/exe", program / "test_http");
+    testsupport::WriteFile(program / "config.ini",
+                           "[Config]\nversion_url=" + server.Url("/Soft/Sys/GetNewVersion") + "\n");
+    const std::string command = std::string(kOutVariable) + "='" + (program / "out") + "' '" +
+                                (program / "test_http") +
+                                "' --gtest_filter=GetMajorTest.AsksTheAddressInConfigIni >/dev/null 2>&1";
+    ASSERT_EQ(0, std::system(command.c_str()));
+    EXPECT_EQ("2.0.0.1\nhttp://h/Update.zip", testsupport::ReadFile(program / "out"));
+    EXPECT_EQ(1, server.RequestCount());
+}
+} // namespace

@@ -1,0 +1,311 @@
+#include "MagickDriver.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <dirent.h>
+#include <set>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+using testsupport::Exists;
+using testsupport::TempDir;
+
+namespace
+{
+std::string Quote(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Runs a shell command of the test itself (making inputs, reading results with the CLI).
+std::string Shell(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr)
+        return output;
+    char buffer[512];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    ::pclose(pipe);
+    return output;
+}
+
+void MakeImage(const std::string& spec, const std::string& path)
+{
+    Shell("convert " + spec + " " + Quote(path));
+    ASSERT_TRUE(Exists(path)) << path;
+}
+
+// "<format> <width>x<height>" of the first image of a file, read by the CLI from a copy
+// under a plain name (the CLI would read an awkward name as syntax).
+std::string Describe(const std::string& path)
+{
+    const std::string probe = testsupport::TestRoot() + "/probe";
+    testsupport::WriteFile(probe, testsupport::ReadFile(path));
+    return Shell("identify -format '%m %wx%h\\n' " + Quote(probe) + " | head -n 1");
+}
+
+std::set<std::string> Names(const std::string& folder)
+{
+    std::set<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str()))
+    {
+        while (dirent* entry = ::readdir(dir))
+        {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.insert(name);
+        }
+        ::closedir(dir);
+    }
+    return names;
+}
+
+// A JPEG with an EXIF block holding only the orientation tag, inserted after its SOI marker.
+std::string WithExifOrientation(const std::string& jpeg, int orientation)
+{
+    const std::string tiff = std::string("MM\0\x2a\0\0\0\x08", 8) + std::string("\0\x01", 2) +
+                             std::string("\x01\x12\0\x03\0\0\0\x01\0", 9) + char(orientation) +
+                             std::string("\0\0\0\0\0\0", 6);
+    const std::string app1 = std::string("Exif\0\0", 6) + tiff;
+    const size_t length = app1.size() + 2;
+    const std::string segment = std::string("\xff\xe1", 2) + char(length >> 8) + char(length & 0xff) + app1;
+    return jpeg.substr(0, 2) + segment + jpeg.substr(2);
+}
+
+class MagickDriver : public ::testing::Test
+{
+protected:
+    void SetUp() override { MagickStartup(PICTAVO_MAGICK_CONFIG_DIR); }
+    TempDir m_dir{"magick"};
+    std::string In(const std::string& name) const { return m_dir / name; }
+};
+} // namespace
+
+TEST_F(MagickDriver, ConvertsEveryInputTypeToEveryOutputType)
+{
+    const std::vector<std::string> inputs = {"png", "jpg", "jpeg", "bmp", "psd", "gif", "tif", "tiff"};
+    for (const std::string& type : inputs)
+        MakeImage("-size 32x24 gradient:red-blue", In("in." + type));
+    Shell("heif-enc -q 90 -o " + Quote(In("in.heic")) + " " + Quote(In("in.png")));
+    ASSERT_TRUE(Exists(In("in.heic")));
+
+    const std::vector<std::pair<std::string, std::string>> outputs = {
+        {"png", "PNG"}, {"jpg", "JPEG"}, {"bmp", "BMP"}};
+    for (const std::string type : {"png", "jpg", "jpeg", "bmp", "psd", "gif", "tif", "tiff", "heic"})
+    {
+        for (const auto& [ext, format] : outputs)
+        {
+            const std::string out = m_dir / ("out-" + std::string(type) + "." + ext);
+            std::string error;
+            EXPECT_TRUE(ConvertImageFile(In(std::string("in.") + type), out, error)) << type << " " << error;
+            EXPECT_EQ(Describe(out), format + " 32x24\n") << type << " -> " << ext;
+        }
+    }
+}
+
+TEST_F(MagickDriver, CompressionResizesAndStripsByQuality)
+{
+    MakeImage("-size 200x100 plasma:fractal -set comment keepme", In("photo.jpg"));
+    std::string error = "untouched";
+    ASSERT_TRUE(CompressImageFile(In("photo.jpg"), In("q100.jpg"), 100, 100, error));
+    EXPECT_EQ(error, "untouched"); // no reason from ImageMagick leaves the caller's text
+    EXPECT_EQ(Describe(In("q100.jpg")), "JPEG 200x100\n");
+    EXPECT_EQ(Shell("identify -format '%c' " + Quote(In("q100.jpg"))), "keepme");
+
+    ASSERT_TRUE(CompressImageFile(In("photo.jpg"), In("q99.jpg"), 10, 99, error));
+    EXPECT_EQ(Describe(In("q99.jpg")), "JPEG 20x10\n");
+    EXPECT_EQ(Shell("identify -format '%Q %c' " + Quote(In("q99.jpg"))), "99 ");
+
+    ASSERT_TRUE(CompressImageFile(In("photo.jpg"), In("half.png"), 50, 80, error));
+    EXPECT_EQ(Describe(In("half.png")), "PNG 100x50\n");
+}
+
+TEST_F(MagickDriver, SizeQueryReadsOneImageAndLeavesSeveralAlone)
+{
+    MakeImage("-size 640x480 xc:white", In("a.png"));
+    int width = 0;
+    int height = 0;
+    std::string error;
+    EXPECT_TRUE(GetImageSize(In("a.png"), width, height, error));
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 480);
+
+    MakeImage("-size 10x10 xc:red xc:blue xc:green", In("three.gif"));
+    width = height = 7;
+    EXPECT_TRUE(GetImageSize(In("three.gif"), width, height, error));
+    EXPECT_EQ(width, 7);
+    EXPECT_EQ(height, 7);
+
+    EXPECT_FALSE(GetImageSize(In("missing.png"), width, height, error));
+    EXPECT_NE(error.find("missing.png"), std::string::npos) << error;
+}
+
+TEST_F(MagickDriver, MultiImageInputsWriteExactlyOneFile)
+{
+    MakeImage("-size 10x10 xc:red xc:blue xc:green", In("anim.gif"));
+    MakeImage("-size 12x8 xc:red -size 30x30 xc:blue -adjoin", In("pages.tif"));
+    MakeImage("-size 16x16 xc:red \\( -size 8x8 xc:blue \\) -adjoin", In("layers.psd"));
+    std::string error;
+    ASSERT_TRUE(ConvertImageFile(In("anim.gif"), In("anim.png"), error)) << error;
+    ASSERT_TRUE(ConvertImageFile(In("pages.tif"), In("pages.jpg"), error)) << error;
+    ASSERT_TRUE(ConvertImageFile(In("layers.psd"), In("layers.bmp"), error)) << error;
+    EXPECT_EQ(Describe(In("pages.jpg")), "JPEG 12x8\n");
+    EXPECT_EQ(Names(m_dir.path()), (std::set<std::string>{"anim.gif", "pages.tif", "layers.psd", "anim.png",
+                                                          "pages.jpg", "layers.bmp"}));
+}
+
+TEST_F(MagickDriver, FileNamesAreDataNeverSyntax)
+{
+    const std::vector<std::string> names = {"a[1].png", "b%d.png", "c*.png",   "d?.png",    "png:e.png",
+                                            "-f.png",   "g h.png", "图片.png", "@list.png", "j]k[.png"};
+    MakeImage("-size 9x7 xc:red", In("cX.png")); // what "c*" or "c?" would expand to
+    MakeImage("-size 9x7 xc:red", In("dX.png"));
+    for (const std::string& name : names)
+    {
+        // made under a plain name: the CLI would read the name as syntax
+        MakeImage("-size 9x7 xc:orange", In("plain.png"));
+        ASSERT_EQ(std::rename(In("plain.png").c_str(), (m_dir / name).c_str()), 0) << name;
+    }
+    for (const std::string& name : names)
+    {
+        const std::string out = m_dir / ("out " + name + ".jpg");
+        std::string error;
+        ASSERT_TRUE(ConvertImageFile(m_dir / name, out, error)) << name << ": " << error;
+        EXPECT_EQ(Describe(out), "JPEG 9x7\n") << name;
+    }
+    // one output per input and nothing else (no -0/-1 siblings, no glob fan-out)
+    EXPECT_EQ(Names(m_dir.path()).size(), 2 + names.size() * 2);
+}
+
+TEST_F(MagickDriver, BadInputsFailWithTheRootReasonAndLeaveNoOutput)
+{
+    testsupport::WriteFile(In("garbage.jpg"), "this is not an image");
+    testsupport::WriteFile(In("empty.png"), "");
+    MakeImage("-size 300x300 plasma:", In("big.jpg"));
+    const std::string whole = testsupport::ReadFile(In("big.jpg"));
+    testsupport::WriteFile(In("cut.jpg"), whole.substr(0, 200));
+    for (const std::string name : {"garbage.jpg", "empty.png", "cut.jpg", "missing.png"})
+    {
+        std::string error;
+        EXPECT_FALSE(ConvertImageFile(In(name), In("out.png"), error)) << name;
+        EXPECT_FALSE(error.empty()) << name;
+        EXPECT_EQ(error.find(" @ "), std::string::npos) << error;
+        EXPECT_EQ(error.find("fd:"), std::string::npos) << error;
+        EXPECT_FALSE(Exists(In("out.png"))) << name;
+    }
+    // a PNG named .jpg is still a picture: ImageMagick goes by its content
+    MakeImage("-size 5x5 xc:blue", In("real.png"));
+    std::rename(In("real.png").c_str(), In("named.jpg").c_str());
+    std::string error;
+    EXPECT_TRUE(ConvertImageFile(In("named.jpg"), In("named.bmp"), error)) << error;
+    // only the inputs and the one good output are left: no temporary files
+    for (const std::string& name : Names(m_dir.path()))
+        EXPECT_NE(name.rfind(".~", 0), 0u) << name;
+}
+
+TEST_F(MagickDriver, OutputFolderProblemsFailCleanly)
+{
+    MakeImage("-size 5x5 xc:blue", In("in.png"));
+    std::string error;
+    EXPECT_FALSE(ConvertImageFile(In("in.png"), m_dir / "no/such/folder/out.jpg", error));
+    EXPECT_NE(error.find("out.jpg"), std::string::npos) << error;
+
+    const std::string locked = m_dir / "locked";
+    ::mkdir(locked.c_str(), 0500);
+    if (::geteuid() != 0) // root writes anywhere
+    {
+        EXPECT_FALSE(ConvertImageFile(In("in.png"), locked + "/out.jpg", error));
+        EXPECT_TRUE(Names(locked).empty());
+    }
+}
+
+TEST_F(MagickDriver, NeverOverwritesItsInput)
+{
+    MakeImage("-size 5x5 xc:blue", In("same.png"));
+    const std::string before = testsupport::ReadFile(In("same.png"));
+    std::string error;
+    EXPECT_FALSE(ConvertImageFile(In("same.png"), In("same.png"), error));
+    EXPECT_FALSE(CompressImageFile(In("same.png"), m_dir / "./same.png", 50, 80, error));
+    EXPECT_EQ(testsupport::ReadFile(In("same.png")), before);
+}
+
+TEST_F(MagickDriver, ExistingOutputIsReplacedWhole)
+{
+    MakeImage("-size 5x5 xc:blue", In("in.png"));
+    testsupport::WriteFile(In("out.jpg"), "old contents");
+    std::string error;
+    ASSERT_TRUE(ConvertImageFile(In("in.png"), In("out.jpg"), error)) << error;
+    EXPECT_EQ(Describe(In("out.jpg")), "JPEG 5x5\n");
+}
+
+TEST_F(MagickDriver, PhotosKeepOrientationAndJpegGetsWhiteBehindTransparency)
+{
+    // an 80x40 JPEG whose EXIF orientation says "rotate 90 degrees"
+    MakeImage("-size 80x40 xc:red", In("rot.jpg"));
+    testsupport::WriteFile(In("rot.jpg"), WithExifOrientation(testsupport::ReadFile(In("rot.jpg")), 6));
+    std::string error;
+    ASSERT_TRUE(CompressImageFile(In("rot.jpg"), In("rot-small.jpg"), 50, 90, error)) << error;
+    EXPECT_EQ(Describe(In("rot-small.jpg")), "JPEG 20x40\n");
+    ASSERT_TRUE(ConvertImageFile(In("rot.jpg"), In("rot.png"), error)) << error;
+    EXPECT_EQ(Describe(In("rot.png")), "PNG 40x80\n");
+
+    MakeImage("-size 10x10 xc:none", In("clear.png"));
+    ASSERT_TRUE(ConvertImageFile(In("clear.png"), In("clear.jpg"), error)) << error;
+    EXPECT_EQ(Shell("convert " + Quote(In("clear.jpg")) + " -format '%[fx:int(255*mean)]' info:"), "255");
+}
+
+TEST_F(MagickDriver, ThreeWorkersAndASizeQueryRunAtOnce)
+{
+    MakeImage("-size 300x200 plasma:", In("src.jpg"));
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int worker = 0; worker < 3; ++worker)
+    {
+        threads.emplace_back([&, worker] {
+            for (int i = 0; i < 8; ++i)
+            {
+                std::string error;
+                const std::string out =
+                    m_dir / ("w" + std::to_string(worker) + "-" + std::to_string(i) + ".png");
+                const bool ok = worker == 2 ? CompressImageFile(In("src.jpg"), out, 50, 70, error)
+                                            : ConvertImageFile(In("src.jpg"), out, error);
+                if (!ok)
+                    ++failures;
+            }
+        });
+    }
+    threads.emplace_back([&] {
+        for (int i = 0; i < 20; ++i)
+        {
+            int w = 0, h = 0;
+            std::string error;
+            if (!GetImageSize(In("src.jpg"), w, h, error) || w != 300 || h != 200)
+                ++failures;
+        }
+    });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(Names(m_dir.path()).size(), 1u + 24u);
+}
+
+TEST_F(MagickDriver, CommandsAfterShutdownFail)
+{
+    MakeImage("-size 5x5 xc:blue", In("in.png"));
+    MagickShutdown();
+    std::string error;
+    EXPECT_FALSE(ConvertImageFile(In("in.png"), In("out.png"), error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(Exists(In("out.png")));
+    MagickShutdown(); // a second shutdown is harmless
+}
