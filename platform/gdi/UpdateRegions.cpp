@@ -3,6 +3,7 @@
 #include "../messages/MessageQueue.h"
 #include "../messages/PaintHook.h"
 #include "SurfacePaintTarget.h"
+#include "platform/Gdi.h"
 
 #include <utility>
 
@@ -39,6 +40,8 @@ UpdateRegions& UpdateRegions::Instance()
         };
         hooks.forgetWindow = [](HWND hwnd) { Instance().Forget(hwnd); };
         hooks.forgetThread = [](DWORD threadId) { Instance().ForgetThread(threadId); };
+        hooks.invalidateWindow = [](HWND hwnd) { ::InvalidateRect(hwnd, nullptr, TRUE); };
+        hooks.validateWindow = [](HWND hwnd) { Instance().Validate(hwnd, nullptr); };
         SetPaintHooks(hooks);
         return regions;
     }();

@@ -12,6 +12,8 @@ namespace
 std::atomic<decltype(PaintHooks::findPaint)> g_findPaint{nullptr};
 std::atomic<decltype(PaintHooks::forgetWindow)> g_forgetWindow{nullptr};
 std::atomic<decltype(PaintHooks::forgetThread)> g_forgetThread{nullptr};
+std::atomic<decltype(PaintHooks::invalidateWindow)> g_invalidateWindow{nullptr};
+std::atomic<decltype(PaintHooks::validateWindow)> g_validateWindow{nullptr};
 } // namespace
 
 void SetPaintHooks(const PaintHooks& hooks)
@@ -19,6 +21,8 @@ void SetPaintHooks(const PaintHooks& hooks)
     g_findPaint = hooks.findPaint;
     g_forgetWindow = hooks.forgetWindow;
     g_forgetThread = hooks.forgetThread;
+    g_invalidateWindow = hooks.invalidateWindow;
+    g_validateWindow = hooks.validateWindow;
 }
 
 bool FindPaint(DWORD threadId, const MessageFilter& filter, MSG* msg)
@@ -37,6 +41,18 @@ void ForgetThreadPaint(DWORD threadId)
 {
     if (const auto forget = g_forgetThread.load())
         forget(threadId);
+}
+
+void InvalidateWindowPaint(HWND hwnd)
+{
+    if (const auto invalidate = g_invalidateWindow.load())
+        invalidate(hwnd);
+}
+
+void ValidateWindowPaint(HWND hwnd)
+{
+    if (const auto validate = g_validateWindow.load())
+        validate(hwnd);
 }
 
 void WakeForPaint(DWORD threadId)

@@ -15,12 +15,18 @@ struct PaintHooks
     // The window was destroyed, or every window of the thread ended with it.
     void (*forgetWindow)(HWND hwnd) = nullptr;
     void (*forgetThread)(DWORD threadId) = nullptr;
+    // All of the window needs painting (it was shown or resized) / none of it does any more
+    // (its WM_PAINT went to DefWindowProcW). Called with no lock held.
+    void (*invalidateWindow)(HWND hwnd) = nullptr;
+    void (*validateWindow)(HWND hwnd) = nullptr;
 };
 
 void SetPaintHooks(const PaintHooks& hooks);
 bool FindPaint(DWORD threadId, const MessageFilter& filter, MSG* msg);
 void ForgetWindowPaint(HWND hwnd);
 void ForgetThreadPaint(DWORD threadId);
+void InvalidateWindowPaint(HWND hwnd);
+void ValidateWindowPaint(HWND hwnd);
 // Makes a waiting retrieval on the thread look again: one of its windows became invalid.
 void WakeForPaint(DWORD threadId);
 } // namespace platform

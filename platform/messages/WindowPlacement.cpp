@@ -1,4 +1,5 @@
 // Visibility, placement, window state and the default window procedure.
+#include "PaintHook.h"
 #include "WindowTable.h"
 #include "platform/WinError.h"
 #include "platform/Window.h"
@@ -162,6 +163,8 @@ BOOL ShowWindow(HWND hwnd, int command)
                   (after & (WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE));
     });
     GetWindowBackend().Show(hwnd, command);
+    if (!wasVisible && (after & WS_VISIBLE) != 0)
+        InvalidateWindowPaint(hwnd);
     if (SizeKind(before) != SizeKind(after))
         SendMessageW(hwnd, WM_SIZE, SizeKind(after), SizeOf(rect));
     return wasVisible ? TRUE : FALSE;
@@ -256,6 +259,9 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         backend.Restack(hwnd, insertAfter);
     if (shown)
         backend.Show(hwnd, (change.styleAfter & WS_VISIBLE) != 0 ? SW_SHOWNA : SW_HIDE);
+    // A window shown or resized is painted whole, as on Windows.
+    if (sized || (shown && (change.styleAfter & WS_VISIBLE) != 0))
+        InvalidateWindowPaint(hwnd);
     if (moved || sized || shown || change.restacked)
     {
         WINDOWPOS pos{hwnd,
@@ -294,6 +300,9 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return GetWindowTextW(hwnd, reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam));
     case WM_GETTEXTLENGTH:
         return GetWindowTextLengthW(hwnd);
+    case WM_PAINT:
+        ValidateWindowPaint(hwnd); // unpainted, but no longer due: no WM_PAINT storm
+        return 0;
     default:
         return 0;
     }

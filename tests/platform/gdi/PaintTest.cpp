@@ -99,6 +99,7 @@ TEST_F(Paint, PaintedPixelsAreClippedToTheUpdateRegion)
 {
     const RECT a{10, 10, 20, 20};
     const RECT b{40, 40, 50, 50};
+    m_log.fill = RGB(0, 0, 255); // the first (whole-window) paint at showing was green
     InvalidateRect(m_hwnd, &a, FALSE);
     InvalidateRect(m_hwnd, &b, FALSE);
     Pump();
@@ -106,10 +107,10 @@ TEST_F(Paint, PaintedPixelsAreClippedToTheUpdateRegion)
     ASSERT_NE(nullptr, surface);
     EXPECT_EQ(120, cairo_image_surface_get_width(surface));
     EXPECT_EQ(80, cairo_image_surface_get_height(surface));
-    EXPECT_EQ(0xFF008000u, Pixel(15, 15));
-    EXPECT_EQ(0xFF008000u, Pixel(45, 45));
+    EXPECT_EQ(0xFF0000FFu, Pixel(15, 15));
+    EXPECT_EQ(0xFF0000FFu, Pixel(45, 45));
     // Inside the bounding box but outside both rectangles.
-    EXPECT_EQ(0u, Pixel(30, 30));
+    EXPECT_EQ(0xFF008000u, Pixel(30, 30));
 }
 
 TEST_F(Paint, WholeWindowAndClientClipping)
@@ -271,3 +272,48 @@ TEST_F(Paint, EraseAsksTheWindowFirst)
     EndPaint(m_hwnd, &ps);
 }
 } // namespace
+
+TEST_F(Paint, ShowingOrResizingPaintsTheWholeWindow)
+{
+    const HWND hidden = CreateWindowExW(0, L"GdiPaintTestWindow", L"", WS_POPUP, 0, 0, 60, 40, nullptr, nullptr,
+                                        nullptr, nullptr);
+    ASSERT_NE(nullptr, hidden);
+    Pump();
+    ShowWindow(hidden, SW_SHOW);
+    Pump();
+    ASSERT_EQ(1u, m_log.painted.size());
+    EXPECT_EQ(60, m_log.painted[0].right);
+    EXPECT_EQ(40, m_log.painted[0].bottom);
+    SetWindowPos(hidden, nullptr, 0, 0, 90, 70, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    ASSERT_EQ(2u, m_log.painted.size());
+    EXPECT_EQ(90, m_log.painted[1].right);
+    SetWindowPos(hidden, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER); // a move alone: nothing
+    Pump();
+    EXPECT_EQ(2u, m_log.painted.size());
+    DestroyWindow(hidden);
+}
+
+namespace
+{
+LRESULT CALLBACK DefaultPaintProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+} // namespace
+
+TEST_F(Paint, DefaultWindowProcedureEndsThePaint)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefaultPaintProc;
+    wc.lpszClassName = L"GdiDefaultPaintWindow";
+    RegisterClassExW(&wc);
+    const HWND hwnd = CreateWindowExW(0, L"GdiDefaultPaintWindow", L"", WS_POPUP | WS_VISIBLE, 0, 0, 30, 30,
+                                      nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, hwnd);
+    Pump();
+    InvalidateRect(hwnd, nullptr, FALSE);
+    EXPECT_EQ(1, Pump()); // one WM_PAINT, then no more
+    DestroyWindow(hwnd);
+}
