@@ -31,7 +31,8 @@ void NotifyWindowChanged(WindowEvent event, HWND hwnd, LPCWSTR className)
         changed(event, hwnd, className);
 }
 
-bool SendForeign(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Clock::time_point deadline, LRESULT* result)
+bool SendForeign(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Clock::time_point deadline,
+                 LRESULT* result)
 {
     const auto send = g_sendForeign.load();
     return send != nullptr && send(hwnd, msg, wParam, lParam, RemainingMs(deadline), result);

@@ -22,12 +22,13 @@ struct WindowHooks
     // Called by SendMessageW and SendMessageTimeoutW for a handle that is not a window of this
     // process. True with *result when the message was answered; false with the last error set
     // otherwise (ERROR_INVALID_WINDOW_HANDLE when the handle is not one the hook knows).
-    bool (*sendForeign)(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs, LRESULT* result) =
-        nullptr;
+    bool (*sendForeign)(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD timeoutMs,
+                        LRESULT* result) = nullptr;
 };
 
 void SetWindowHooks(const WindowHooks& hooks);
 void NotifyWindowChanged(WindowEvent event, HWND hwnd, LPCWSTR className);
 // False (last error untouched) when no hook is set.
-bool SendForeign(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Clock::time_point deadline, LRESULT* result);
+bool SendForeign(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, Clock::time_point deadline,
+                 LRESULT* result);
 } // namespace platform
