@@ -46,6 +46,17 @@ const std::string& TestRoot()
 }
 } // namespace testsupport
 
+// fontconfig, pango and GTK keep caches for the life of the process and never free them;
+// the sanitizer build's leak checker must not count those against our code.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n"
+           "leak:libpango-1.0.so\n"
+           "leak:libpangoft2-1.0.so\n"
+           "leak:libgtk-3.so\n"
+           "leak:libgdk-3.so\n";
+}
+
 int main(int argc, char** argv)
 {
     testsupport::SetUpPrivateFolders();

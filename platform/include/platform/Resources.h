@@ -12,8 +12,6 @@
 #include <cstddef>
 #include <span>
 
-#define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
-#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 
 // NULL with ERROR_RESOURCE_TYPE_NOT_FOUND when no resource has that type, else with
 // ERROR_RESOURCE_NAME_NOT_FOUND when none of that type has that name.

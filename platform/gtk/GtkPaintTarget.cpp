@@ -1,0 +1,50 @@
+#include "GtkPaintTarget.h"
+
+#include "GtkBackend.h"
+#include "NativeWindow.h"
+
+#include <algorithm>
+
+namespace platform
+{
+std::unique_ptr<PaintTarget> GtkPaintTarget::Create(HWND hwnd)
+{
+    return std::make_unique<GtkPaintTarget>(hwnd);
+}
+
+cairo_t* GtkPaintTarget::Open(int width, int height)
+{
+    GtkBackend* backend = GtkBackend::Active();
+    NativeWindow* window = backend != nullptr && backend->OnUiThread() ? backend->Find(m_hwnd) : nullptr;
+    if (window == nullptr)
+        return OpenScratch(width, height);
+    cairo_t* cr = window->DrawContext();
+    if (cr == nullptr)
+    {
+        window->Invalidate(nullptr);
+        return nullptr;
+    }
+    // The caller clips the context; GTK gets it back as it was.
+    cairo_save(cr);
+    return cairo_reference(cr);
+}
+
+void GtkPaintTarget::Close(cairo_t* cr)
+{
+    if (cr == nullptr)
+        return;
+    // Still shared with GTK's draw: undo the caller's clip before GTK goes on with it.
+    if (cairo_get_reference_count(cr) > 1)
+        cairo_restore(cr);
+    cairo_destroy(cr);
+}
+
+cairo_t* GtkPaintTarget::OpenScratch(int width, int height)
+{
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 1), std::max(height, 1));
+    cairo_t* cr = cairo_create(surface);
+    cairo_surface_destroy(surface);
+    return cr;
+}
+} // namespace platform

@@ -1,0 +1,71 @@
+#pragma once
+// The GtkWindow behind one top-level HWND: follows the core's state (visibility, placement,
+// z-order, title, styles) and reports what the window manager changes back to it, paints by
+// sending WM_PAINT during GTK's draw, and turns focus and close requests into messages.
+
+#include "KeyboardInput.h"
+#include "PointerInput.h"
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+namespace platform
+{
+class NativeWindow
+{
+public:
+    NativeWindow(HWND hwnd, GdkVisual* visual);
+    ~NativeWindow();
+    NativeWindow(const NativeWindow&) = delete;
+    NativeWindow& operator=(const NativeWindow&) = delete;
+
+    // The HWND is gone: the widget stops reporting and disappears (it is freed later).
+    void Detach();
+
+    HWND Handle() const { return m_hwnd; }
+    GtkWindow* Window() const { return GTK_WINDOW(m_widget); }
+    GdkWindow* Gdk() const { return gtk_widget_get_window(m_widget); }
+
+    void Show(int command);
+    void Move(const RECT& rect);
+    void Restack(HWND insertAfter);
+    void Present();
+    void SetTitle(const std::wstring& title);
+    void Invalidate(const RECT* rect);
+    void SetOpacity(double opacity);
+    void SetIcon(GdkPixbuf* icon);
+    void SetCursor(GdkCursor* cursor);
+    // The cairo context of the draw in progress, or nullptr outside one.
+    cairo_t* DrawContext() const { return m_drawContext; }
+    // Client coordinates of a screen point, from the window's real origin on the display.
+    POINT ClientPoint(double xRoot, double yRoot) const;
+
+private:
+    void ApplyStyles();
+    void ApplySizeHints(int width, int height);
+    // Runs change() on the core's state while the backend ignores the echo of it.
+    template <class Change> void FromDisplay(Change&& change);
+    void Draw(cairo_t* cr);
+    void Configured(const GdkEventConfigure& event);
+    void StateChanged(const GdkEventWindowState& event);
+    void Focused(bool in);
+
+    static gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self);
+    static gboolean OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer self);
+    static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self);
+    static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
+    static gboolean OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer self);
+    static gboolean OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer self);
+    static void OnRealize(GtkWidget*, gpointer self);
+
+    HWND m_hwnd;
+    GtkWidget* m_widget;
+    bool m_rgba;
+    cairo_t* m_drawContext = nullptr;
+    int m_fromDisplay = 0;
+    bool m_resizable = false;
+    PointerInput m_pointer;
+    KeyboardInput m_keyboard;
+};
+} // namespace platform

@@ -1,0 +1,150 @@
+// Real windows on a private X server: they appear, paint, change state and stack as asked.
+#include "RecordingWindow.h"
+#include "Screenshot.h"
+#include "XServer.h"
+#include "platform/Display.h"
+#include "platform/Gdi.h"
+#include "platform/Input.h"
+#include "platform/Layered.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace e2e;
+
+namespace
+{
+constexpr COLORREF kRed = 0x0000FF;
+constexpr COLORREF kGreen = 0x00FF00;
+constexpr COLORREF kBlue = 0xFF0000;
+
+class WindowE2eTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!XServer::Ensure())
+            GTEST_SKIP() << "Xvfb is not installed";
+        if (!XServer::HasTool("xdotool") || !XServer::HasTool("import"))
+            GTEST_SKIP() << "xdotool or ImageMagick's import is missing";
+    }
+
+    // Shows the window and waits until it has painted.
+    static bool ShowAndPaint(RecordingWindow& window)
+    {
+        const size_t before = window.Count(WM_PAINT);
+        ShowWindow(window.hwnd(), SW_SHOW);
+        return PumpUntil([&] { return window.Count(WM_PAINT) > before; }) && (PumpFor(100), true);
+    }
+
+    static std::string ShotPath(const char* name) { return testsupport::TestRoot() + "/" + name + ".png"; }
+
+    static std::string Visible(const std::string& title)
+    {
+        return XServer::Output("xdotool search --onlyvisible --name '" + title + "'");
+    }
+};
+
+TEST_F(WindowE2eTest, ShownWindowIsFoundByTitleAndShowsWhatItPainted)
+{
+    RecordingWindow window(L"Pictavo e2e paint", 100, 120, 300, 200, kRed);
+    ASSERT_NE(window.hwnd(), nullptr);
+    ASSERT_TRUE(ShowAndPaint(window));
+
+    EXPECT_FALSE(Visible("Pictavo e2e paint").empty());
+    Screenshot shot;
+    ASSERT_TRUE(shot.Take(ShotPath("paint")));
+    EXPECT_EQ(shot.Pixel(110, 130), kRed);
+    EXPECT_EQ(shot.Pixel(390, 310), kRed);
+    EXPECT_NE(shot.Pixel(95, 115), kRed) << "the window painted outside its rectangle";
+    EXPECT_NE(shot.Pixel(405, 325), kRed) << "the window painted outside its rectangle";
+}
+
+TEST_F(WindowE2eTest, MinimiseAndRestoreFollowTheCoreState)
+{
+    RecordingWindow window(L"Pictavo e2e minimise", 50, 50, 200, 150, kGreen);
+    ASSERT_TRUE(ShowAndPaint(window));
+
+    ShowWindow(window.hwnd(), SW_MINIMIZE);
+    PumpFor(150);
+    EXPECT_TRUE(IsIconic(window.hwnd()));
+    const Received* minimized = window.Find(WM_SIZE);
+    ASSERT_NE(minimized, nullptr);
+    EXPECT_EQ(minimized->wParam, SIZE_MINIMIZED);
+
+    ShowWindow(window.hwnd(), SW_RESTORE);
+    PumpFor(150);
+    EXPECT_FALSE(IsIconic(window.hwnd()));
+    EXPECT_FALSE(Visible("Pictavo e2e minimise").empty());
+
+    ShowWindow(window.hwnd(), SW_HIDE);
+    PumpFor(150);
+    EXPECT_TRUE(Visible("Pictavo e2e minimise").empty());
+}
+
+TEST_F(WindowE2eTest, TopmostAndNotTopmostRaiseTheWindow)
+{
+    RecordingWindow green(L"Pictavo e2e green", 500, 100, 200, 200, kGreen);
+    RecordingWindow blue(L"Pictavo e2e blue", 600, 150, 200, 200, kBlue);
+    ASSERT_TRUE(ShowAndPaint(green));
+    ASSERT_TRUE(ShowAndPaint(blue));
+    Screenshot shot;
+    ASSERT_TRUE(shot.Take(ShotPath("stack-before")));
+    ASSERT_EQ(shot.Pixel(650, 200), kBlue) << "the later window starts on top";
+
+    SetWindowPos(green.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PumpFor(200);
+    ASSERT_TRUE(shot.Take(ShotPath("stack-topmost")));
+    EXPECT_EQ(shot.Pixel(650, 200), kGreen);
+    EXPECT_NE(GetWindowLongW(green.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+
+    SetWindowPos(green.hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(blue.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PumpFor(200);
+    ASSERT_TRUE(shot.Take(ShotPath("stack-after")));
+    EXPECT_EQ(shot.Pixel(650, 200), kBlue);
+    EXPECT_EQ(GetWindowLongW(green.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+}
+
+TEST_F(WindowE2eTest, MovingAndResizingReachTheDisplay)
+{
+    RecordingWindow window(L"Pictavo e2e move", 40, 40, 120, 80, kRed);
+    ASSERT_TRUE(ShowAndPaint(window));
+    MoveWindow(window.hwnd(), 300, 400, 160, 90, TRUE);
+    PumpFor(250);
+    Screenshot shot;
+    ASSERT_TRUE(shot.Take(ShotPath("move")));
+    EXPECT_EQ(shot.Pixel(305, 405), kRed);
+    EXPECT_EQ(shot.Pixel(455, 485), kRed);
+    EXPECT_NE(shot.Pixel(45, 45), kRed) << "the old place was left behind";
+}
+
+TEST_F(WindowE2eTest, OpacityWithoutACompositorIsKeptForTheFramework)
+{
+    RecordingWindow window(L"Pictavo e2e layered", 200, 500, 150, 100, kRed, WS_EX_LAYERED);
+    ASSERT_TRUE(ShowAndPaint(window));
+    EXPECT_FALSE(platform::IsCompositing()) << "Xvfb runs no compositor";
+
+    ASSERT_TRUE(SetLayeredWindowAttributes(window.hwnd(), 0, 128, LWA_ALPHA));
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(window.hwnd(), nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 128);
+    EXPECT_EQ(flags, LWA_ALPHA);
+    InvalidateRect(window.hwnd(), nullptr, FALSE);
+    PumpFor(150);
+    Screenshot shot;
+    ASSERT_TRUE(shot.Take(ShotPath("layered")));
+    EXPECT_EQ(shot.Pixel(260, 550), kRed) << "without a compositor the window itself stays opaque";
+}
+
+TEST_F(WindowE2eTest, ScreenMetricsComeFromTheMonitor)
+{
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 800);
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    EXPECT_EQ(work.right - work.left, 1280);
+    EXPECT_EQ(work.bottom - work.top, 800);
+}
+} // namespace
