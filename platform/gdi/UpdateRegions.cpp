@@ -48,6 +48,13 @@ UpdateRegions& UpdateRegions::Instance()
     return *instance;
 }
 
+namespace
+{
+// The hooks must be in place before the first window is shown (it is painted whole then), not
+// only once something calls a paint function.
+[[maybe_unused]] const bool g_hooksInstalled = (UpdateRegions::Instance(), true);
+} // namespace
+
 UpdateRegions::Entry& UpdateRegions::EntryLocked(HWND hwnd, DWORD threadId)
 {
     Entry& entry = m_windows[hwnd];
