@@ -1,0 +1,88 @@
+#include "DialogKit.h"
+
+#include "platform/Kernel.h"
+#include "platform/WindowFinder.h"
+
+namespace dialogtest
+{
+namespace
+{
+BoxUser* g_user = nullptr;
+} // namespace
+
+void Pump()
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        if (!DuiLib::CPaintManagerUI::TranslateMessage(&msg))
+        {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (!done())
+    {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        Pump();
+        ::Sleep(2);
+    }
+    return true;
+}
+
+bool ClickControl(DuiLib::WindowImplBase* window, LPCTSTR name)
+{
+    DuiLib::CControlUI* control = window->GetPaintManager().FindControl(name);
+    if (control == nullptr || !control->IsVisible())
+        return false;
+    const RECT rc = control->GetPos();
+    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    const HWND hwnd = window->GetHWND();
+    platform::headless::InjectMessage(hwnd, WM_MOUSEMOVE, 0, at);
+    platform::headless::InjectMessage(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    platform::headless::InjectMessage(hwnd, WM_LBUTTONUP, 0, at);
+    return true;
+}
+
+BoxUser::BoxUser(std::function<void(CMsgBoxDlg*)> act) : m_act(std::move(act))
+{
+    g_user = this;
+    m_timer = ::SetTimer(nullptr, 0, 10, &BoxUser::OnTimer);
+}
+
+BoxUser::~BoxUser()
+{
+    ::KillTimer(nullptr, m_timer);
+    g_user = nullptr;
+}
+
+void CALLBACK BoxUser::OnTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_user == nullptr || g_user->m_acted)
+        return;
+    const HWND box = ::FindWindowW(L"MsgBoxDlg", nullptr);
+    if (box == nullptr || !::IsWindowVisible(box))
+        return;
+    g_user->m_acted = true;
+    g_user->m_act(WindowObject<CMsgBoxDlg>(box));
+}
+
+HWND MakePlainWindow(LPCWSTR title, int showCommand)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &::DefWindowProcW;
+    wc.lpszClassName = L"DialogTestPlain";
+    ::RegisterClassExW(&wc);
+    const HWND hwnd = ::CreateWindowExW(0, wc.lpszClassName, title, WS_POPUP, 200, 150, 640, 400, nullptr,
+                                        nullptr, nullptr, nullptr);
+    ::ShowWindow(hwnd, showCommand);
+    return hwnd;
+}
+} // namespace dialogtest

@@ -1,0 +1,150 @@
+// One copy per program, between real processes: a second copy ends at once with 0 and the first
+// one's window comes forward (tests/helpers/common_instance_host.cpp).
+#include "SingleInstance.h"
+
+#include "common/ChildProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <poll.h>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+// The first copy, with its standard output read line by line.
+class Host
+{
+public:
+    explicit Host(const std::vector<std::string>& args)
+    {
+        const std::string program = testsupport::TestBinaryDir() + "/common_instance_host";
+        int out[2];
+        if (::pipe(out) != 0)
+            return;
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        m_pid = ::fork();
+        if (m_pid == 0)
+        {
+            ::dup2(out[1], 1);
+            ::close(out[0]);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        m_out = out[0];
+    }
+    ~Host()
+    {
+        if (m_pid > 0 && !m_reaped)
+        {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        if (m_out >= 0)
+            ::close(m_out);
+    }
+    // The next line, or "" when none comes within the time.
+    std::string ReadLine(int timeoutMs = 5000)
+    {
+        std::string line;
+        const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (Clock::now() < end)
+        {
+            pollfd pfd{m_out, POLLIN, 0};
+            if (::poll(&pfd, 1, 50) <= 0)
+                continue;
+            char c = 0;
+            if (::read(m_out, &c, 1) != 1)
+                break;
+            if (c == '\n')
+                return line;
+            line += c;
+        }
+        return "";
+    }
+    int Wait()
+    {
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_reaped = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+    bool m_reaped = false;
+};
+
+// The second copy's exit code, which must come at once.
+int RunSecondCopy(const std::vector<std::string>& args)
+{
+    const auto start = Clock::now();
+    const int code = testsupport::RunHelperProgram("common_instance_host", args);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+    return code;
+}
+} // namespace
+
+TEST(SingleInstance, ASecondCopyBringsTheFirstForwardAndEnds)
+{
+    struct Case
+    {
+        const char* program;
+        const char* state;
+        const char* answer;
+    };
+    const Case cases[] = {{"MAIN", "hidden", "shown"},
+                          {"UNINST", "minimized", "restored"},
+                          {"UPDATE", "shown", "raised"},
+                          {"SETUP", "shown", "raised"}};
+    for (const Case& c : cases)
+    {
+        Host first({c.program, "Pictavo", c.state});
+        ASSERT_EQ(first.ReadLine(), "ready") << c.program;
+        EXPECT_EQ(RunSecondCopy({c.program, "Pictavo", c.state}), 0) << c.program;
+        EXPECT_EQ(first.ReadLine(), c.answer) << c.program << " (not topmost)";
+        EXPECT_EQ(first.Wait(), 0);
+    }
+}
+
+TEST(SingleInstance, ProgramsDoNotStopEachOther)
+{
+    Host main({"MAIN", "Pictavo", "shown", "3"});
+    ASSERT_EQ(main.ReadLine(), "ready");
+    Host update({"UPDATE", "Pictavo", "shown", "1"});
+    EXPECT_EQ(update.ReadLine(), "ready") << "another program's mutex";
+    EXPECT_EQ(update.Wait(), 3) << "and nobody asked it to come forward";
+}
+
+TEST(SingleInstance, ASetupWithAnotherAppNameFindsNoWindowButStillEnds)
+{
+    Host first({"SETUP", "产品甲", "shown", "2"});
+    ASSERT_EQ(first.ReadLine(), "ready");
+    EXPECT_EQ(RunSecondCopy({"SETUP", "产品乙", "shown"}), 0);
+    EXPECT_EQ(first.Wait(), 3) << "its window was not asked";
+}
+
+TEST(SingleInstance, TheTitleIsTheProductNameAndTheProgramsSuffix)
+{
+    EXPECT_EQ(ProgramWindowTitle(PictavoProgram::MAIN, L"Pictavo"), L"Pictavo");
+    EXPECT_EQ(ProgramWindowTitle(PictavoProgram::SETUP, L"Pictavo"), L"Pictavo安装程序");
+    EXPECT_EQ(ProgramWindowTitle(PictavoProgram::UNINST, L"Pictavo"), L"Pictavo卸载程序");
+    EXPECT_EQ(ProgramWindowTitle(PictavoProgram::UPDATE, L"Pictavo"), L"Pictavo升级程序");
+}
+
+TEST(SingleInstance, InOneProcessTheSecondCheckReportsRunningEvenAfterAnEarlierError)
+{
+    const LPCWSTR name = L"{A0000000-0000-0000-0000-00000000DA1A}";
+    EXPECT_FALSE(CheckSingleInstance(name, L"nobody"));
+    EXPECT_TRUE(CheckSingleInstance(name, L"nobody"));
+    // A stale "already exists" is not taken for this name's answer.
+    ::SetLastError(ERROR_ALREADY_EXISTS);
+    EXPECT_FALSE(CheckSingleInstance(L"{A0000000-0000-0000-0000-00000000DA1B}", L"nobody"));
+}

@@ -1,0 +1,16 @@
+#pragma once
+// An option outside any group: each click toggles it.
+
+#include "OptionUI.h"
+
+namespace DuiLib
+{
+class CCheckBoxUI : public COptionUI
+{
+public:
+    LPCTSTR GetClass() const override;
+    LPVOID GetInterface(LPCTSTR pstrName) override;
+    void SetCheck(bool bCheck, bool bTriggerEvent = true) { Selected(bCheck, bTriggerEvent); }
+    bool GetCheck() const { return IsSelected(); }
+};
+} // namespace DuiLib

@@ -1,0 +1,15 @@
+#pragma once
+// A label for longer text: wraps at word boundaries and starts at the top left.
+
+#include "LabelUI.h"
+
+namespace DuiLib
+{
+class CTextUI : public CLabelUI
+{
+public:
+    CTextUI();
+    LPCTSTR GetClass() const override;
+    LPVOID GetInterface(LPCTSTR pstrName) override;
+};
+} // namespace DuiLib

@@ -1,0 +1,20 @@
+#pragma once
+// Everything a program needs of the window framework.
+
+#include "ButtonUI.h"
+#include "CheckBoxUI.h"
+#include "ContainerUI.h"
+#include "ControlFactory.h"
+#include "DialogBuilder.h"
+#include "HorizontalLayoutUI.h"
+#include "LabelUI.h"
+#include "NotifyPump.h"
+#include "OptionUI.h"
+#include "PaintManagerUI.h"
+#include "RenderEngine.h"
+#include "SkinZip.h"
+#include "TabLayoutUI.h"
+#include "TextUI.h"
+#include "VerticalLayoutUI.h"
+#include "WindowImplBase.h"
+#include "WindowWnd.h"
