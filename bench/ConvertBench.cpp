@@ -131,6 +131,7 @@ std::string OutputName(const std::string& outDir, const std::string& input, cons
 double TimePipeline(const std::vector<std::string>& files, const std::string& outDir,
                     const std::vector<int>& tabs)
 {
+    g_bAppExit = false; // a program has one main window; this driver makes one per measurement
     PipelineHost host;
     host.SetOutDir(outDir);
     for (size_t i = 0; i < files.size(); ++i)
