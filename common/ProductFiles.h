@@ -3,6 +3,8 @@
 // basename of the executable), so these are also the names process lookups compare with.
 // The TLS and HTTP libraries are system libraries here and never travel with the product.
 
+#include "platform/Shell.h"
+
 #include <array>
 #include <string>
 
@@ -41,6 +43,15 @@ inline std::wstring SelfDeleteScriptName()
 inline const wchar_t* DefaultOpenerProgram()
 {
     return L"xdg-open";
+}
+
+// Opens a folder, a file or an http(s) address in the user's default program: ShellExecuteW
+// "open" of the target itself, which the platform hands to the desktop's opener as one
+// argument, never to a shell.
+inline bool OpenWithShell(const std::wstring& target)
+{
+    const HINSTANCE result = ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOW);
+    return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 // An icon of a skin (named without extension): the skins carry PNG images.

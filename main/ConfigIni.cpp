@@ -12,7 +12,8 @@
 namespace
 {
 constexpr size_t kUrlChars = 1024;
-constexpr size_t kOutDirChars = 256;
+// The output folder is read whole (a path cut to fit could name another folder that exists).
+constexpr size_t kOutDirChars = 4096;
 constexpr size_t kMachineIdChars = 256;
 constexpr DWORD kRegReadBytes = 128;
 constexpr DWORD kMachineIdReadBytes = 256;

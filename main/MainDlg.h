@@ -1,11 +1,12 @@
 #pragma once
-// The main window. This part holds the three conversion tabs: their items, the start and
-// cancel of a run, the three worker threads and the result handlers. The window's controls
-// are reached through IConvertView.
+// The main window: three conversion tabs with their file lists, the output folder, the
+// title bar, and the routes from clicks, notifications and private messages to the routines
+// that do the work. Everything here runs on the UI thread except the three workers.
 
 #include "ConvertResultRecord.h"
 #include "ConvertView.h"
 #include "FileItem.h"
+#include "WinBaseEx.h"
 
 #include "platform/Win32.h"
 
@@ -13,6 +14,18 @@
 #include <string>
 #include <vector>
 
+class CLineListUI;
+namespace DuiLib
+{
+class CEditUI;
+} // namespace DuiLib
+
+// Private messages of the main window.
+constexpr UINT WM_TRAY_NOTIFY = 2025;
+constexpr UINT WM_LOGIN_RESULT = 2028;
+constexpr UINT WM_LOGOUT = 2029;
+constexpr UINT WM_GO_FIRST_PAGE = 2030;
+constexpr UINT WM_AVATAR_READY = 2031;
 // Result messages of the three tabs; wParam is a ConvertResultRecord the handler deletes.
 constexpr UINT WM_NC_CONVERT_RESULT = 2038;
 constexpr UINT WM_HC_CONVERT_RESULT = 2039;
@@ -20,19 +33,42 @@ constexpr UINT WM_CC_CONVERT_RESULT = 2040;
 
 // The stop flag of the whole program: set when the main window goes away.
 extern std::atomic<bool> g_bAppExit;
+// The main window's handle, for threads and handlers that post to it.
+extern HWND g_hMainWnd;
 
-class CMainDlg
+class CMainDlg : public CWinBaseEx, private IConvertView
 {
 public:
-    CMainDlg() = default;
+    CMainDlg();
     CMainDlg(const CMainDlg&) = delete;
     CMainDlg& operator=(const CMainDlg&) = delete;
-    ~CMainDlg();
+    ~CMainDlg() override;
 
-    HWND GetHWND() const { return m_hWnd; }
+    // WindowImplBase
+    LPCTSTR GetWindowClassName() const override;
+    void OnFinalMessage(HWND hWnd) override;
+    void InitWindow() override;
+    void OnClick(DuiLib::TNotifyUI& msg) override;
+    DuiLib::CDuiString GetSkinFile() override;
+    LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+    LRESULT OnChar(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+    LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+    LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+    void Notify(DuiLib::TNotifyUI& msg) override;
+    DuiLib::CControlUI* CreateControl(LPCTSTR pstrClass) override;
+
+    virtual LRESULT OnCopyData(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+
+    // Ends the program: hides the window, sets the stop flag, closes the toasts and posts
+    // the quit message. Does not wait for any thread.
+    void ExitApp();
+
+    // Without a window (the conversion tests and benchmarks): the handle results are posted
+    // to, and who answers for the controls.
     void SetHWND(HWND hwnd) { m_hWnd = hwnd; }
     void SetConvertView(IConvertView* view) { m_pConvertView = view; }
 
+    // Work queues and workers (MainDlgConvert.cpp)
     void InitWorkThread();
     void StartConvert(int tab);
     void CancelConvert(int tab);
@@ -49,19 +85,114 @@ public:
     std::vector<FileItem*>& TabItems(int tab);
     bool IsConverting(int tab) const;
 
-    std::vector<FileItem*> m_vecNCItems;
-    std::vector<FileItem*> m_vecHCItems;
-    std::vector<FileItem*> m_vecCCItems;
+    // File intake and output folder (MainDlgIntake.cpp)
+    // A path is accepted when it ends in one of the tab's suffixes, letters compared without
+    // regard to case (a camera's PHOTO.JPG is a jpg); no tab but 0, 1 and 2 accepts anything.
+    static bool IsAcceptedFile(const std::wstring& path, int tab);
+    // "png", "jpg", "jpeg", "bmp", "psd", "heic", "gif", "tiff", "tif" by the path's suffix
+    // (without regard to case), else "unknow".
+    static std::wstring GetFileTypeWord(const std::wstring& path);
+    // The documents folder + "/Pictavo", made (as one folder) when missing.
+    static std::wstring GetDefaultOutDir();
+    // The one road into a tab: new items and rows for paths that passed IsAcceptedFile.
+    void AddFiles(int tab, const std::vector<std::wstring>& paths);
+    void OnAddFile(int tab);
+    void OnAddFolder(int tab);
+    // WM_DROPFILES: the drop is always released; 1 when the conversion page took it, else 0.
+    int OnDropFiles(HDROP drop);
+    void ClearList(int tab);
+    void ModifyOutDir();
+    // 0, 1 or 2 by conv_tab's page; 3 while main_tab is not on the conversion page.
+    int GetCurrentTab() const;
+    // Any tab but 1 and 2 gives the normal tab's list and items.
+    CLineListUI* GetTabList(int tab) const;
+    std::vector<FileItem*>& GetTabItems(int tab);
+    // The tab's output-type option: 0 png, 1 jpg, 2 bmp.
+    int GetOutType(int tab);
+    // The drag hint shows exactly while the tab's list has no rows.
+    void UpdateDragHint(int tab);
+    // Window start: config.ini's folder while it exists, else the default for this run
+    // (config.ini keeps its value).
+    void LoadOutDir();
+    // Window start: the window takes dropped files.
+    void RegisterDropTarget();
+    // m_strOutDir and the three path fields that show it.
+    void SetOutDir(const std::wstring& dir);
+    // The id the next item of each tab takes; never reset.
+    int m_nNCNextId = 1;
+    int m_nHCNextId = 1;
+    int m_nCCNextId = 1;
+    // end of file intake
+
+    DUI_DECLARE_MESSAGE_MAP()
+
+    // The one output folder of all three tabs; it does not change while a tab converts.
+    std::wstring m_strOutDir;
     std::atomic<bool> m_bNCConverting{false};
     std::atomic<bool> m_bHCConverting{false};
     std::atomic<bool> m_bCCConverting{false};
     HANDLE m_hNCEvent = nullptr;
     HANDLE m_hHCEvent = nullptr;
     HANDLE m_hCCEvent = nullptr;
-    // The one output folder of all three tabs; it does not change while a tab converts.
-    std::wstring m_strOutDir;
+    // Read once in InitWindow for the service addresses.
+    std::wstring m_strVersion;
+    std::wstring m_strChannel;
+    std::wstring m_strMachineId;
+    CLineListUI* m_pNCList = nullptr;
+    CLineListUI* m_pHCList = nullptr;
+    CLineListUI* m_pCCList = nullptr;
+    std::vector<FileItem*> m_vecNCItems;
+    std::vector<FileItem*> m_vecHCItems;
+    std::vector<FileItem*> m_vecCCItems;
+
+    DuiLib::CButtonUI* m_pCloseBtn = nullptr;
+    DuiLib::CButtonUI* m_pMinBtn = nullptr;
+    DuiLib::CButtonUI* m_pNCDragBtn = nullptr;
+    DuiLib::CButtonUI* m_pHCDragBtn = nullptr;
+    DuiLib::CButtonUI* m_pCCDragBtn = nullptr;
+    DuiLib::CButtonUI* m_pNCStartBtn = nullptr;
+    DuiLib::CButtonUI* m_pNCCancelBtn = nullptr;
+    DuiLib::CButtonUI* m_pHCStartBtn = nullptr;
+    DuiLib::CButtonUI* m_pHCCancelBtn = nullptr;
+    DuiLib::CButtonUI* m_pCCStartBtn = nullptr;
+    DuiLib::CButtonUI* m_pCCCancelBtn = nullptr;
+    DuiLib::CEditUI* m_pNCEditPath = nullptr;
+    DuiLib::CEditUI* m_pHCEditPath = nullptr;
+    DuiLib::CEditUI* m_pCCEditPath = nullptr;
+    DuiLib::CTabLayoutUI* m_pMainTab = nullptr;
+    DuiLib::CTabLayoutUI* m_pConvTab = nullptr;
+    // The web page panel (page 1 of main_tab).
+    DuiLib::CControlUI* m_pWebView = nullptr;
+    DuiLib::CControlUI* m_pLoadingAnim = nullptr;
+    DuiLib::CButtonUI* m_pRefreshBtn = nullptr;
+    DuiLib::CControlUI* m_pLoadingTxt = nullptr;
+    DuiLib::CControlUI* m_pLoadErrorImg = nullptr;
+    DuiLib::CControlUI* m_pLoadLayout = nullptr;
 
 private:
+    // IConvertView, answered with the window's own controls.
+    void ShowConvertButtons(int tab, bool converting) override;
+    void SortLines(int tab) override;
+    void RefreshLine(int tab, int index) override;
+    void ShowTips(const std::wstring& text) override;
+
+    void FindControls();
+    bool OnTabClick(const DuiLib::CDuiString& name);
+    bool OnConvertClick(const DuiLib::CDuiString& name);
+    bool OnRowClick(DuiLib::TNotifyUI& msg);
+    void OpenSitePage(LPCWSTR path);
+    void OnRowOpenFolder(int row);
+    void OnRowOpenFile(int row);
+    void OnRowSetting(int row);
+    void OnRowDelete(int row);
+    void OnOutTypeChanged(int tab);
+    void OnRowOutTypeChanged(DuiLib::TNotifyUI& msg);
+    bool GuardOutTypeClick(LPARAM lParam);
+    void ShowMainPage(int page);
+    // The index in its list of the row that holds control, or -1.
+    static int RowIndexOf(DuiLib::CControlUI* control);
+
+    // Workers (MainDlgConvert.cpp)
     std::atomic<bool>& ConvertingFlag(int tab);
     HANDLE TabEvent(int tab) const;
     void WorkLoop(int tab);
@@ -70,9 +201,9 @@ private:
     std::wstring MakeOutputPath(const FileItem& item) const;
     LRESULT OnConvertResult(int tab, ConvertResultRecord* record);
     void CloseWorkEvents();
+    void DeleteAllItems();
 
-    HWND m_hWnd = nullptr;
-    IConvertView* m_pConvertView = nullptr;
+    IConvertView* m_pConvertView = this;
     // Workers between waking up and going back to sleep; the destructor waits for them so
     // that a file being converted at closing never outlives the window's data.
     std::atomic<int> m_nBusyWorkers{0};

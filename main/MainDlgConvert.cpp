@@ -19,7 +19,6 @@ MyLock::CMutex g_ccQueueLock;
 std::atomic<bool> g_bNCCancel{false};
 std::atomic<bool> g_bHCCancel{false};
 std::atomic<bool> g_bCCCancel{false};
-std::atomic<bool> g_bAppExit{false};
 
 namespace
 {
@@ -81,14 +80,8 @@ std::wstring FileStem(const std::wstring& path)
 constexpr size_t kMaxOutputPath = PATH_MAX - 1;
 } // namespace
 
-CMainDlg::~CMainDlg()
+void CMainDlg::DeleteAllItems()
 {
-    // Workers test the flag after announcing themselves busy, and this waits after setting
-    // it, so no worker can start on a file once the wait has seen none busy.
-    g_bAppExit = true;
-    while (m_nBusyWorkers.load() != 0)
-        Sleep(5);
-    CloseWorkEvents();
     for (int tab = 0; tab < TAB_COUNT; ++tab)
     {
         for (FileItem* item : TabItems(tab))
@@ -117,6 +110,9 @@ std::atomic<bool>& CMainDlg::ConvertingFlag(int tab)
 
 bool CMainDlg::IsConverting(int tab) const
 {
+    // The web page (tab 3) and anything else that is no conversion tab never converts.
+    if (!ValidTab(tab))
+        return false;
     return const_cast<CMainDlg*>(this)->ConvertingFlag(tab).load();
 }
 

@@ -4,6 +4,8 @@
 #include "PaintManagerUI.h"
 #include "RenderEngine.h"
 
+#include "platform/Input.h"
+
 #include <algorithm>
 #include <cwchar>
 
@@ -288,7 +290,33 @@ void ApplyPos(CControlUI& control, LPCTSTR value)
         control.SetPos(RECT{v[0], v[1], v[2], v[3]}, false);
     }
 }
+
+struct CursorName
+{
+    const wchar_t* name;
+    LPCWSTR id;
+};
+
+LPCWSTR CursorIdOf(LPCTSTR name)
+{
+    static const CursorName kNames[] = {
+        {L"arrow", IDC_ARROW},   {L"hand", IDC_HAND},       {L"ibeam", IDC_IBEAM},
+        {L"wait", IDC_WAIT},     {L"cross", IDC_CROSS},     {L"sizewe", IDC_SIZEWE},
+        {L"sizens", IDC_SIZENS}, {L"sizeall", IDC_SIZEALL}, {L"no", IDC_NO},
+    };
+    for (const CursorName& entry : kNames)
+    {
+        if (name != nullptr && std::wcscmp(name, entry.name) == 0)
+            return entry.id;
+    }
+    return nullptr;
+}
 } // namespace
+
+void CControlUI::SetCursorName(LPCTSTR pstrName)
+{
+    m_cursorId = CursorIdOf(pstrName);
+}
 
 void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
@@ -325,6 +353,8 @@ void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
         SetText(pstrValue);
     else if (name == L"tooltip")
         SetToolTip(pstrValue);
+    else if (name == L"cursor")
+        SetCursorName(pstrValue);
     else if (name == L"userdata")
         SetUserData(pstrValue);
     else if (name == L"enabled")

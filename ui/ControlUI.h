@@ -74,6 +74,12 @@ public:
 
     virtual CDuiString GetToolTip() const { return m_sToolTip; }
     virtual void SetToolTip(LPCTSTR pstrText) { m_sToolTip = pstrText; }
+    // The system cursor (an IDC_ value) the skin asked for over this control; null: the
+    // control's own choice (UIEVENT_SETCURSOR), else the arrow.
+    LPCWSTR GetCursorId() const { return m_cursorId; }
+    // "arrow", "hand", "ibeam", "wait", "cross", "sizewe", "sizens", "sizeall" or "no";
+    // anything else clears it.
+    void SetCursorName(LPCTSTR pstrName);
 
     const CDuiString& GetUserData() const { return m_sUserData; }
     void SetUserData(LPCTSTR pstrText) { m_sUserData = pstrText; }
@@ -131,6 +137,7 @@ protected:
     CDuiString m_sText;
     CDuiString m_sToolTip;
     CDuiString m_sUserData;
+    LPCWSTR m_cursorId = nullptr;
     UINT_PTR m_pTag = 0;
     bool m_bUpdateNeeded = true;
     bool m_bVisible = true;

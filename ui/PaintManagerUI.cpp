@@ -4,7 +4,9 @@
 #include "RenderEngine.h"
 #include "SkinSource.h"
 
+#include "platform/Input.h"
 #include "platform/Kernel.h"
+#include "platform/Layered.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -19,6 +21,8 @@ namespace
 constexpr UINT kMsgFlush = WM_APP + 0x3FF0;
 // Window timer ids of control timers start here, above the programs' own timer ids.
 constexpr UINT_PTR kTimerBase = 0x10000;
+// Where a press that lost the capture is said to end: outside every control, so no click.
+constexpr POINT kNowhere{-32768, -32768};
 
 std::vector<CPaintManagerUI*>& Managers()
 {
@@ -113,6 +117,8 @@ void CPaintManagerUI::Init(HWND hWnd)
 {
     m_hWndPaint = hWnd;
     AddUnique(Managers(), this);
+    if (m_nOpacity < 255)
+        ApplyOpacity();
 }
 
 HDC CPaintManagerUI::GetPaintDC()
@@ -230,7 +236,22 @@ void CPaintManagerUI::SetInitSize(int cx, int cy)
 void CPaintManagerUI::SetOpacity(BYTE nOpacity)
 {
     m_nOpacity = nOpacity;
+    ApplyOpacity();
     Invalidate();
+}
+
+void CPaintManagerUI::ApplyOpacity()
+{
+    if (m_hWndPaint == nullptr)
+        return;
+    const auto exStyle = static_cast<DWORD>(::GetWindowLongW(m_hWndPaint, GWL_EXSTYLE));
+    if ((exStyle & WS_EX_LAYERED) == 0)
+    {
+        if (m_nOpacity == 255)
+            return;
+        ::SetWindowLongW(m_hWndPaint, GWL_EXSTYLE, static_cast<LONG>(exStyle | WS_EX_LAYERED));
+    }
+    ::SetLayeredWindowAttributes(m_hWndPaint, 0, m_nOpacity, LWA_ALPHA);
 }
 
 // ---- Fonts --------------------------------------------------------------------------------
@@ -519,11 +540,28 @@ bool CPaintManagerUI::SetNextTabControl(bool bForward)
 void CPaintManagerUI::SetCapture()
 {
     m_bMouseCapture = true;
+    if (m_hWndPaint)
+        ::SetCapture(m_hWndPaint);
 }
 
 void CPaintManagerUI::ReleaseCapture()
 {
+    // Cleared first: the WM_CAPTURECHANGED that follows is then known to be our own.
+    const bool held = m_bMouseCapture;
     m_bMouseCapture = false;
+    if (held && m_hWndPaint && ::GetCapture() == m_hWndPaint)
+        ::ReleaseCapture();
+}
+
+void CPaintManagerUI::OnCaptureChanged(LPARAM lParam)
+{
+    if (!m_bMouseCapture || reinterpret_cast<HWND>(lParam) == m_hWndPaint)
+        return;
+    // Another window took the mouse mid-press: the press ends without a click.
+    m_bMouseCapture = false;
+    CControlUI* control = m_pEventClick;
+    m_pEventClick = nullptr;
+    DispatchEvent(control, UIEVENT_BUTTONUP, kNowhere, 0);
 }
 
 bool CPaintManagerUI::SetTimer(CControlUI* pControl, UINT nTimerID, UINT uElapse)
@@ -825,6 +863,17 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     case WM_NCDESTROY:
         OnNcDestroy();
         return false;
+    case WM_CAPTURECHANGED:
+        OnCaptureChanged(lParam);
+        return false;
+    case WM_SETCURSOR:
+        if (!OnSetCursor(lParam))
+            return false;
+        lRes = TRUE;
+        return true;
+    case WM_KILLFOCUS:
+        m_bShiftDown = false;
+        return false;
     default:
         break;
     }
@@ -879,9 +928,42 @@ void CPaintManagerUI::SetHover(CControlUI* pNewHover, POINT pt, WPARAM wParam)
         DispatchEvent(pNewHover, UIEVENT_MOUSEENTER, pt, wParam);
 }
 
+void CPaintManagerUI::TrackMouse()
+{
+    if (m_bMouseTracking || m_bMouseCapture || m_hWndPaint == nullptr)
+        return;
+    TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE | TME_HOVER, m_hWndPaint, HOVER_DEFAULT};
+    m_bMouseTracking = ::TrackMouseEvent(&track) != FALSE;
+}
+
+bool CPaintManagerUI::OnSetCursor(LPARAM lParam)
+{
+    if (LOWORD(lParam) != HTCLIENT || m_pRoot == nullptr)
+        return false;
+    POINT pt{};
+    ::GetCursorPos(&pt);
+    ::ScreenToClient(m_hWndPaint, &pt);
+    UpdateLayout();
+    CControlUI* control = m_bMouseCapture && m_pEventClick ? m_pEventClick : FindControl(pt);
+    if (control == nullptr || !control->IsEnabled())
+        return false;
+    if (LPCWSTR id = control->GetCursorId())
+    {
+        ::SetCursor(::LoadCursorW(nullptr, id));
+        return true;
+    }
+    if ((control->GetControlFlags() & UIFLAG_SETCURSOR) == 0)
+        return false;
+    // The arrow unless the control picks another.
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    DispatchEvent(control, UIEVENT_SETCURSOR, pt, 0);
+    return true;
+}
+
 void CPaintManagerUI::OnMouseMove(POINT pt, WPARAM wParam)
 {
     m_ptLastMousePos = pt;
+    TrackMouse();
     SetHover(FindControl(pt), pt, wParam);
     DispatchEvent(m_pEventClick ? m_pEventClick : m_pEventHover, UIEVENT_MOUSEMOVE, pt, wParam);
 }
@@ -908,6 +990,9 @@ void CPaintManagerUI::OnButtonUp(POINT pt, WPARAM wParam)
     CControlUI* control = m_pEventClick;
     m_pEventClick = nullptr;
     DispatchEvent(control, UIEVENT_BUTTONUP, pt, wParam);
+    // Leaving was not reported during the capture: a release outside hears of it now.
+    m_bMouseTracking = false;
+    TrackMouse();
 }
 
 void CPaintManagerUI::OnMouseWheel(WPARAM wParam, LPARAM lParam)
@@ -941,9 +1026,12 @@ bool CPaintManagerUI::HandleMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam
         OnMouseWheel(wParam, lParam);
         return true;
     case WM_MOUSELEAVE:
-        SetHover(nullptr, m_ptLastMousePos, wParam);
+        m_bMouseTracking = false;
+        if (!m_bMouseCapture)
+            SetHover(nullptr, m_ptLastMousePos, wParam);
         return true;
     case WM_MOUSEHOVER:
+        m_bMouseTracking = false;
         DispatchEvent(m_pEventHover, UIEVENT_MOUSEHOVER, pt, wParam);
         return true;
     default:
@@ -953,8 +1041,10 @@ bool CPaintManagerUI::HandleMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam
 
 bool CPaintManagerUI::HandleKeyMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    if (wParam == static_cast<WPARAM>(VK_SHIFT) && uMsg != WM_CHAR)
+        m_bShiftDown = uMsg == WM_KEYDOWN;
     if (uMsg == WM_KEYDOWN && wParam == static_cast<WPARAM>(VK_TAB))
-        return SetNextTabControl(true);
+        return SetNextTabControl(!m_bShiftDown);
     if (m_pFocus == nullptr)
         return false;
     const int type = uMsg == WM_KEYDOWN ? UIEVENT_KEYDOWN : uMsg == WM_KEYUP ? UIEVENT_KEYUP : UIEVENT_CHAR;

@@ -75,7 +75,9 @@ public:
     void SetMinInfo(int cx, int cy) { m_szMinWindow = SIZE{cx, cy}; }
     SIZE GetMaxInfo() const { return m_szMaxWindow; }
     void SetMaxInfo(int cx, int cy) { m_szMaxWindow = SIZE{cx, cy}; }
-    // Layered opacity, 0-255 (the backend applies it).
+    // Layered opacity, 0-255, handed to the window (made WS_EX_LAYERED when below 255). A
+    // compositor makes the window translucent; without one an X11 window cannot be see-through,
+    // so the frame stays opaque and a fade simply ends when the window closes.
     BYTE GetOpacity() const { return m_nOpacity; }
     void SetOpacity(BYTE nOpacity);
     bool IsLayered() const { return m_bLayered; }
@@ -125,6 +127,8 @@ public:
     void SetFocus(CControlUI* pControl);
     // Moves the focus to the next (or previous) control that takes the keyboard.
     bool SetNextTabControl(bool bForward = true);
+    // The window holds the mouse capture while a control is pressed, so that a drag that
+    // leaves the window still ends in the control.
     void SetCapture();
     void ReleaseCapture();
     bool IsCaptured() const { return m_bMouseCapture; }
@@ -165,6 +169,11 @@ private:
     void OnMouseMove(POINT pt, WPARAM wParam);
     void OnButtonDown(UINT uMsg, POINT pt, WPARAM wParam);
     void OnButtonUp(POINT pt, WPARAM wParam);
+    void OnCaptureChanged(LPARAM lParam);
+    bool OnSetCursor(LPARAM lParam);
+    // Asks the window for one WM_MOUSELEAVE (and WM_MOUSEHOVER) while the pointer is over it.
+    void TrackMouse();
+    void ApplyOpacity();
     void OnMouseWheel(WPARAM wParam, LPARAM lParam);
     void OnPaint();
     void OnTimer(WPARAM wParam);
@@ -188,6 +197,9 @@ private:
     CControlUI* m_pEventClick = nullptr;
     POINT m_ptLastMousePos{-1, -1};
     bool m_bMouseCapture = false;
+    bool m_bMouseTracking = false;
+    // Shift+Tab moves the focus backwards; the key state is kept from the key messages.
+    bool m_bShiftDown = false;
     bool m_bUpdateNeeded = true;
     bool m_bFirstLayout = true;
     bool m_bLayered = false;

@@ -2,6 +2,7 @@
 
 #include "PaintManagerUI.h"
 
+#include "platform/Input.h"
 #include "platform/WinError.h"
 
 #include <algorithm>
@@ -10,8 +11,12 @@ namespace DuiLib
 {
 RECT GetWorkAreaRect()
 {
-    // The platform layer offers no monitor query yet; the headless backend's screen is 1920x1080.
-    return RECT{0, 0, 1920, 1080};
+    RECT work{};
+    if (::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) && !CDuiRect(work).IsEmpty())
+        return work;
+    // No answer: the whole primary screen.
+    return RECT{0, 0, std::max(::GetSystemMetrics(SM_CXSCREEN), 1),
+                std::max(::GetSystemMetrics(SM_CYSCREEN), 1)};
 }
 
 CWindowWnd::~CWindowWnd()

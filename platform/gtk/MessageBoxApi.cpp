@@ -1,13 +1,13 @@
 // The system message box: a GTK message dialog run in a message loop of its own (so that the
 // thread's timers and posted messages go on meanwhile), or a recorded answer when headless.
 #include "GtkBackend.h"
+#include "ModalLoop.h"
 #include "NativeWindow.h"
 #include "platform/Input.h"
 #include "platform/MessageBox.h"
 #include "platform/Utf.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <mutex>
 #include <vector>
 
@@ -135,52 +135,15 @@ GtkWidget* MakeDialog(GtkBackend& backend, HWND owner, const std::wstring& text,
 int RunModal(GtkBackend& backend, HWND hwnd, const std::wstring& text, const std::wstring& caption, UINT type,
              const std::vector<Button>& buttons)
 {
-    const HWND owner = hwnd != nullptr ? GetAncestor(hwnd, GA_ROOT) : nullptr;
+    platform::ModalLoop loop(hwnd);
     Box box{buttons};
-    GtkWidget* dialog = MakeDialog(backend, owner, text, caption, type, box);
-    const bool disabled = owner != nullptr && EnableWindow(owner, FALSE) == FALSE;
-    gtk_widget_show_all(dialog);
-    gtk_window_present(GTK_WINDOW(dialog));
-    MSG msg{};
-    BOOL got = TRUE;
-    while (box.answer == 0 && (got = GetMessageW(&msg, nullptr, 0, 0)) > 0)
-    {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    GtkWidget* dialog = MakeDialog(backend, loop.Owner(), text, caption, type, box);
+    loop.Run(dialog, [&box] { return box.answer != 0; });
     if (box.answer == 0)
         box.answer = HasCancel(buttons) ? IDCANCEL : buttons.back().id;
-    if (disabled)
-        EnableWindow(owner, TRUE);
     g_signal_handlers_disconnect_by_data(dialog, &box);
     gtk_widget_destroy(dialog);
-    if (got == 0)
-        PostQuitMessage(static_cast<int>(msg.wParam)); // the loop that owns it must see it too
-    if (owner != nullptr)
-        SetForegroundWindow(owner);
     return box.answer;
-}
-
-// Another thread's box is shown by the UI thread while the caller waits for the answer.
-int RunModalFromWorker(GtkBackend& backend, HWND hwnd, const std::wstring& text, const std::wstring& caption,
-                       UINT type, const std::vector<Button>& buttons)
-{
-    struct Reply
-    {
-        std::mutex lock;
-        std::condition_variable done;
-        int answer = 0;
-    };
-    auto reply = std::make_shared<Reply>();
-    backend.RunOnUi([&backend, reply, hwnd, text, caption, type, buttons] {
-        const int answer = RunModal(backend, hwnd, text, caption, type, buttons);
-        std::lock_guard lock(reply->lock);
-        reply->answer = answer;
-        reply->done.notify_all();
-    });
-    std::unique_lock lock(reply->lock);
-    reply->done.wait(lock, [&] { return reply->answer != 0; });
-    return reply->answer;
 }
 } // namespace
 
@@ -195,7 +158,9 @@ int MessageBoxW(HWND hwnd, LPCWSTR text, LPCWSTR caption, UINT type)
     if (backend == nullptr)
         return RecordHeadless(hwnd, body, title, type, buttons);
     if (!backend->OnUiThread())
-        return RunModalFromWorker(*backend, hwnd, body, title, type, buttons);
+        return platform::ModalLoop::OnUiThread(*backend, [backend, hwnd, body, title, type, buttons] {
+            return RunModal(*backend, hwnd, body, title, type, buttons);
+        });
     return RunModal(*backend, hwnd, body, title, type, buttons);
 }
 

@@ -386,7 +386,10 @@ private:
         pattern += spec.space ? " " : "";
         pattern += spec.alternate ? "#" : "";
         if (spec.precision >= 0)
-            pattern += "." + std::to_string(std::min(spec.precision, kMaxFloatPrecision));
+        {
+            pattern += '.';
+            pattern += std::to_string(std::min(spec.precision, kMaxFloatPrecision));
+        }
         pattern += spec.conversion;
         const int size = std::snprintf(nullptr, 0, pattern.c_str(), value);
         std::string text(static_cast<std::size_t>(std::max(size, 0)) + 1, '\0');

@@ -57,6 +57,8 @@ class ConvertEngine : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // An earlier test's window set the program's stop flag on its way out.
+        g_bAppExit = false;
         MagickStartup(PICTAVO_MAGICK_CONFIG_DIR);
         platform::SetDebugSink([](const std::wstring& line) {
             std::lock_guard<std::mutex> guard(g_linesLock);

@@ -4,9 +4,11 @@
 // creates its top-level window with the program's title in the given state, prints "ready",
 // pumps messages, and on an activation request prints what became of its window ("shown",
 // "restored" or "raised", with "topmost" added if it stayed topmost) and exits 0. It exits 3
-// when the time is up without a request.
+// when the time is up without a request. With DISPLAY set the window is a real one, and it
+// stays up a moment after the report so that the display can be looked at.
 #include "SingleInstance.h"
 
+#include "platform/Display.h"
 #include "platform/Utf.h"
 
 #include <cstdio>
@@ -43,7 +45,10 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         BOOL handled = FALSE;
         const LRESULT result = HandleActivateMessage(hwnd, wParam, lParam, handled);
         Report(hwnd, before);
-        PostQuitMessage(0);
+        if (platform::HasDisplay())
+            SetTimer(hwnd, 2, 1500, nullptr);
+        else
+            PostQuitMessage(0);
         return result;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -78,6 +83,7 @@ int main(int argc, char** argv)
         return 2;
     const std::wstring appName = platform::FromUtf8(argv[2]);
     const int seconds = argc > 4 ? std::atoi(argv[4]) : 20;
+    platform::InitDisplayBackend();
     if (CheckSingleInstance(program, appName))
     {
         std::printf("second\n");
@@ -101,7 +107,7 @@ int main(int argc, char** argv)
     while (GetMessageW(&msg, nullptr, 0, 0) > 0)
     {
         if (msg.message == WM_TIMER)
-            return 3;
+            return msg.wParam == 2 ? 0 : 3;
         DispatchMessageW(&msg);
     }
     return 0;

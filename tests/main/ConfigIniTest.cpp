@@ -64,10 +64,13 @@ TEST_F(ConfigIniTest, SectionsAndKeysMatchWithoutCase)
     EXPECT_EQ(GetPrivateProfileIntW(L"CONFIG", L"LogLevel", 1, m_config.m_strIniPath.c_str()), 0u);
 }
 
-TEST_F(ConfigIniTest, TextValuesAreCutToTheirBuffers)
+TEST_F(ConfigIniTest, TextValuesAreCutToTheirBuffersButTheOutputFolderIsReadWhole)
 {
-    WriteFile(m_ini, "[CONFIG]\nout_dir=/" + std::string(400, 'd') + "\n");
-    EXPECT_EQ(m_config.GetOutDir(), L"/" + std::wstring(254, L'd'));
+    // A folder cut to fit a short buffer could name another folder that exists.
+    WriteFile(m_ini,
+              "[CONFIG]\nout_dir=/" + std::string(400, 'd') + "\nlogin_url=" + std::string(1500, 'u') + "\n");
+    EXPECT_EQ(m_config.GetOutDir(), L"/" + std::wstring(400, L'd'));
+    EXPECT_EQ(m_config.GetLoginUrl(), std::wstring(1023, L'u'));
 }
 
 TEST_F(ConfigIniTest, KeyRoundTripsThroughBase64)

@@ -90,4 +90,24 @@ std::uint32_t PixelAt(void* cairoSurface, int x, int y)
     std::memcpy(&pixel, data + y * stride + x * 4, 4);
     return pixel;
 }
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        if (!DuiLib::CPaintManagerUI::TranslateMessage(&msg))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+void Click(HWND hwnd, POINT down, POINT up)
+{
+    platform::headless::InjectMessage(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(down.x, down.y));
+    platform::headless::InjectMessage(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(down.x, down.y));
+    platform::headless::InjectMessage(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(up.x, up.y));
+    platform::headless::InjectMessage(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
+}
 } // namespace uitest

@@ -2,6 +2,9 @@
 // Skin material made at test time: PNG images of plain colours, real zip archives, and a
 // guard that makes a zip the process's skin source for one test.
 
+#include "platform/Kernel.h"
+#include "platform/Window.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -31,6 +34,24 @@ public:
 private:
     bool m_ok = false;
 };
+
+// Delivers every queued message of this thread through the framework's pre-translation.
+void Pump();
+// Pumps until done() holds; false after timeoutMs.
+template <typename Pred> bool PumpUntil(Pred done, DWORD timeoutMs = 3000)
+{
+    const DWORD start = GetTickCount();
+    while (!done())
+    {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Pump();
+        Sleep(2);
+    }
+    return true;
+}
+// Injects a press at down, a drag to up and the release there (client coordinates).
+void Click(HWND hwnd, POINT down, POINT up);
 
 // The ARGB value of one pixel of an image surface (premultiplied as stored).
 std::uint32_t PixelAt(void* cairoSurface, int x, int y);

@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 using namespace DuiLib;
+using uitest::Click;
+using uitest::Pump;
+using uitest::PumpUntil;
 
 namespace
 {
@@ -86,40 +89,6 @@ public:
         return WindowImplBase::MessageHandler(uMsg, wParam, lParam, bHandled);
     }
 };
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        if (!CPaintManagerUI::TranslateMessage(&msg))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-}
-
-template <typename Pred> bool PumpUntil(Pred done, DWORD timeoutMs = 3000)
-{
-    const DWORD start = GetTickCount();
-    while (!done())
-    {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Pump();
-        Sleep(2);
-    }
-    return true;
-}
-
-void Click(HWND hwnd, POINT down, POINT up)
-{
-    platform::headless::InjectMessage(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(down.x, down.y));
-    platform::headless::InjectMessage(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(down.x, down.y));
-    platform::headless::InjectMessage(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(up.x, up.y));
-    platform::headless::InjectMessage(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
-}
 
 class SkinnedWindow : public ::testing::Test
 {

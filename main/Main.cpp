@@ -1,0 +1,77 @@
+// The main program: one running copy, the skin, the log, the main window and its message loop.
+
+#include "ClusterCurl.h"
+#include "CommandLine.h"
+#include "Log.h"
+#include "MagickDriver.h"
+#include "MainDlg.h"
+#include "PathHelper.h"
+#include "RegSettings.h"
+#include "SingleInstance.h"
+#include "StringHelper.h"
+
+#include "platform/Display.h"
+#include "platform/Shell.h"
+#include "platform/Win32.h"
+
+using namespace DuiLib;
+
+namespace
+{
+constexpr DWORD kMainStyle = 0x10CF0000; // WS_VISIBLE | WS_OVERLAPPEDWINDOW
+constexpr DWORD kMainExStyle = 0x60000;  // WS_EX_APPWINDOW | WS_EX_STATICEDGE
+constexpr int kCreateWidth = 720;        // the skin then gives the window its own size
+constexpr int kCreateHeight = 470;
+} // namespace
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+{
+    const std::wstring appName = GetAppName();
+    if (CheckSingleInstance(PictavoProgram::MAIN, appName))
+        return 0;
+    const bool checkUpdate = ParseCommandLine(GetCommandLineW());
+    const std::wstring moduleDir = GetModuleDir();
+    SetCurrentDirectoryW(moduleDir.c_str());
+    ClusterCurl::GlobalInit();
+    platform::InitDisplayBackend();
+    MagickStartup(WideToAnsi(moduleDir) + "/magick");
+
+    CPaintManagerUI::SetInstance(hInstance);
+    CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + L"skin");
+    CWndShadow::Initialize(hInstance);
+
+    CLog::GetInstance()->Init((WideToAnsi(moduleDir) + "/log").c_str(), nullptr);
+    const std::wstring configPath = moduleDir + L"/config.ini";
+    CLog::GetInstance()->m_nLevel =
+        static_cast<int>(GetPrivateProfileIntW(L"CONFIG", L"LogLevel", LOG_LEVEL_INFO, configPath.c_str()));
+
+    // A ready update package is handed to the updater here, before any window, and the web
+    // view engine is loaded and the background update check started (unless checkUpdate is
+    // false) once those parts exist.
+    static_cast<void>(checkUpdate);
+
+    auto* mainDlg = new CMainDlg; // deletes itself when its window is gone
+    const std::wstring title = ProgramWindowTitle(PictavoProgram::MAIN, appName);
+    if (mainDlg->Create(nullptr, title.c_str(), kMainStyle, kMainExStyle, 0, 0, kCreateWidth,
+                        kCreateHeight) != nullptr)
+    {
+        mainDlg->CenterWindow();
+        mainDlg->ShowWindow(true, true);
+        CPaintManagerUI::MessageLoop();
+    }
+    else
+    {
+        LOG_ERROR(L"WinMain", L"main window not created");
+        delete mainDlg;
+    }
+
+    LOG_INFO(L"WinMain", L"程序已退出！！！");
+    CLog::GetInstance()->Stop();
+    MagickShutdown();
+    return 0;
+}
+
+int main()
+{
+    return WinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
+}

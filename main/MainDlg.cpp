@@ -1,0 +1,481 @@
+// The main window: skin, start-up of its parts, and the routes of clicks, notifications and
+// private messages.
+
+#include "MainDlg.h"
+
+#include "ConfigIni.h"
+#include "EditUI.h"
+#include "HttpMgr.h"
+#include "LineListUI.h"
+#include "ProductFiles.h"
+#include "SettingDlg.h"
+#include "SingleInstance.h"
+#include "TipsDlg.h"
+
+#include "platform/Drop.h"
+
+#include <string_view>
+
+using namespace DuiLib;
+
+std::atomic<bool> g_bAppExit{false};
+HWND g_hMainWnd = nullptr;
+
+DUI_BEGIN_MESSAGE_MAP(CMainDlg, CWinBaseEx)
+DUI_ON_MSGTYPE(DUI_MSGTYPE_CLICK, CMainDlg::OnClick)
+DUI_END_MESSAGE_MAP()
+
+namespace
+{
+// The product's web site: the contact and help pages lie below it.
+constexpr const wchar_t* kSiteHost = L"https://www.pictavo.com";
+
+// Refusals of the row buttons while their tab converts.
+constexpr const wchar_t* kOpenRefused = L"正在处理数据中，请稍后打开...";
+constexpr const wchar_t* kViewRefused = L"正在处理数据中，请稍后查看...";
+constexpr const wchar_t* kModifyRefused = L"正在处理数据中，请稍后修改...";
+constexpr const wchar_t* kDeleteRefused = L"正在处理数据中，请稍后删除...";
+
+constexpr LONG kNoMaximizeNoResize = 0x50000; // WS_MAXIMIZEBOX | WS_THICKFRAME
+constexpr DWORD kSettingStyle = 0x96C80000;
+constexpr DWORD kSettingExStyle = 0x40000;
+constexpr int kSettingConfirmed = 2;
+
+// The tab a control belongs to by its name's prefix ("nc_", "hc_", "cc_"), or -1.
+int TabOfName(std::wstring_view name)
+{
+    static constexpr std::wstring_view prefixes[TAB_COUNT] = {L"nc_", L"hc_", L"cc_"};
+    for (int tab = 0; tab < TAB_COUNT; ++tab)
+    {
+        if (name.starts_with(prefixes[tab]))
+            return tab;
+    }
+    return -1;
+}
+
+bool IsOutTypeOption(std::wstring_view name)
+{
+    if (TabOfName(name) < 0)
+        return false;
+    const std::wstring_view rest = name.substr(3);
+    return rest == L"radio_png" || rest == L"radio_jpg" || rest == L"radio_bmp";
+}
+
+// A row's buttons and combo sit three levels below the row element.
+CControlUI* RowOf(CControlUI* control)
+{
+    for (int level = 0; level < 3 && control != nullptr; ++level)
+        control = control->GetParent();
+    return control;
+}
+
+// The item of a list's row, or null for a list or an index without one.
+FileItem* LineItemAt(const CLineListUI* list, int index)
+{
+    FileItem* item = nullptr;
+    if (list == nullptr || !list->GetLineItem(index, &item))
+        return nullptr;
+    return item;
+}
+
+// The folder of an output path: everything before its last "/" (the whole text without one).
+std::wstring FolderOf(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L'/');
+    return slash == std::wstring::npos ? path : path.substr(0, slash);
+}
+} // namespace
+
+CMainDlg::CMainDlg() = default;
+
+CMainDlg::~CMainDlg()
+{
+    // Workers test the flag after announcing themselves busy, and this waits after setting
+    // it, so no worker can start on a file once the wait has seen none busy.
+    g_bAppExit = true;
+    while (m_nBusyWorkers.load() != 0)
+        Sleep(5);
+    CloseWorkEvents();
+    DeleteAllItems();
+}
+
+LPCTSTR CMainDlg::GetWindowClassName() const
+{
+    return L"MainDlg";
+}
+
+CDuiString CMainDlg::GetSkinFile()
+{
+    return L"MainDlg.xml";
+}
+
+void CMainDlg::OnFinalMessage(HWND hWnd)
+{
+    CWinBaseEx::OnFinalMessage(hWnd);
+    delete this;
+}
+
+void CMainDlg::InitWindow()
+{
+    g_hMainWnd = m_hWnd;
+    // The web page panel's script functions are bound here once the web view exists.
+    OnCreateShadow();
+    ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~kNoMaximizeNoResize);
+    FindControls();
+    LoadOutDir();
+    if (CControlUI* version = m_PaintManager.FindControl(L"version_txt"))
+        version->SetText((L"当前版本：" + CConfigIni::GetVersionStr()).c_str());
+    // The tray icon is added here once it exists.
+    ShowMainPage(0);
+    if (m_pConvTab != nullptr)
+        m_pConvTab->SelectItem(TAB_NORMAL);
+    m_strVersion = CConfigIni::GetVersionStr();
+    m_strChannel = CConfigIni::GetChannel();
+    m_strMachineId = CConfigIni().GetMachineId();
+    // No message filter keeps WM_DROPFILES or WM_COPYDATA from a window here.
+    RegisterDropTarget();
+    InitWorkThread();
+    // The auto-login timer and the first-run report start here with the login.
+}
+
+void CMainDlg::FindControls()
+{
+    auto button = [this](LPCTSTR name) { return static_cast<CButtonUI*>(m_PaintManager.FindControl(name)); };
+    auto edit = [this](LPCTSTR name) { return static_cast<CEditUI*>(m_PaintManager.FindControl(name)); };
+    auto list = [this](LPCTSTR name) { return static_cast<CLineListUI*>(m_PaintManager.FindControl(name)); };
+    m_pCloseBtn = button(L"closeBtn");
+    m_pMinBtn = button(L"minBtn");
+    m_pMainTab = static_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"main_tab"));
+    m_pConvTab = static_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"conv_tab"));
+    m_pNCList = list(L"nc_list");
+    m_pHCList = list(L"hc_list");
+    m_pCCList = list(L"cc_list");
+    m_pNCDragBtn = button(L"nc_btn_drag");
+    m_pHCDragBtn = button(L"hc_btn_drag");
+    m_pCCDragBtn = button(L"cc_btn_drag");
+    m_pNCStartBtn = button(L"nc_btn_start_conv");
+    m_pNCCancelBtn = button(L"nc_btn_cancel_conv");
+    m_pHCStartBtn = button(L"hc_btn_start_conv");
+    m_pHCCancelBtn = button(L"hc_btn_cancel_conv");
+    m_pCCStartBtn = button(L"cc_btn_start_conv");
+    m_pCCCancelBtn = button(L"cc_btn_cancel_conv");
+    m_pNCEditPath = edit(L"nc_edit_path");
+    m_pHCEditPath = edit(L"hc_edit_path");
+    m_pCCEditPath = edit(L"cc_edit_path");
+    m_pWebView = m_PaintManager.FindControl(L"wkePay");
+    m_pLoadingAnim = m_PaintManager.FindControl(L"loadingAnim");
+    m_pLoadingTxt = m_PaintManager.FindControl(L"loadingTxt");
+    m_pLoadErrorImg = m_PaintManager.FindControl(L"loadErrorImg");
+    m_pRefreshBtn = button(L"btnRefresh");
+    m_pLoadLayout = m_PaintManager.FindControl(L"load_layout");
+}
+
+void CMainDlg::ShowMainPage(int page)
+{
+    if (m_pMainTab != nullptr)
+        m_pMainTab->SelectItem(page);
+}
+
+CControlUI* CMainDlg::CreateControl(LPCTSTR pstrClass)
+{
+    const CDuiString tag(pstrClass);
+    if (tag.CompareNoCase(L"LineList") == 0)
+        return new CLineListUI;
+    // The web view and the animated controls come with the web page panel.
+    return nullptr;
+}
+
+// ---- Notifications and clicks ---------------------------------------------------------------
+
+void CMainDlg::Notify(TNotifyUI& msg)
+{
+    const CDuiString name = msg.pSender != nullptr ? msg.pSender->GetName() : CDuiString();
+    if (msg.sType == DUI_MSGTYPE_SELECTCHANGED && IsOutTypeOption(name.GetData()))
+        OnOutTypeChanged(TabOfName(name.GetData()));
+    else if (msg.sType == DUI_MSGTYPE_ITEMSELECT && name == L"combo_out_type")
+        OnRowOutTypeChanged(msg);
+    WindowImplBase::Notify(msg);
+}
+
+void CMainDlg::OnOutTypeChanged(int tab)
+{
+    const int outType = GetOutType(tab);
+    for (FileItem* item : GetTabItems(tab))
+        item->m_nOutType = outType;
+    SortLines(tab);
+}
+
+void CMainDlg::OnRowOutTypeChanged(TNotifyUI& msg)
+{
+    if (m_pMainTab == nullptr || m_pMainTab->GetCurSel() != 0)
+        return;
+    if (FileItem* item = LineItemAt(GetTabList(GetCurrentTab()), RowIndexOf(msg.pSender)))
+        item->m_nOutType = static_cast<int>(msg.wParam);
+}
+
+void CMainDlg::OnClick(TNotifyUI& msg)
+{
+    if (msg.pSender == nullptr)
+        return;
+    const CDuiString name = msg.pSender->GetName();
+    if (name == L"closeBtn")
+        ExitApp();
+    else if (name == L"minBtn")
+        SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    else if (OnTabClick(name) || OnConvertClick(name) || OnRowClick(msg))
+        return;
+    else if (name == L"btn_contact")
+        OpenSitePage(L"/contact");
+    else if (name == L"btn_help")
+        OpenSitePage(L"/help");
+    else if (name == L"btn_back")
+        ShowMainPage(0);
+    // btn_login, btn_mycenter and btnRefresh are answered by the login and the web page panel.
+}
+
+bool CMainDlg::OnTabClick(const CDuiString& name)
+{
+    static constexpr const wchar_t* options[TAB_COUNT] = {L"op_normal", L"op_heic", L"op_compress"};
+    for (int tab = 0; tab < TAB_COUNT; ++tab)
+    {
+        if (name == options[tab])
+        {
+            if (m_pConvTab != nullptr)
+                m_pConvTab->SelectItem(tab);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CMainDlg::OnConvertClick(const CDuiString& name)
+{
+    const int tab = TabOfName(name.GetData());
+    if (tab < 0)
+        return false;
+    const std::wstring_view action = std::wstring_view(name.GetData()).substr(3);
+    if (action == L"btn_add_file" || action == L"btn_drag")
+        OnAddFile(tab);
+    else if (action == L"btn_add_folder")
+        OnAddFolder(tab);
+    else if (action == L"btn_clear")
+        ClearList(tab);
+    else if (action == L"btn_modify_path")
+        ModifyOutDir();
+    else if (action == L"btn_start_conv")
+        StartConvert(tab);
+    else if (action == L"btn_cancel_conv")
+        CancelConvert(tab);
+    else
+        return false;
+    return true;
+}
+
+bool CMainDlg::OnRowClick(TNotifyUI& msg)
+{
+    struct RowOperation
+    {
+        const wchar_t* name;
+        const wchar_t* refusal;
+        void (CMainDlg::*action)(int row);
+    };
+    static constexpr RowOperation operations[] = {
+        {L"op_folder", kOpenRefused, &CMainDlg::OnRowOpenFolder},
+        {L"op_scan", kViewRefused, &CMainDlg::OnRowOpenFile},
+        {L"op_setting", kModifyRefused, &CMainDlg::OnRowSetting},
+        {L"op_del", kDeleteRefused, &CMainDlg::OnRowDelete},
+    };
+    const CDuiString name = msg.pSender->GetName();
+    for (const RowOperation& operation : operations)
+    {
+        if (name != operation.name)
+            continue;
+        if (IsConverting(GetCurrentTab()))
+            ShowTips(operation.refusal);
+        else
+            (this->*operation.action)(RowIndexOf(msg.pSender));
+        return true;
+    }
+    return false;
+}
+
+int CMainDlg::RowIndexOf(CControlUI* control)
+{
+    CControlUI* row = RowOf(control);
+    auto* item = row != nullptr ? static_cast<IListItemUI*>(row->GetInterface(L"ListItem")) : nullptr;
+    return item != nullptr ? item->GetIndex() : -1;
+}
+
+void CMainDlg::OnRowOpenFolder(int row)
+{
+    const FileItem* item = LineItemAt(GetTabList(GetCurrentTab()), row);
+    if (item != nullptr && !item->m_strOutPath.empty())
+        ProductFiles::OpenWithShell(FolderOf(item->m_strOutPath));
+}
+
+void CMainDlg::OnRowOpenFile(int row)
+{
+    const FileItem* item = LineItemAt(GetTabList(GetCurrentTab()), row);
+    if (item != nullptr && !item->m_strOutPath.empty())
+        ProductFiles::OpenWithShell(item->m_strOutPath);
+}
+
+void CMainDlg::OnRowSetting(int row)
+{
+    FileItem* item = LineItemAt(GetTabList(GetCurrentTab()), row);
+    if (item == nullptr)
+        return;
+    CSettingDlg dialog;
+    dialog.m_nRowIndex = row;
+    dialog.m_item = *item;
+    if (dialog.Create(m_hWnd, L"设置", kSettingStyle, kSettingExStyle) == nullptr)
+        return;
+    dialog.CenterWindow();
+    if (dialog.ShowModal() == kSettingConfirmed)
+    {
+        item->m_nResize = dialog.m_item.m_nResize;
+        item->m_nQuality = dialog.m_item.m_nQuality;
+    }
+}
+
+void CMainDlg::OnRowDelete(int row)
+{
+    const int tab = GetCurrentTab();
+    CLineListUI* list = GetTabList(tab);
+    std::vector<FileItem*>& items = GetTabItems(tab);
+    // Rows and items stay in step; a row without its item (or the reverse) is left alone.
+    if (list == nullptr || row < 0 || row >= list->GetCount() || row >= static_cast<int>(items.size()))
+        return;
+    FileItem* item = items[static_cast<size_t>(row)];
+    list->RemoveLine(row);
+    items.erase(items.begin() + row);
+    list->SortLines();
+    delete item;
+}
+
+void CMainDlg::OpenSitePage(LPCWSTR path)
+{
+    // The service query is appended here once the login brings MakeUrl.
+    ProductFiles::OpenWithShell(std::wstring(kSiteHost) + path);
+}
+
+// ---- Window messages ------------------------------------------------------------------------
+
+LRESULT CMainDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    LRESULT result = 0;
+    switch (uMsg)
+    {
+    case WM_COPYDATA:
+        return OnCopyData(uMsg, wParam, lParam, bHandled);
+    case WM_LBUTTONDOWN:
+        bHandled = GuardOutTypeClick(lParam) ? TRUE : FALSE;
+        return bHandled ? 1 : 0;
+    case WM_DROPFILES:
+        return OnDropFiles(reinterpret_cast<HDROP>(wParam));
+    case WM_HTTP_REPLY:
+        // The window's own requests need nothing from their replies.
+        delete reinterpret_cast<HttpReply*>(wParam);
+        return 1;
+    default:
+        // The tray, login, logout, first-page and avatar messages are routed with their parts.
+        if (HandleConvertMessage(uMsg, wParam, lParam, result))
+            return result;
+        bHandled = FALSE;
+        return 0;
+    }
+}
+
+bool CMainDlg::GuardOutTypeClick(LPARAM lParam)
+{
+    if (m_pMainTab == nullptr || m_pMainTab->GetCurSel() != 0)
+        return false;
+    const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    CControlUI* control = m_PaintManager.FindControl(pt);
+    if (control == nullptr || !control->IsVisible())
+        return false;
+    const CDuiString name = control->GetName();
+    if (!IsOutTypeOption(name.GetData()) || !IsConverting(TabOfName(name.GetData())))
+        return false;
+    ShowTips(kModifyRefused);
+    return true;
+}
+
+LRESULT CMainDlg::OnCopyData(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    return HandleActivateMessage(m_hWnd, wParam, lParam, bHandled);
+}
+
+LRESULT CMainDlg::OnChar(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
+{
+    // Backspace stays with the window; every other character goes on to the controls.
+    if (wParam != 8)
+        bHandled = FALSE;
+    return 0;
+}
+
+LRESULT CMainDlg::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    if ((wParam & 0xFFF0) == SC_CLOSE)
+    {
+        ExitApp();
+        bHandled = TRUE;
+        return 0;
+    }
+    return CWinBaseEx::OnSysCommand(uMsg, wParam, lParam, bHandled);
+}
+
+void CMainDlg::ExitApp()
+{
+    if (::IsWindowEnabled(m_hWnd))
+        ::ShowWindow(m_hWnd, SW_HIDE);
+    g_bAppExit = true;
+    // The tray icon is removed here once the program has one.
+    CloseAllTips();
+    ::PostQuitMessage(0);
+}
+
+LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
+{
+    g_bAppExit = true;
+    CloseWorkEvents();
+    for (CLineListUI* list : {m_pNCList, m_pHCList, m_pCCList})
+    {
+        if (list != nullptr)
+            list->RemoveAll();
+    }
+    DeleteAllItems();
+    ::PostQuitMessage(0);
+    bHandled = FALSE;
+    return 0;
+}
+
+// ---- What the conversion code asks of the controls ------------------------------------------
+
+void CMainDlg::ShowConvertButtons(int tab, bool converting)
+{
+    CButtonUI* const starts[TAB_COUNT] = {m_pNCStartBtn, m_pHCStartBtn, m_pCCStartBtn};
+    CButtonUI* const cancels[TAB_COUNT] = {m_pNCCancelBtn, m_pHCCancelBtn, m_pCCCancelBtn};
+    if (starts[tab] != nullptr)
+        starts[tab]->SetVisible(!converting);
+    if (cancels[tab] != nullptr)
+        cancels[tab]->SetVisible(converting);
+}
+
+void CMainDlg::SortLines(int tab)
+{
+    if (CLineListUI* list = GetTabList(tab); list != nullptr)
+        list->SortLines();
+}
+
+void CMainDlg::RefreshLine(int tab, int index)
+{
+    CLineListUI* list = GetTabList(tab);
+    if (CControlUI* row = list != nullptr ? list->GetItemAt(index) : nullptr)
+        CLineListUI::RefreshLine(row);
+}
+
+void CMainDlg::ShowTips(const std::wstring& text)
+{
+    ::ShowTips(m_hWnd, text);
+}

@@ -1,0 +1,144 @@
+// GetOpenFileNameW and SHBrowseForFolderW: the question is recorded, asked of the desktop's file
+// chooser (or answered by a test when headless), and the answer written in the Windows form.
+#include "FileChooserDialog.h"
+#include "FilterList.h"
+#include "ItemIdList.h"
+#include "OpenFileResult.h"
+#include "platform/Dialogs.h"
+#include "platform/WinError.h"
+
+#include "../gtk/GtkBackend.h"
+#include "../gtk/ModalLoop.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <mutex>
+
+using platform::GtkBackend;
+using platform::headless::FileDialogCall;
+using platform::headless::FileDialogKind;
+using Answer = std::optional<std::vector<std::wstring>>;
+
+namespace
+{
+thread_local DWORD t_dialogError = 0;
+
+std::mutex g_lock;
+Answer g_answer;
+FileDialogCall g_last;
+
+std::wstring TextOf(LPCWSTR text)
+{
+    return text != nullptr ? std::wstring(text) : std::wstring();
+}
+
+FileDialogCall MakeCall(FileDialogKind kind, HWND owner, std::wstring initialDir, LPCWSTR title, DWORD flags)
+{
+    FileDialogCall call;
+    call.kind = kind;
+    call.owner = owner;
+    call.initialDir = std::move(initialDir);
+    call.title = TextOf(title);
+    call.flags = flags;
+    return call;
+}
+
+Answer AskDesktop(GtkBackend& backend, const FileDialogCall& call)
+{
+    Answer answer;
+    auto ask = [&backend, &call, &answer] {
+        answer = platform::FileChooserDialog(backend, call).Run();
+        return 0;
+    };
+    if (backend.OnUiThread())
+        ask();
+    else
+        platform::ModalLoop::OnUiThread(backend, ask);
+    return answer;
+}
+
+Answer Ask(const FileDialogCall& call)
+{
+    {
+        std::lock_guard lock(g_lock);
+        g_last = call;
+    }
+    if (GtkBackend* backend = GtkBackend::Active())
+        return AskDesktop(*backend, call);
+    std::lock_guard lock(g_lock);
+    return g_answer && !g_answer->empty() ? g_answer : std::nullopt;
+}
+
+BOOL FailDialog(DWORD error)
+{
+    t_dialogError = error;
+    return FALSE;
+}
+
+// The dialog starts in the pidlRoot folder when one is given.
+std::wstring StartFolder(PCIDLIST_ABSOLUTE root)
+{
+    return platform::ItemIdList::PathOf(root).value_or(std::wstring());
+}
+
+void CopyDisplayName(const std::wstring& folder, LPWSTR displayName)
+{
+    if (displayName == nullptr)
+        return;
+    const size_t slash = folder.rfind(L'/');
+    std::wstring name = slash == std::wstring::npos || folder == L"/" ? folder : folder.substr(slash + 1);
+    name.resize(std::min<size_t>(name.size(), MAX_PATH - 1));
+    std::wmemcpy(displayName, name.c_str(), name.size() + 1);
+}
+} // namespace
+
+BOOL GetOpenFileNameW(LPOPENFILENAMEW ofn)
+{
+    t_dialogError = 0;
+    if (ofn == nullptr || ofn->lStructSize < sizeof(OPENFILENAMEW))
+        return FailDialog(CDERR_STRUCTSIZE);
+    if (ofn->lpstrFile == nullptr || ofn->nMaxFile == 0)
+        return FailDialog(CDERR_INITIALIZATION);
+    FileDialogCall call = MakeCall(FileDialogKind::OpenFile, ofn->hwndOwner, TextOf(ofn->lpstrInitialDir),
+                                   ofn->lpstrTitle, ofn->Flags);
+    call.filters = platform::FilterList::Parse(ofn->lpstrFilter);
+    call.filterIndex = ofn->nFilterIndex;
+    const Answer answer = Ask(call);
+    if (!answer)
+        return FALSE;
+    const DWORD error = platform::OpenFileResult::Write(*ofn, *answer);
+    return error == 0 ? TRUE : FailDialog(error);
+}
+
+DWORD CommDlgExtendedError()
+{
+    return t_dialogError;
+}
+
+PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW info)
+{
+    if (info == nullptr)
+        return nullptr;
+    const FileDialogCall call = MakeCall(FileDialogKind::Folder, info->hwndOwner, StartFolder(info->pidlRoot),
+                                         info->lpszTitle, info->ulFlags);
+    const Answer answer = Ask(call);
+    if (!answer)
+        return nullptr;
+    CopyDisplayName(answer->front(), info->pszDisplayName);
+    return platform::ItemIdList::Create(answer->front());
+}
+
+namespace platform::headless
+{
+void SetFileDialogAnswer(std::optional<std::vector<std::wstring>> paths)
+{
+    std::lock_guard lock(g_lock);
+    g_answer = std::move(paths);
+}
+
+FileDialogCall LastFileDialog()
+{
+    std::lock_guard lock(g_lock);
+    return g_last;
+}
+} // namespace platform::headless

@@ -1,0 +1,101 @@
+// The one output folder: chosen at window start from config.ini or the documents default,
+// and changed through the folder dialog into config.ini and the three path fields.
+#include "IntakeKit.h"
+
+#include "EditUI.h"
+
+#include "platform/Dialogs.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using intaketest::ConfigIniGuard;
+using intaketest::MainWindow;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::Wide;
+using testsupport::WriteFile;
+
+namespace
+{
+std::wstring FieldText(MainWindow& win, LPCTSTR name)
+{
+    DuiLib::CControlUI* field = win.dlg().GetPaintManager().FindControl(name);
+    return field != nullptr ? std::wstring(field->GetText().GetData()) : L"<missing>";
+}
+
+void ExpectShown(MainWindow& win, const std::wstring& dir)
+{
+    EXPECT_EQ(win.dlg().m_strOutDir, dir);
+    for (LPCTSTR name : {L"nc_edit_path", L"hc_edit_path", L"cc_edit_path"})
+        EXPECT_EQ(FieldText(win, name), dir) << testsupport::Narrow(name);
+}
+
+class OutDir : public ::testing::Test
+{
+protected:
+    ConfigIniGuard m_config;
+    const std::string m_documents = intaketest::UseDocumentsFolder("Docs");
+    const std::string m_default = m_documents + "/Pictavo";
+};
+} // namespace
+
+TEST_F(OutDir, DefaultIsMadeInTheDocumentsFolderWithoutTouchingConfig)
+{
+    EXPECT_EQ(CMainDlg::GetDefaultOutDir(), Wide(m_default));
+    EXPECT_TRUE(std::filesystem::is_directory(m_default));
+    // A documents folder that does not exist yet (no desktop session ever made it) is made
+    // too: a default output folder that cannot be written would fail every conversion.
+    std::filesystem::remove_all(m_documents);
+    EXPECT_EQ(CMainDlg::GetDefaultOutDir(), Wide(m_default));
+    EXPECT_TRUE(std::filesystem::is_directory(m_default));
+
+    MainWindow win;
+    ExpectShown(win, Wide(m_default));
+    EXPECT_FALSE(testsupport::Exists(m_config.path())) << "the default is not written";
+}
+
+TEST_F(OutDir, ConfiguredFolderIsUsedWhileItExistsAndKeptWhenItIsGone)
+{
+    TempDir chosen{"chosen"};
+    const std::string text = "[CONFIG]\nout_dir=" + chosen.path() + "\n";
+    WriteFile(m_config.path(), text);
+    {
+        MainWindow win;
+        ExpectShown(win, chosen.wpath());
+    }
+    const std::string gone = chosen.path() + "/gone";
+    const std::string goneText = "[CONFIG]\nout_dir=" + gone + "\n";
+    WriteFile(m_config.path(), goneText);
+    {
+        MainWindow win;
+        ExpectShown(win, Wide(m_default));
+    }
+    EXPECT_EQ(ReadFile(m_config.path()), goneText) << "config.ini keeps the user's folder";
+}
+
+TEST_F(OutDir, ModifyWritesConfigAndAllThreeFields)
+{
+    TempDir chosen{"new out"};
+    MainWindow win;
+    platform::headless::SetFileDialogAnswer(std::vector<std::wstring>{chosen.wpath()});
+    // Any tab's button changes the one folder.
+    win.dlg().m_pConvTab->SelectItem(TAB_HEIC);
+    ::UpdateWindow(win.hwnd()); // lays the page out
+    ASSERT_TRUE(dialogtest::ClickControl(&win.dlg(), L"hc_btn_modify_path"));
+    dialogtest::Pump();
+    EXPECT_EQ(platform::headless::LastFileDialog().kind, platform::headless::FileDialogKind::Folder);
+    ExpectShown(win, chosen.wpath());
+    wchar_t stored[1024] = {};
+    GetPrivateProfileStringW(L"CONFIG", L"out_dir", L"", stored, 1024, Wide(m_config.path()).c_str());
+    EXPECT_EQ(std::wstring(stored), chosen.wpath());
+
+    // The next window starts with it; a cancelled dialog changes nothing.
+    MainWindow next;
+    ExpectShown(next, chosen.wpath());
+    platform::headless::SetFileDialogAnswer(std::nullopt);
+    next.dlg().ModifyOutDir();
+    ExpectShown(next, chosen.wpath());
+}

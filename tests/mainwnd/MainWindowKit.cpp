@@ -1,0 +1,133 @@
+#include "MainWindowKit.h"
+
+#include "LineListUI.h"
+#include "TipsDlg.h"
+
+#include "platform/Window.h"
+
+#include <cstdlib>
+
+using namespace DuiLib;
+
+namespace mainwndtest
+{
+namespace
+{
+bool g_sawQuit = false;
+} // namespace
+
+void Pump()
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        if (msg.message == WM_QUIT)
+        {
+            g_sawQuit = true;
+            continue;
+        }
+        if (!CPaintManagerUI::TranslateMessage(&msg))
+        {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (!done())
+    {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        Pump();
+        ::Sleep(2);
+    }
+    return true;
+}
+
+bool TakeQuitMessage()
+{
+    Pump();
+    const bool saw = g_sawQuit;
+    g_sawQuit = false;
+    return saw;
+}
+
+std::vector<std::wstring> OpenToasts()
+{
+    std::vector<std::wstring> texts;
+    for (CTipsDlg* tip : g_vecTips)
+    {
+        if (CControlUI* label = tip->GetPaintManager().FindControl(L"tipsLabel"))
+            texts.emplace_back(label->GetText().GetData());
+    }
+    return texts;
+}
+
+std::string MakeImage(const std::string& path, const std::string& spec)
+{
+    const std::string command = "convert " + spec + " '" + path + "' 2>/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return path;
+}
+
+void MainWindowTest::SetUp()
+{
+    g_bAppExit = false;
+    TakeQuitMessage();
+    m_dlg = new CMainDlg;
+    m_hwnd = m_dlg->Create(nullptr, L"Pictavo", 0x10CF0000, 0x60000, 0, 0, 720, 470);
+    ASSERT_NE(m_hwnd, nullptr);
+    m_dlg->SetOutDir(testsupport::Wide(m_out.path()));
+    Pump();
+}
+
+void MainWindowTest::TearDown()
+{
+    CloseAllTips();
+    if (::IsWindow(m_hwnd))
+        ::DestroyWindow(m_hwnd); // the window object deletes itself
+    TakeQuitMessage();
+    g_bAppExit = false;
+}
+
+CControlUI* MainWindowTest::Control(LPCTSTR name)
+{
+    return m_dlg->GetPaintManager().FindControl(name);
+}
+
+bool MainWindowTest::Click(CControlUI* control)
+{
+    if (control == nullptr || !control->IsVisible())
+        return false;
+    const RECT rc = control->GetPos();
+    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    platform::headless::InjectMessage(m_hwnd, WM_MOUSEMOVE, 0, at);
+    platform::headless::InjectMessage(m_hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    platform::headless::InjectMessage(m_hwnd, WM_LBUTTONUP, 0, at);
+    Pump();
+    return true;
+}
+
+CControlUI* MainWindowTest::RowControl(int tab, int row, LPCTSTR name)
+{
+    CLineListUI* list = m_dlg->GetTabList(tab);
+    CControlUI* line = list != nullptr ? list->GetItemAt(row) : nullptr;
+    return line != nullptr ? m_dlg->GetPaintManager().FindSubControlByName(line, name) : nullptr;
+}
+
+std::vector<std::wstring> MainWindowTest::AddImages(int tab, int count, const std::string& ext)
+{
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < count; ++i)
+    {
+        const std::string path = m_dir / ("in" + std::to_string(tab) + "_" + std::to_string(i) + "." + ext);
+        paths.push_back(testsupport::Wide(MakeImage(path)));
+    }
+    m_dlg->AddFiles(tab, paths);
+    Pump();
+    return paths;
+}
+} // namespace mainwndtest

@@ -1,0 +1,48 @@
+#pragma once
+// The real main window on the headless backend, made from the embedded skin, with helpers to
+// pump its messages, click its controls by name, read its toasts and make real images.
+
+#include "MainDlg.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace mainwndtest
+{
+void Pump();
+// Pumps until done() or the time is up; false on time-out. A quit message is dropped.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+// True when a quit message was waiting (and takes it out of the queue).
+bool TakeQuitMessage();
+// The texts of the toasts open now, oldest first.
+std::vector<std::wstring> OpenToasts();
+// Makes an image of the given size with ImageMagick's CLI.
+std::string MakeImage(const std::string& path, const std::string& spec = "-size 64x48 plasma:");
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    DuiLib::CControlUI* Control(LPCTSTR name);
+    template <typename T> T* ControlAs(LPCTSTR name) { return static_cast<T*>(Control(name)); }
+    // Mouse down and up at the centre of a visible control; false when it cannot be clicked.
+    bool Click(DuiLib::CControlUI* control);
+    bool Click(LPCTSTR name) { return Click(Control(name)); }
+    // A button of row index of the tab's list.
+    DuiLib::CControlUI* RowControl(int tab, int row, LPCTSTR name);
+    // Adds real image files to a tab through the intake's own road.
+    std::vector<std::wstring> AddImages(int tab, int count, const std::string& ext = "png");
+
+    CMainDlg* m_dlg = nullptr;
+    HWND m_hwnd = nullptr;
+    testsupport::TempDir m_dir;
+    testsupport::TempDir m_out{"out"};
+};
+} // namespace mainwndtest
