@@ -25,8 +25,8 @@ LPVOID CComboUI::GetInterface(LPCTSTR pstrName)
 {
     if (std::wcscmp(pstrName, L"Combo") == 0)
         return this;
-    if (std::wcscmp(pstrName, L"IListOwner") == 0)
-        return static_cast<IListOwnerUI*>(this);
+    if (LPVOID owner = ListOwnerInterface(this, pstrName))
+        return owner;
     return CContainerUI::GetInterface(pstrName);
 }
 
@@ -118,14 +118,11 @@ bool CComboUI::SelectItem(int iIndex, bool, bool bTriggerEvent)
     if (item == nullptr || !control->IsEnabled())
         return false;
     const int old = m_iCurSel;
-    if (IListItemUI* previous = AsListItem(GetItemAt(old)))
-        previous->Select(false, bTriggerEvent);
-    item->Select(true, bTriggerEvent);
+    MoveSelectionFlag(GetItemAt(old), item, bTriggerEvent);
     m_iCurSel = iIndex;
     Invalidate();
-    if (bTriggerEvent && m_pManager)
-        m_pManager->SendNotify(this, DUI_MSGTYPE_ITEMSELECT, static_cast<WPARAM>(iIndex),
-                               static_cast<LPARAM>(old));
+    if (bTriggerEvent)
+        NotifyItemSelect(this, iIndex, old);
     return true;
 }
 

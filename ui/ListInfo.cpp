@@ -1,6 +1,7 @@
 #include "ListInfo.h"
 
 #include "AttributeParse.h"
+#include "PaintManagerUI.h"
 
 #include <map>
 
@@ -67,5 +68,19 @@ bool SetListInfoAttribute(TListInfoUI& info, LPCTSTR pstrName, LPCTSTR pstrValue
     else
         return false;
     return true;
+}
+
+void MoveSelectionFlag(CControlUI* pOld, IListItemUI* pNew, bool bTriggerEvent)
+{
+    if (IListItemUI* previous = AsListItem(pOld))
+        previous->Select(false, bTriggerEvent);
+    pNew->Select(true, bTriggerEvent);
+}
+
+void NotifyItemSelect(CControlUI* pOwner, int iNew, int iOld)
+{
+    if (CPaintManagerUI* manager = pOwner->GetManager())
+        manager->SendNotify(pOwner, DUI_MSGTYPE_ITEMSELECT, static_cast<WPARAM>(iNew),
+                            static_cast<LPARAM>(iOld));
 }
 } // namespace DuiLib

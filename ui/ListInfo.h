@@ -4,8 +4,15 @@
 
 #include "ControlUI.h"
 
+#include <cwchar>
+
 namespace DuiLib
 {
+class IListItemUI;
+
+// The name under which list owners answer GetInterface with their IListOwnerUI.
+inline constexpr LPCTSTR kListOwnerInterface = L"IListOwner";
+
 // The look of every item of one owner, set through the owner's item attributes.
 struct TListInfoUI
 {
@@ -29,6 +36,11 @@ struct TListInfoUI
 
 // Reads one "item..." attribute of a list owner into info; false when the name is not one.
 bool SetListInfoAttribute(TListInfoUI& info, LPCTSTR pstrName, LPCTSTR pstrValue);
+
+// Moves the selection flag of an owner's items from pOld (null: none was selected) to pNew.
+void MoveSelectionFlag(CControlUI* pOld, IListItemUI* pNew, bool bTriggerEvent);
+// Tells the owner's window that its selection moved from iOld to iNew.
+void NotifyItemSelect(CControlUI* pOwner, int iNew, int iOld);
 
 // Where an owner's selection goes when the item at iRemoved goes (-1: it was the one selected).
 inline int SelectionAfterRemoval(int iCurSel, int iRemoved)
@@ -74,6 +86,12 @@ inline IListItemUI* AsListItem(CControlUI* pControl)
 
 inline IListOwnerUI* AsListOwner(CControlUI* pControl)
 {
-    return pControl ? static_cast<IListOwnerUI*>(pControl->GetInterface(L"IListOwner")) : nullptr;
+    return pControl ? static_cast<IListOwnerUI*>(pControl->GetInterface(kListOwnerInterface)) : nullptr;
+}
+
+// An owner's answer to GetInterface for its owner interface; null for any other name.
+inline LPVOID ListOwnerInterface(IListOwnerUI* pOwner, LPCTSTR pstrName)
+{
+    return std::wcscmp(pstrName, kListOwnerInterface) == 0 ? pOwner : nullptr;
 }
 } // namespace DuiLib

@@ -23,8 +23,8 @@ LPVOID CListUI::GetInterface(LPCTSTR pstrName)
 {
     if (std::wcscmp(pstrName, L"List") == 0)
         return this;
-    if (std::wcscmp(pstrName, L"IListOwner") == 0)
-        return static_cast<IListOwnerUI*>(this);
+    if (LPVOID owner = ListOwnerInterface(this, pstrName))
+        return owner;
     return CVerticalLayoutUI::GetInterface(pstrName);
 }
 
@@ -120,16 +120,13 @@ bool CListUI::SelectItem(int iIndex, bool bTakeFocus, bool bTriggerEvent)
     if (item == nullptr || !row->IsVisible() || !row->IsEnabled())
         return false;
     const int old = m_iCurSel;
-    if (IListItemUI* previous = AsListItem(GetItemAt(old)))
-        previous->Select(false, bTriggerEvent);
-    item->Select(true, bTriggerEvent);
+    MoveSelectionFlag(GetItemAt(old), item, bTriggerEvent);
     m_iCurSel = iIndex;
     EnsureVisible(iIndex);
     if (bTakeFocus)
         row->SetFocus();
-    if (bTriggerEvent && m_pManager)
-        m_pManager->SendNotify(this, DUI_MSGTYPE_ITEMSELECT, static_cast<WPARAM>(iIndex),
-                               static_cast<LPARAM>(old));
+    if (bTriggerEvent)
+        NotifyItemSelect(this, iIndex, old);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "AttributeParse.h"
 #include "RenderEngine.h"
 #include "SkinSource.h"
+#include "ToolTipWnd.h"
 
 #include "platform/Input.h"
 #include "platform/Kernel.h"
@@ -94,6 +95,7 @@ CPaintManagerUI::CPaintManagerUI() = default;
 
 CPaintManagerUI::~CPaintManagerUI()
 {
+    m_pToolTip.reset();
     delete m_pRoot;
     m_pRoot = nullptr;
     FlushDelayedCleanup();
@@ -406,6 +408,8 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl)
 {
     if (pControl == nullptr)
         return;
+    if (m_pToolTip && IsInside(m_pToolTip->GetControl(), pControl))
+        HideToolTip();
     if (IsInside(m_pEventHover, pControl))
         m_pEventHover = nullptr;
     if (IsInside(m_pEventClick, pControl))
@@ -874,6 +878,10 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     case WM_KILLFOCUS:
         m_bShiftDown = false;
         return false;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            HideToolTip();
+        return false;
     default:
         break;
     }
@@ -920,12 +928,28 @@ void CPaintManagerUI::SetHover(CControlUI* pNewHover, POINT pt, WPARAM wParam)
 {
     if (pNewHover == m_pEventHover)
         return;
+    HideToolTip();
     CControlUI* old = m_pEventHover;
     m_pEventHover = pNewHover;
     DispatchEvent(old, UIEVENT_MOUSELEAVE, pt, wParam);
     // The leave handler may have removed the new control (it is reaped then).
     if (m_pEventHover == pNewHover)
         DispatchEvent(pNewHover, UIEVENT_MOUSEENTER, pt, wParam);
+}
+
+void CPaintManagerUI::ShowToolTip(POINT pt)
+{
+    if (m_pEventHover == nullptr || m_pEventHover->GetToolTip().IsEmpty())
+        return;
+    if (m_pToolTip == nullptr)
+        m_pToolTip = std::make_unique<CToolTipWnd>(this);
+    m_pToolTip->Show(m_pEventHover, pt);
+}
+
+void CPaintManagerUI::HideToolTip()
+{
+    if (m_pToolTip)
+        m_pToolTip->Hide();
 }
 
 void CPaintManagerUI::TrackMouse()
@@ -971,6 +995,7 @@ void CPaintManagerUI::OnMouseMove(POINT pt, WPARAM wParam)
 void CPaintManagerUI::OnButtonDown(UINT uMsg, POINT pt, WPARAM wParam)
 {
     m_ptLastMousePos = pt;
+    HideToolTip();
     CControlUI* control = FindControl(pt);
     if (control == nullptr)
         return;
@@ -1020,9 +1045,11 @@ bool CPaintManagerUI::HandleMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam
         return true;
     case WM_RBUTTONDOWN:
         m_ptLastMousePos = pt;
+        HideToolTip();
         DispatchEvent(FindControl(pt), UIEVENT_RBUTTONDOWN, pt, wParam);
         return true;
     case WM_MOUSEWHEEL:
+        HideToolTip();
         OnMouseWheel(wParam, lParam);
         return true;
     case WM_MOUSELEAVE:
@@ -1033,6 +1060,7 @@ bool CPaintManagerUI::HandleMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam
     case WM_MOUSEHOVER:
         m_bMouseTracking = false;
         DispatchEvent(m_pEventHover, UIEVENT_MOUSEHOVER, pt, wParam);
+        ShowToolTip(pt);
         return true;
     default:
         return false;
@@ -1041,6 +1069,8 @@ bool CPaintManagerUI::HandleMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam
 
 bool CPaintManagerUI::HandleKeyMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    if (uMsg == WM_KEYDOWN)
+        HideToolTip();
     if (wParam == static_cast<WPARAM>(VK_SHIFT) && uMsg != WM_CHAR)
         m_bShiftDown = uMsg == WM_KEYDOWN;
     if (uMsg == WM_KEYDOWN && wParam == static_cast<WPARAM>(VK_TAB))

@@ -13,6 +13,8 @@
 
 namespace DuiLib
 {
+class CToolTipWnd;
+
 struct TFontInfo
 {
     HFONT hFont = nullptr;
@@ -183,6 +185,8 @@ private:
     void DispatchEvent(CControlUI* pControl, int type, POINT pt, WPARAM wParam, LPARAM lParam = 0,
                        TCHAR chKey = 0);
     void SetHover(CControlUI* pNewHover, POINT pt, WPARAM wParam);
+    void ShowToolTip(POINT pt);
+    void HideToolTip();
     void ReleaseFonts();
     static void ApplyDefaultFontFace(LOGFONTW& lf, LPCTSTR face, int size);
 
@@ -226,5 +230,6 @@ private:
     std::vector<TNotifyUI> m_asyncNotify;
     std::vector<CControlUI*> m_delayedCleanup;
     bool m_bFlushPosted = false;
+    std::unique_ptr<CToolTipWnd> m_pToolTip;
 };
 } // namespace DuiLib

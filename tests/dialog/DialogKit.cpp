@@ -8,6 +8,7 @@ namespace dialogtest
 namespace
 {
 BoxUser* g_user = nullptr;
+bool g_sawQuit = false;
 } // namespace
 
 void Pump()
@@ -15,6 +16,11 @@ void Pump()
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
     {
+        if (msg.message == WM_QUIT)
+        {
+            g_sawQuit = true;
+            continue;
+        }
         if (!DuiLib::CPaintManagerUI::TranslateMessage(&msg))
         {
             ::TranslateMessage(&msg);
@@ -36,14 +42,25 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
     return true;
 }
 
+bool TakeQuitMessage()
+{
+    Pump();
+    const bool saw = g_sawQuit;
+    g_sawQuit = false;
+    return saw;
+}
+
 bool ClickControl(DuiLib::WindowImplBase* window, LPCTSTR name)
 {
-    DuiLib::CControlUI* control = window->GetPaintManager().FindControl(name);
+    return ClickControl(window->GetHWND(), window->GetPaintManager().FindControl(name));
+}
+
+bool ClickControl(HWND hwnd, DuiLib::CControlUI* control)
+{
     if (control == nullptr || !control->IsVisible())
         return false;
     const RECT rc = control->GetPos();
     const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-    const HWND hwnd = window->GetHWND();
     platform::headless::InjectMessage(hwnd, WM_MOUSEMOVE, 0, at);
     platform::headless::InjectMessage(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
     platform::headless::InjectMessage(hwnd, WM_LBUTTONUP, 0, at);

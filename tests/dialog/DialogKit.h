@@ -9,10 +9,15 @@
 
 namespace dialogtest
 {
+// Dispatches what is queued; a quit message is dropped and remembered for TakeQuitMessage.
 void Pump();
 // Pumps until done() or the time is up; false on time-out.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
-// Mouse down and up at the centre of the named control of a framework window.
+// True when a quit message was dropped since the last call (pumps what is queued first).
+bool TakeQuitMessage();
+// Mouse down and up at the centre of a visible control of the window; false when it cannot be clicked.
+bool ClickControl(HWND hwnd, DuiLib::CControlUI* control);
+// The same for the named control of a framework window.
 bool ClickControl(DuiLib::WindowImplBase* window, LPCTSTR name);
 // The framework object of a window made through CWindowWnd.
 template <typename T> T* WindowObject(HWND hwnd)

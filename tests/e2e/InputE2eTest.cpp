@@ -1,4 +1,5 @@
 // Real input injected with xdotool reaches the window procedure as Windows messages.
+#include "DisplayTest.h"
 #include "RecordingWindow.h"
 #include "XServer.h"
 #include "platform/Input.h"
@@ -9,15 +10,14 @@ using namespace e2e;
 
 namespace
 {
-class InputE2eTest : public ::testing::Test
+class InputE2eTest : public DisplayTest
 {
 protected:
     void SetUp() override
     {
-        if (!XServer::Ensure())
-            GTEST_SKIP() << "Xvfb is not installed";
-        if (!XServer::HasTool("xdotool"))
-            GTEST_SKIP() << "xdotool is missing";
+        DisplayTest::SetUp();
+        if (IsSkipped())
+            return;
         m_window = std::make_unique<RecordingWindow>(L"Pictavo e2e input", 200, 150, 320, 240, 0xFFFFFF);
         ASSERT_NE(m_window->hwnd(), nullptr);
         ShowWindow(m_window->hwnd(), SW_SHOW);

@@ -1,5 +1,6 @@
 // The message loop runs GTK: timers and posts from other threads wake it, and a message box
 // keeps them running while it waits for its answer.
+#include "DisplayTest.h"
 #include "RecordingWindow.h"
 #include "XServer.h"
 #include "platform/MessageBox.h"
@@ -15,14 +16,10 @@ using Clock = std::chrono::steady_clock;
 
 namespace
 {
-class LoopE2eTest : public ::testing::Test
+class LoopE2eTest : public DisplayTest
 {
 protected:
-    void SetUp() override
-    {
-        if (!XServer::Ensure())
-            GTEST_SKIP() << "Xvfb is not installed";
-    }
+    LoopE2eTest() : DisplayTest({}) {}
 };
 
 std::atomic<int> g_ticks{0};

@@ -1,6 +1,7 @@
 // The message box of the main program's skin as a real window on the test display: found by its
 // title, closed by real clicks on its buttons, deaf to Escape. A screenshot of it is kept.
 #include "DialogKit.h"
+#include "DisplayTest.h"
 #include "XServer.h"
 #include "platform/Input.h"
 #include "support/TestSupport.h"
@@ -112,17 +113,10 @@ private:
     std::thread m_thread;
 };
 
-class MsgBoxE2eTest : public ::testing::Test
+class MsgBoxE2eTest : public DisplayTest
 {
 protected:
-    void SetUp() override
-    {
-        if (!XServer::Ensure())
-            GTEST_SKIP() << "Xvfb is not installed";
-        if (!XServer::HasTool("xdotool") || !XServer::HasTool("import"))
-            GTEST_SKIP() << "xdotool or ImageMagick's import is missing";
-    }
-    static std::string ShotPath(const char* name) { return testsupport::TestRoot() + "/" + name + ".png"; }
+    MsgBoxE2eTest() : DisplayTest({"xdotool", "import"}) {}
 };
 } // namespace
 

@@ -1,8 +1,12 @@
-// The real Pictavo program on the test display: three images added through its add-file
-// dialog, converted with "开始转换", a screenshot of the finished window, and a second copy
-// that ends with 0 while the first comes forward.
+// The real Pictavo program on the test display: images added through its add-file dialog, or
+// dropped from a file manager onto its list, converted with "开始转换"; a screenshot of the
+// finished window, and a second copy that ends with 0 while the first comes forward.
+#include "DisplayTest.h"
+#include "DragSource.h"
+#include "RecordingWindow.h"
 #include "Screenshot.h"
 #include "XServer.h"
+#include "XdotoolScript.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
+#include <sstream>
 #include <thread>
 
 using namespace e2e;
@@ -23,36 +27,33 @@ using Clock = std::chrono::steady_clock;
 // Centres of controls in window coordinates, as the main skin lays them out (1000 x 640).
 constexpr int kAddFileX = 75, kAddFileY = 137;
 constexpr int kStartX = 889, kStartY = 591;
+// The list area of the normal tab, in window coordinates.
+constexpr RECT kList{22, 172, 978, 512};
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done())
-    {
-        if (Clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
-class PictavoE2eTest : public ::testing::Test
+class PictavoE2eTest : public DisplayTest
 {
 protected:
     void SetUp() override
     {
-        if (!XServer::Ensure())
-            GTEST_SKIP() << "Xvfb is not installed";
-        if (!XServer::HasTool("xdotool"))
-            GTEST_SKIP() << "xdotool is missing";
+        DisplayTest::SetUp();
+        if (IsSkipped())
+            return;
+        // The default output folder lies in the documents folder, which a fresh HOME lacks.
+        fs::create_directories(OutDir().parent_path());
+        m_window = StartPictavo(m_dir / "first.out");
+        ASSERT_FALSE(m_window.empty()) << testsupport::ReadFile(m_dir / "first.out");
     }
+
     void TearDown() override
     {
         if (!m_window.empty())
             XServer::Run("xdotool windowclose " + m_window + " 2>/dev/null");
     }
 
-    std::string StartPictavo(const std::string& out)
+    // The default output folder: the documents folder of the private HOME.
+    static fs::path OutDir() { return fs::path(std::getenv("HOME")) / "Documents" / "Pictavo"; }
+
+    static std::string StartPictavo(const std::string& out)
     {
         XServer::Run("(" + std::string(PICTAVO_PROGRAM) + "; echo exit=$?) >'" + out + "' 2>&1 &");
         std::string window;
@@ -66,6 +67,44 @@ protected:
         while (!window.empty() && (window.back() == '\n'))
             window.pop_back();
         return window;
+    }
+
+    std::string MakeImage(const std::string& name)
+    {
+        const std::string path = m_dir / name;
+        EXPECT_EQ(std::system(("convert -size 320x240 plasma: '" + path + "'").c_str()), 0) << path;
+        return path;
+    }
+
+    // The window's top left corner on the screen.
+    POINT Origin() const
+    {
+        std::istringstream shell(XServer::Output("xdotool getwindowgeometry --shell " + m_window));
+        POINT origin{-1, -1};
+        for (std::string line; std::getline(shell, line);)
+        {
+            if (line.rfind("X=", 0) == 0)
+                origin.x = std::atoi(line.c_str() + 2);
+            else if (line.rfind("Y=", 0) == 0)
+                origin.y = std::atoi(line.c_str() + 2);
+        }
+        return origin;
+    }
+
+    // A grid of the list area's pixels as the screen shows them now.
+    std::vector<COLORREF> ListPixels() const
+    {
+        Screenshot shot;
+        std::vector<COLORREF> pixels;
+        if (!shot.Take(m_dir / "list.png"))
+            return pixels;
+        const POINT origin = Origin();
+        for (int y = kList.top; y < kList.bottom; y += 8)
+        {
+            for (int x = kList.left; x < kList.right; x += 8)
+                pixels.push_back(shot.Pixel(origin.x + x, origin.y + y));
+        }
+        return pixels;
     }
 
     void ClickAt(int x, int y)
@@ -99,34 +138,36 @@ protected:
             << "the dialog did not close";
     }
 
+    // Starts the conversion and waits for each named output in the output folder.
+    void ConvertInto(const std::vector<std::string>& outputs)
+    {
+        ClickAt(kStartX, kStartY);
+        const auto end = Clock::now() + std::chrono::seconds(15);
+        for (const std::string& name : outputs)
+        {
+            const fs::path out = OutDir() / name;
+            EXPECT_TRUE(WaitUntil(
+                [&] { return fs::exists(out) && fs::file_size(out) > 8; },
+                static_cast<int>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count())))
+                << out.string();
+            EXPECT_EQ(testsupport::ReadFile(out).substr(0, 4), "\x89PNG") << out.string();
+        }
+        // The last row's 100% is painted after its file is written.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+
     testsupport::TempDir m_dir{"pictavo-e2e"};
     std::string m_window;
 };
 } // namespace
 
-TEST_F(PictavoE2eTest, ConvertsThreeImagesAndASecondCopyEndsAtOnce)
+TEST_F(PictavoE2eTest, ConvertsThreeImagesAddedByDialogAndASecondCopyEndsAtOnce)
 {
-    // The default output folder lies in the documents folder, which a fresh HOME lacks.
-    fs::create_directories(fs::path(std::getenv("HOME")) / "Documents");
-    const std::string first = m_dir / "first.out";
-    m_window = StartPictavo(first);
-    ASSERT_FALSE(m_window.empty()) << testsupport::ReadFile(first);
-
-    std::vector<std::string> inputs;
     for (const char* name : {"sunrise.jpg", "harbour.jpg", "forest.bmp"})
-    {
-        inputs.push_back(m_dir / name);
-        ASSERT_EQ(std::system(("convert -size 320x240 plasma: '" + inputs.back() + "'").c_str()), 0);
-        AddThroughDialog(inputs.back());
-    }
+        AddThroughDialog(MakeImage(name));
 
-    ClickAt(kStartX, kStartY);
-    // The default output folder: the documents folder of the private HOME.
-    const fs::path outDir = fs::path(std::getenv("HOME")) / "Documents" / "Pictavo";
-    for (const char* stem : {"sunrise", "harbour", "forest"})
-        EXPECT_TRUE(WaitUntil([&] { return fs::exists(outDir / (std::string(stem) + ".png")); }, 30000))
-            << (outDir / stem).string();
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ConvertInto({"sunrise.png", "harbour.png", "forest.png"});
 
     Screenshot shot;
     const std::string png = m_dir / "main-window.png";
@@ -147,4 +188,40 @@ TEST_F(PictavoE2eTest, ConvertsThreeImagesAndASecondCopyEndsAtOnce)
         },
         5000))
         << "the first copy came forward";
+}
+
+TEST_F(PictavoE2eTest, ConvertsThreeImagesDroppedFromAFileManagerInOneDrag)
+{
+    // Dropped names keep their case: the upper-case one is converted under its own stem.
+    const std::vector<std::string> inputs{MakeImage("a b 图片 photo.jpg"), MakeImage("PHOTO.JPG"),
+                                          MakeImage("forest.bmp")};
+    const POINT origin = Origin();
+    ASSERT_GE(origin.x, 10 + DragSource::kSize) << "no room for the drag source left of the window";
+    std::vector<COLORREF> before;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            before = ListPixels();
+            return !before.empty() && before.front() != 0 && before.front() != Screenshot::kNone;
+        },
+        5000))
+        << "the list area was never painted";
+    {
+        std::vector<std::string> uris;
+        for (const std::string& input : inputs)
+            uris.push_back(DragSource::UriOf(input));
+        DragSource source(10, origin.y + 200, uris);
+        ASSERT_TRUE(PumpUntil([&] { return source.Shown(); }));
+        XdotoolScript drag;
+        drag.Start(source.DragTo(origin.x + (kList.left + kList.right) / 2, origin.y + 340));
+        // The source answers the drop only while this thread pumps.
+        ASSERT_TRUE(PumpUntil([&] { return drag.Finished(); }, 10000));
+        EXPECT_TRUE(drag.Join());
+        ASSERT_TRUE(PumpUntil([&] { return ListPixels() != before; }, 10000)) << "the list never changed";
+    }
+
+    ConvertInto({"a b 图片 photo.png", "PHOTO.png", "forest.png"});
+    EXPECT_FALSE(fs::exists(OutDir() / "photo.png"));
+
+    Screenshot shot;
+    EXPECT_TRUE(shot.Take(ShotPath("main-window-drop")));
 }

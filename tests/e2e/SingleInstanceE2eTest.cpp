@@ -1,5 +1,6 @@
 // One copy per program with real windows: a second copy ends at once with 0 and the first
 // copy's window comes forward on the test display.
+#include "DisplayTest.h"
 #include "SingleInstance.h"
 #include "XServer.h"
 #include "common/ChildProgram.h"
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
 using namespace e2e;
 
@@ -16,17 +16,9 @@ namespace
 {
 using Clock = std::chrono::steady_clock;
 
-class SingleInstanceE2eTest : public ::testing::Test
+class SingleInstanceE2eTest : public DisplayTest
 {
 protected:
-    void SetUp() override
-    {
-        if (!XServer::Ensure())
-            GTEST_SKIP() << "Xvfb is not installed";
-        if (!XServer::HasTool("xdotool"))
-            GTEST_SKIP() << "xdotool is missing";
-    }
-
     // Starts the first copy in the background; its output (and "exit=<code>") goes to a file.
     std::string StartFirst(const char* state)
     {
@@ -39,14 +31,8 @@ protected:
     // Waits until the file holds text; false after the time.
     static bool WaitFor(const std::string& file, const std::string& text, int timeoutMs = 8000)
     {
-        const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (Clock::now() < end)
-        {
-            if (testsupport::ReadFile(file).find(text) != std::string::npos)
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
+        return WaitUntil([&] { return testsupport::ReadFile(file).find(text) != std::string::npos; },
+                         timeoutMs);
     }
 
     static bool Visible()

@@ -1,4 +1,5 @@
 // Real windows on a private X server: they appear, paint, change state and stack as asked.
+#include "DisplayTest.h"
 #include "RecordingWindow.h"
 #include "Screenshot.h"
 #include "XServer.h"
@@ -18,16 +19,10 @@ constexpr COLORREF kRed = 0x0000FF;
 constexpr COLORREF kGreen = 0x00FF00;
 constexpr COLORREF kBlue = 0xFF0000;
 
-class WindowE2eTest : public ::testing::Test
+class WindowE2eTest : public DisplayTest
 {
 protected:
-    void SetUp() override
-    {
-        if (!XServer::Ensure())
-            GTEST_SKIP() << "Xvfb is not installed";
-        if (!XServer::HasTool("xdotool") || !XServer::HasTool("import"))
-            GTEST_SKIP() << "xdotool or ImageMagick's import is missing";
-    }
+    WindowE2eTest() : DisplayTest({"xdotool", "import"}) {}
 
     // Shows the window and waits until it has painted.
     static bool ShowAndPaint(RecordingWindow& window)
@@ -36,8 +31,6 @@ protected:
         ShowWindow(window.hwnd(), SW_SHOW);
         return PumpUntil([&] { return window.Count(WM_PAINT) > before; }) && (PumpFor(100), true);
     }
-
-    static std::string ShotPath(const char* name) { return testsupport::TestRoot() + "/" + name + ".png"; }
 
     static std::string Visible(const std::string& title)
     {

@@ -11,50 +11,6 @@ using namespace DuiLib;
 
 namespace mainwndtest
 {
-namespace
-{
-bool g_sawQuit = false;
-} // namespace
-
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        if (msg.message == WM_QUIT)
-        {
-            g_sawQuit = true;
-            continue;
-        }
-        if (!CPaintManagerUI::TranslateMessage(&msg))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const DWORD start = ::GetTickCount();
-    while (!done())
-    {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        Pump();
-        ::Sleep(2);
-    }
-    return true;
-}
-
-bool TakeQuitMessage()
-{
-    Pump();
-    const bool saw = g_sawQuit;
-    g_sawQuit = false;
-    return saw;
-}
-
 std::vector<std::wstring> OpenToasts()
 {
     std::vector<std::wstring> texts;
@@ -100,13 +56,8 @@ CControlUI* MainWindowTest::Control(LPCTSTR name)
 
 bool MainWindowTest::Click(CControlUI* control)
 {
-    if (control == nullptr || !control->IsVisible())
+    if (!dialogtest::ClickControl(m_hwnd, control))
         return false;
-    const RECT rc = control->GetPos();
-    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-    platform::headless::InjectMessage(m_hwnd, WM_MOUSEMOVE, 0, at);
-    platform::headless::InjectMessage(m_hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    platform::headless::InjectMessage(m_hwnd, WM_LBUTTONUP, 0, at);
     Pump();
     return true;
 }

@@ -2,6 +2,7 @@
 // The real main window on the headless backend, made from the embedded skin, with helpers to
 // pump its messages, click its controls by name, read its toasts and make real images.
 
+#include "DialogKit.h"
 #include "MainDlg.h"
 
 #include "support/TestSupport.h"
@@ -14,11 +15,13 @@
 
 namespace mainwndtest
 {
-void Pump();
+using dialogtest::Pump;
+using dialogtest::TakeQuitMessage;
 // Pumps until done() or the time is up; false on time-out. A quit message is dropped.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
-// True when a quit message was waiting (and takes it out of the queue).
-bool TakeQuitMessage();
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000)
+{
+    return dialogtest::PumpUntil(done, timeoutMs);
+}
 // The texts of the toasts open now, oldest first.
 std::vector<std::wstring> OpenToasts();
 // Makes an image of the given size with ImageMagick's CLI.
