@@ -684,8 +684,22 @@ void CPaintManagerUI::RenderTo(cairo_t* cr, const RECT& rcPaint)
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     if (m_pRoot)
         m_pRoot->DoPaint(dc, rcPaint);
+    PaintOverlays(cr);
     cairo_restore(cr);
     platform::DeleteCairoDC(dc);
+}
+
+void CPaintManagerUI::PaintOverlays(cairo_t* cr)
+{
+    RECT client{};
+    if (m_paintOverlays.empty() || !::GetClientRect(m_hWndPaint, &client))
+        return;
+    for (IPaintOverlayUI* overlay : m_paintOverlays)
+    {
+        cairo_save(cr);
+        overlay->PaintOverlay(cr, client);
+        cairo_restore(cr);
+    }
 }
 
 void CPaintManagerUI::OnPaint()
@@ -799,6 +813,25 @@ bool CPaintManagerUI::AddPreMessageFilter(IMessageFilterUI* pFilter)
 bool CPaintManagerUI::RemovePreMessageFilter(IMessageFilterUI* pFilter)
 {
     return RemoveItem(m_preMessageFilters, pFilter);
+}
+
+bool CPaintManagerUI::AddPaintOverlay(IPaintOverlayUI* pOverlay)
+{
+    return AddUnique(m_paintOverlays, pOverlay);
+}
+
+bool CPaintManagerUI::RemovePaintOverlay(IPaintOverlayUI* pOverlay)
+{
+    return RemoveItem(m_paintOverlays, pOverlay);
+}
+
+CPaintManagerUI* CPaintManagerUI::FromWindow(HWND hWnd)
+{
+    const auto& managers = Managers();
+    const auto found = std::find_if(managers.begin(), managers.end(), [hWnd](const CPaintManagerUI* m) {
+        return hWnd != nullptr && m->m_hWndPaint == hWnd;
+    });
+    return found == managers.end() ? nullptr : *found;
 }
 
 namespace

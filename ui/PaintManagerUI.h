@@ -147,7 +147,8 @@ public:
     void NeedUpdate() { m_bUpdateNeeded = true; }
     // Lays the tree out now when something changed.
     void UpdateLayout();
-    // Paints the control tree into a surface of the client size (what WM_PAINT shows).
+    // Paints the control tree and the overlays into a surface of the client size (what WM_PAINT
+    // shows).
     void RenderTo(cairo_t* cr, const RECT& rcPaint);
 
     // ---- Notifications and filters ----
@@ -160,6 +161,11 @@ public:
     bool RemoveMessageFilter(IMessageFilterUI* pFilter);
     bool AddPreMessageFilter(IMessageFilterUI* pFilter);
     bool RemovePreMessageFilter(IMessageFilterUI* pFilter);
+    // Drawn in the order added, after the controls, wherever the window repaints.
+    bool AddPaintOverlay(IPaintOverlayUI* pOverlay);
+    bool RemovePaintOverlay(IPaintOverlayUI* pOverlay);
+    // The manager painting hWnd, else null.
+    static CPaintManagerUI* FromWindow(HWND hWnd);
 
     bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
     bool PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
@@ -178,6 +184,7 @@ private:
     void ApplyOpacity();
     void OnMouseWheel(WPARAM wParam, LPARAM lParam);
     void OnPaint();
+    void PaintOverlays(cairo_t* cr);
     void OnTimer(WPARAM wParam);
     void OnNcDestroy();
     void FlushAsyncNotify();
@@ -225,6 +232,7 @@ private:
     std::vector<INotifyUI*> m_notifiers;
     std::vector<IMessageFilterUI*> m_messageFilters;
     std::vector<IMessageFilterUI*> m_preMessageFilters;
+    std::vector<IPaintOverlayUI*> m_paintOverlays;
     std::vector<std::unique_ptr<TimerInfo>> m_timers;
     UINT_PTR m_nextTimerId = 0;
     std::vector<TNotifyUI> m_asyncNotify;

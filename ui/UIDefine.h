@@ -7,6 +7,8 @@
 
 #include "platform/Window.h"
 
+#include <cairo.h>
+
 namespace DuiLib
 {
 class CControlUI;
@@ -129,6 +131,16 @@ public:
 
 protected:
     ~IMessageFilterUI() = default;
+};
+
+// Paints over the window's controls, in client coordinates, on every repaint of the window.
+class IPaintOverlayUI
+{
+public:
+    virtual void PaintOverlay(cairo_t* cr, const RECT& rcClient) = 0;
+
+protected:
+    ~IPaintOverlayUI() = default;
 };
 
 // Creates the controls of tags the framework does not know.

@@ -6,6 +6,7 @@
 #include "platform/Gdi.h"
 #include "platform/WinError.h"
 
+#include <algorithm>
 #include <map>
 
 namespace DuiLib
@@ -58,19 +59,29 @@ bool CWndShadow::Create(HWND hParentWnd)
 {
     if (!g_initialized || hParentWnd == nullptr || !::IsWindow(hParentWnd) || m_hParent != nullptr)
         return false;
+    if (g_useWindow)
+    {
+        // Not owned by the window it shadows: an owned window would be kept above its owner.
+        m_hWnd =
+            ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                              kShadowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, g_instance, this);
+        if (m_hWnd == nullptr)
+            return false;
+        ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    else
+    {
+        m_pOwnerManager = CPaintManagerUI::FromWindow(hParentWnd);
+        if (m_pOwnerManager)
+            m_pOwnerManager->AddPaintOverlay(this);
+    }
     m_hParent = hParentWnd;
-    if (!g_useWindow)
-        return true;
-    // Not owned by the window it shadows: an owned window would be kept above its owner.
-    m_hWnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-                               kShadowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, g_instance, this);
-    if (m_hWnd == nullptr)
-        return false;
-    ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // Both ways need to hear of the owner's end; the window also follows its moves.
     m_parentProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hParentWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWndShadow::ParentProc)));
     g_shadows[hParentWnd] = this;
     Follow();
+    RepaintOwner();
     return true;
 }
 
@@ -84,7 +95,14 @@ bool CWndShadow::SetImage(LPCTSTR szImage, RECT rcCorner, RECT rcHoleOffset)
     Follow();
     if (m_hWnd)
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    RepaintOwner();
     return loaded;
+}
+
+void CWndShadow::RepaintOwner() const
+{
+    if (m_pOwnerManager && ::IsWindow(m_hParent))
+        ::InvalidateRect(m_hParent, nullptr, FALSE);
 }
 
 void CWndShadow::Detach()
@@ -92,6 +110,12 @@ void CWndShadow::Detach()
     if (m_hParent && m_parentProc && ::IsWindow(m_hParent))
         ::SetWindowLongPtrW(m_hParent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_parentProc));
     g_shadows.erase(m_hParent);
+    if (m_pOwnerManager)
+    {
+        m_pOwnerManager->RemovePaintOverlay(this);
+        RepaintOwner();
+        m_pOwnerManager = nullptr;
+    }
     if (m_hWnd && ::IsWindow(m_hWnd))
     {
         ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
@@ -134,6 +158,8 @@ void CWndShadow::Follow()
 
 void CWndShadow::OnParentMessage(UINT uMsg, WPARAM wParam)
 {
+    if (m_hWnd == nullptr)
+        return;
     switch (uMsg)
     {
     case WM_WINDOWPOSCHANGED:
@@ -200,6 +226,58 @@ void CWndShadow::Paint()
         cairo_restore(cr);
     }
     ::EndPaint(m_hWnd, &ps);
+}
+
+void CWndShadow::PaintOverlay(cairo_t* cr, const RECT& rcClient)
+{
+    if (m_image.surface == nullptr)
+        return;
+    const int imageW = cairo_image_surface_get_width(m_image.surface);
+    const int imageH = cairo_image_surface_get_height(m_image.surface);
+    const int midW = imageW - m_rcCorner.left - m_rcCorner.right;
+    const int midH = imageH - m_rcCorner.top - m_rcCorner.bottom;
+    const int w = rcClient.right - rcClient.left;
+    const int h = rcClient.bottom - rcClient.top;
+    if (midW <= 0 || midH <= 0 || w <= 0 || h <= 0)
+        return;
+    const int left = std::min<int>(kInnerDepth, m_rcCorner.left);
+    const int top = std::min<int>(kInnerDepth, m_rcCorner.top);
+    const int right = std::min<int>(kInnerDepth, m_rcCorner.right);
+    const int bottom = std::min<int>(kInnerDepth, m_rcCorner.bottom);
+    const double alongX = static_cast<double>(midW) / w;
+    const double alongY = static_cast<double>(midH) / h;
+    cairo_translate(cr, rcClient.left, rcClient.top);
+    // Each edge band is the part of the border next to the image's middle, mirrored so that
+    // its darkest pixels lie on the window's edge, and stretched along the edge. The bands
+    // overlap in the corners, which come out darkest as in a recess.
+    const int innerRight = imageW - m_rcCorner.right;
+    const int innerBottom = imageH - m_rcCorner.bottom;
+    PaintBand(cr, RECT{m_rcCorner.left, m_rcCorner.top - top, innerRight, m_rcCorner.top}, RECT{0, 0, w, top},
+              cairo_matrix_t{alongX, 0, 0, -1, 0, static_cast<double>(top)});
+    PaintBand(cr, RECT{m_rcCorner.left, innerBottom, innerRight, innerBottom + bottom},
+              RECT{0, h - bottom, w, h}, cairo_matrix_t{alongX, 0, 0, -1, 0, static_cast<double>(h)});
+    PaintBand(cr, RECT{m_rcCorner.left - left, m_rcCorner.top, m_rcCorner.left, innerBottom},
+              RECT{0, 0, left, h}, cairo_matrix_t{-1, 0, 0, alongY, static_cast<double>(left), 0});
+    PaintBand(cr, RECT{innerRight, m_rcCorner.top, innerRight + right, innerBottom}, RECT{w - right, 0, w, h},
+              cairo_matrix_t{-1, 0, 0, alongY, static_cast<double>(w), 0});
+}
+
+void CWndShadow::PaintBand(cairo_t* cr, const RECT& part, const RECT& dest,
+                           const cairo_matrix_t& toPart) const
+{
+    if (part.right <= part.left || part.bottom <= part.top || dest.right <= dest.left)
+        return;
+    // A sub-surface keeps the stretched samples from reaching into the neighbouring parts.
+    cairo_surface_t* piece = cairo_surface_create_for_rectangle(
+        m_image.surface, part.left, part.top, part.right - part.left, part.bottom - part.top);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(piece);
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_pattern_set_matrix(pattern, &toPart);
+    cairo_set_source(cr, pattern);
+    cairo_rectangle(cr, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top);
+    cairo_fill(cr);
+    cairo_pattern_destroy(pattern);
+    cairo_surface_destroy(piece);
 }
 
 LRESULT CALLBACK CWndShadow::ShadowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -4,20 +4,24 @@
 // With a compositor the shadow is a window of its own: a transparent, click-less popup that
 // surrounds its owner by the image's corner sizes, follows the owner's moves, sizes and
 // visibility, and leaves the owner's own area clear. Without a compositor (and on the headless
-// backend) no shadow is drawn at all: an opaque window around the owner would paint a dark
-// frame instead of a shadow, so the skins outline their windows themselves.
+// backend) an opaque window around the owner would paint a dark frame instead of a shadow, so
+// the shadow is drawn inside the owner instead: over its controls, a band a few pixels deep
+// along its edges, taken from the darkest side of the image's border and darkest at the edge.
 
 #include "PaintManagerUI.h"
 
 namespace DuiLib
 {
-class CWndShadow
+class CWndShadow final : public IPaintOverlayUI
 {
 public:
     CWndShadow() = default;
     CWndShadow(const CWndShadow&) = delete;
     CWndShadow& operator=(const CWndShadow&) = delete;
     ~CWndShadow();
+
+    // How deep the band drawn inside the owner reaches at most, in pixels.
+    static constexpr int kInnerDepth = 6;
 
     // Once per process before any shadow is made; decides whether shadows get windows.
     static bool Initialize(HINSTANCE hInstance);
@@ -26,10 +30,11 @@ public:
     static bool IsUsingShadowWindow();
 
     // Attaches the shadow to hParentWnd; false when Initialize has not run or hParentWnd is
-    // not a window. Without a shadow window it only remembers the owner.
+    // not a window. Without a shadow window the band is drawn by the owner's paint manager
+    // (none when the owner has no manager).
     bool Create(HWND hParentWnd);
     // The image (a skin file name), its unscaled corners, and how far inside the owner's
-    // edges the clear area begins.
+    // edges the clear area begins (the shadow window only).
     bool SetImage(LPCTSTR szImage, RECT rcCorner, RECT rcHoleOffset);
 
     HWND GetHWND() const { return m_hWnd; }
@@ -44,10 +49,15 @@ private:
     void Follow();
     void Paint();
     RECT ShadowRect() const;
+    void PaintOverlay(cairo_t* cr, const RECT& rcClient) override;
+    void RepaintOwner() const;
+    // Fills dest with part of the image; toPart maps dest's coordinates into part's.
+    void PaintBand(cairo_t* cr, const RECT& part, const RECT& dest, const cairo_matrix_t& toPart) const;
 
     HWND m_hParent = nullptr;
     HWND m_hWnd = nullptr;
     WNDPROC m_parentProc = nullptr;
+    CPaintManagerUI* m_pOwnerManager = nullptr;
     CDuiString m_sImage;
     TImageInfo m_image;
     RECT m_rcCorner{};

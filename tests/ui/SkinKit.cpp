@@ -4,6 +4,7 @@
 
 #include "PaintManagerUI.h"
 
+#include <algorithm>
 #include <cairo.h>
 #include <cstring>
 #include <zip.h>
@@ -48,6 +49,24 @@ std::string FramedPng(int w, int h, int corner, std::uint32_t edge, std::uint32_
     SetColor(cr, centre);
     cairo_rectangle(cr, corner, corner, w - 2 * corner, h - 2 * corner);
     cairo_fill(cr);
+    cairo_destroy(cr);
+    return Encode(surface);
+}
+
+std::string RampPng(int corner, int step)
+{
+    const int size = 2 * corner + 1;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    // Nested squares, outermost first: each inner one covers the ring outside it.
+    for (int ring = 0; ring <= corner; ++ring)
+    {
+        const int alpha = ring == corner ? 255 : std::min(255, (ring + 1) * step);
+        SetColor(cr, static_cast<std::uint32_t>(alpha) << 24);
+        cairo_rectangle(cr, ring, ring, size - 2 * ring, size - 2 * ring);
+        cairo_fill(cr);
+    }
     cairo_destroy(cr);
     return Encode(surface);
 }

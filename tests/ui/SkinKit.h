@@ -18,6 +18,10 @@ std::string SolidPng(int w, int h, std::uint32_t argb);
 // A PNG whose border band of `corner` pixels is `edge` and whose inside is `centre`.
 std::string FramedPng(int w, int h, int corner, std::uint32_t edge, std::uint32_t centre);
 
+// A black PNG of (2 * corner + 1) pixels square whose border grows more opaque towards the
+// opaque middle pixel, one step of `step` alpha per pixel, as a shadow image does.
+std::string RampPng(int corner, int step);
+
 // A zip archive (deflated entries) holding the files in order.
 std::string MakeZip(const std::vector<std::pair<std::string, std::string>>& files);
 
