@@ -350,8 +350,13 @@ TEST_F(MainWindowTest, ARealRunUpdatesRowsAndButtons)
     m_dlg->AddFiles(TAB_NORMAL, {testsupport::Wide(broken)});
 
     ASSERT_TRUE(Click(L"nc_btn_start_conv"));
-    EXPECT_FALSE(Control(L"nc_btn_start_conv")->IsVisible());
-    EXPECT_TRUE(Control(L"nc_btn_cancel_conv")->IsVisible());
+    // The click's own pump may already have taken every (small) result: the swapped buttons
+    // can only be seen while the run lasts.
+    if (m_dlg->IsConverting(TAB_NORMAL))
+    {
+        EXPECT_FALSE(Control(L"nc_btn_start_conv")->IsVisible());
+        EXPECT_TRUE(Control(L"nc_btn_cancel_conv")->IsVisible());
+    }
     ASSERT_TRUE(PumpUntil([&] { return !m_dlg->IsConverting(TAB_NORMAL); }, 30000));
     EXPECT_TRUE(Control(L"nc_btn_start_conv")->IsVisible());
     EXPECT_FALSE(Control(L"nc_btn_cancel_conv")->IsVisible());
