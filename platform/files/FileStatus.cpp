@@ -10,8 +10,6 @@ namespace platform::files
 {
 namespace
 {
-constexpr long long kTicksPerSecond = 10000000;
-constexpr long long kSecondsFrom1601To1970 = 11644473600LL;
 
 timespec FromStatx(const statx_timestamp& time)
 {
@@ -71,21 +69,4 @@ DWORD AttributesOf(const FileStatus& status, std::string_view name, bool linkToF
     return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
 }
 
-FILETIME FileTimeFromTimespec(const timespec& time)
-{
-    const long long ticks =
-        (static_cast<long long>(time.tv_sec) + kSecondsFrom1601To1970) * kTicksPerSecond + time.tv_nsec / 100;
-    const auto value = static_cast<unsigned long long>(ticks < 0 ? 0 : ticks);
-    return FILETIME{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
-}
-
-timespec TimespecFromFileTime(const FILETIME& time)
-{
-    const auto ticks = static_cast<long long>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) |
-                                              time.dwLowDateTime);
-    timespec result{};
-    result.tv_sec = static_cast<time_t>(ticks / kTicksPerSecond - kSecondsFrom1601To1970);
-    result.tv_nsec = static_cast<long>(ticks % kTicksPerSecond) * 100;
-    return result;
-}
 } // namespace platform::files

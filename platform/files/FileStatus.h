@@ -30,6 +30,4 @@ int StatDescriptor(int fd, FileStatus* status);
 DWORD AttributesOf(const FileStatus& status, std::string_view name, bool linkToFolder);
 
 // FILETIME counts 100-ns ticks since 1601-01-01 UTC.
-FILETIME FileTimeFromTimespec(const timespec& time);
-timespec TimespecFromFileTime(const FILETIME& time);
 } // namespace platform::files

@@ -5,6 +5,7 @@
 #include "PathText.h"
 
 #include "platform/Files.h"
+#include "platform/Kernel.h"
 #include "platform/WinError.h"
 
 #include <cerrno>
@@ -158,7 +159,7 @@ timespec TimeOrOmit(const FILETIME* time)
 {
     if (time == nullptr || (time->dwLowDateTime == 0 && time->dwHighDateTime == 0))
         return timespec{0, UTIME_OMIT};
-    return platform::files::TimespecFromFileTime(*time);
+    return platform::FileTimeToUnix(*time);
 }
 } // namespace
 
@@ -273,11 +274,11 @@ BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME lastAccess, LPFILE
     if (!Describe(file, &status))
         return FALSE;
     if (creation != nullptr)
-        *creation = platform::files::FileTimeFromTimespec(status.creationTime);
+        *creation = platform::UnixToFileTime(status.creationTime);
     if (lastAccess != nullptr)
-        *lastAccess = platform::files::FileTimeFromTimespec(status.accessTime);
+        *lastAccess = platform::UnixToFileTime(status.accessTime);
     if (lastWrite != nullptr)
-        *lastWrite = platform::files::FileTimeFromTimespec(status.writeTime);
+        *lastWrite = platform::UnixToFileTime(status.writeTime);
     return TRUE;
 }
 

@@ -3,6 +3,7 @@
 #include "PathText.h"
 
 #include "platform/Files.h"
+#include "platform/Kernel.h"
 #include "platform/WinError.h"
 
 #include <cerrno>
@@ -16,9 +17,9 @@ void Fill(const FileSearch& search, const FileSearch::Entry& entry, WIN32_FIND_D
 {
     *data = WIN32_FIND_DATAW{};
     data->dwFileAttributes = search.AttributesOf(entry);
-    data->ftCreationTime = platform::files::FileTimeFromTimespec(entry.status.creationTime);
-    data->ftLastAccessTime = platform::files::FileTimeFromTimespec(entry.status.accessTime);
-    data->ftLastWriteTime = platform::files::FileTimeFromTimespec(entry.status.writeTime);
+    data->ftCreationTime = platform::UnixToFileTime(entry.status.creationTime);
+    data->ftLastAccessTime = platform::UnixToFileTime(entry.status.accessTime);
+    data->ftLastWriteTime = platform::UnixToFileTime(entry.status.writeTime);
     data->nFileSizeHigh = static_cast<DWORD>(entry.status.size >> 32);
     data->nFileSizeLow = static_cast<DWORD>(entry.status.size & 0xFFFFFFFF);
     platform::files::CopyTruncated(entry.name, data->cFileName, MAX_PATH);
