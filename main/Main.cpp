@@ -9,6 +9,7 @@
 #include "RegSettings.h"
 #include "SingleInstance.h"
 #include "StringHelper.h"
+#include "WkeApi.h"
 
 #include "platform/Display.h"
 #include "platform/Shell.h"
@@ -45,10 +46,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     CLog::GetInstance()->m_nLevel =
         static_cast<int>(GetPrivateProfileIntW(L"CONFIG", L"LogLevel", LOG_LEVEL_INFO, configPath.c_str()));
 
-    // A ready update package is handed to the updater here, before any window, and the web
-    // view engine is loaded and the background update check started (unless checkUpdate is
-    // false) once those parts exist.
+    // A ready update package is handed to the updater here, before any window, and the
+    // background update check started (unless checkUpdate is false) once those parts exist.
     static_cast<void>(checkUpdate);
+    // Without the engine (no display, no library) the web page panel shows its failure state.
+    if (LoadWkeApi() == 0)
+        LOG_INFO(L"WinMain", L"web view engine not loaded");
 
     auto* mainDlg = new CMainDlg; // deletes itself when its window is gone
     const std::wstring title = ProgramWindowTitle(PictavoProgram::MAIN, appName);
@@ -65,6 +68,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         delete mainDlg;
     }
 
+    ShutdownWkeApi(); // the main window and its view are gone by now
     LOG_INFO(L"WinMain", L"程序已退出！！！");
     CLog::GetInstance()->Stop();
     MagickShutdown();

@@ -3,14 +3,20 @@
 
 #include "MainDlg.h"
 
+#include "AccProgress.h"
+#include "AnimImg.h"
+#include "CircleImageUI.h"
 #include "ConfigIni.h"
 #include "EditUI.h"
 #include "HttpMgr.h"
 #include "LineListUI.h"
+#include "MyCenterDlg.h"
 #include "ProductFiles.h"
+#include "ScrollTextUI.h"
 #include "SettingDlg.h"
 #include "SingleInstance.h"
 #include "TipsDlg.h"
+#include "WkeWebkitUI.h"
 
 #include "platform/Drop.h"
 
@@ -97,6 +103,7 @@ CMainDlg::~CMainDlg()
         Sleep(5);
     CloseWorkEvents();
     DeleteAllItems();
+    delete m_pMyCenterDlg;
 }
 
 LPCTSTR CMainDlg::GetWindowClassName() const
@@ -118,7 +125,7 @@ void CMainDlg::OnFinalMessage(HWND hWnd)
 void CMainDlg::InitWindow()
 {
     g_hMainWnd = m_hWnd;
-    // The web page panel's script functions are bound here once the web view exists.
+    BindScriptFunctions();
     OnCreateShadow();
     ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~kNoMaximizeNoResize);
     FindControls();
@@ -135,7 +142,8 @@ void CMainDlg::InitWindow()
     // No message filter keeps WM_DROPFILES or WM_COPYDATA from a window here.
     RegisterDropTarget();
     InitWorkThread();
-    // The auto-login timer and the first-run report start here with the login.
+    ::SetTimer(m_hWnd, TIMER_AUTO_LOGIN, 2000, nullptr);
+    StartInstallerStatistics();
 }
 
 void CMainDlg::FindControls()
@@ -162,8 +170,10 @@ void CMainDlg::FindControls()
     m_pNCEditPath = edit(L"nc_edit_path");
     m_pHCEditPath = edit(L"hc_edit_path");
     m_pCCEditPath = edit(L"cc_edit_path");
-    m_pWebView = m_PaintManager.FindControl(L"wkePay");
-    m_pLoadingAnim = m_PaintManager.FindControl(L"loadingAnim");
+    m_pWebView = static_cast<CWkeWebkitUI*>(m_PaintManager.FindControl(L"wkePay"));
+    if (m_pWebView != nullptr)
+        m_pWebView->SetListener(this);
+    m_pLoadingAnim = static_cast<CAnimImg*>(m_PaintManager.FindControl(L"loadingAnim"));
     m_pLoadingTxt = m_PaintManager.FindControl(L"loadingTxt");
     m_pLoadErrorImg = m_PaintManager.FindControl(L"loadErrorImg");
     m_pRefreshBtn = button(L"btnRefresh");
@@ -181,7 +191,16 @@ CControlUI* CMainDlg::CreateControl(LPCTSTR pstrClass)
     const CDuiString tag(pstrClass);
     if (tag.CompareNoCase(L"LineList") == 0)
         return new CLineListUI;
-    // The web view and the animated controls come with the web page panel.
+    if (tag.CompareNoCase(L"wkeWebkit") == 0)
+        return new CWkeWebkitUI;
+    if (tag.CompareNoCase(L"AnimImg") == 0)
+        return new CAnimImg;
+    if (tag.CompareNoCase(L"AccProgress") == 0)
+        return new CAccProgress;
+    if (tag.CompareNoCase(L"CircleImage") == 0)
+        return new CCircleImageUI;
+    if (tag.CompareNoCase(L"ScrollTextUI") == 0)
+        return new CScrollTextUI;
     return nullptr;
 }
 
@@ -230,7 +249,12 @@ void CMainDlg::OnClick(TNotifyUI& msg)
         OpenSitePage(L"/help");
     else if (name == L"btn_back")
         ShowMainPage(0);
-    // btn_login, btn_mycenter and btnRefresh are answered by the login and the web page panel.
+    else if (name == L"btn_login")
+        OpenWebPage(MakeUrl(CConfigIni().GetLoginUrl()));
+    else if (name == L"btn_mycenter")
+        ShowMyCenter();
+    else if (name == L"btnRefresh")
+        OnRefresh();
 }
 
 bool CMainDlg::OnTabClick(const CDuiString& name)
@@ -378,8 +402,8 @@ LRESULT CMainDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         delete reinterpret_cast<HttpReply*>(wParam);
         return 1;
     default:
-        // The tray, login, logout, first-page and avatar messages are routed with their parts.
-        if (HandleConvertMessage(uMsg, wParam, lParam, result))
+        // The tray messages are routed with their part.
+        if (HandleLoginMessage(uMsg, wParam, result) || HandleConvertMessage(uMsg, wParam, lParam, result))
             return result;
         bHandled = FALSE;
         return 0;
