@@ -191,16 +191,7 @@ CControlUI* CMainDlg::CreateControl(LPCTSTR pstrClass)
     const CDuiString tag(pstrClass);
     if (tag.CompareNoCase(L"LineList") == 0)
         return new CLineListUI;
-    if (tag.CompareNoCase(L"wkeWebkit") == 0)
-        return new CWkeWebkitUI;
-    if (tag.CompareNoCase(L"AnimImg") == 0)
-        return new CAnimImg;
-    if (tag.CompareNoCase(L"AccProgress") == 0)
-        return new CAccProgress;
-    if (tag.CompareNoCase(L"CircleImage") == 0)
-        return new CCircleImageUI;
-    if (tag.CompareNoCase(L"ScrollTextUI") == 0)
-        return new CScrollTextUI;
+    // The web view and the animated controls are in the framework's factory (MainControls).
     return nullptr;
 }
 

@@ -31,7 +31,6 @@ using namespace DuiLib;
 namespace
 {
 constexpr const wchar_t* kLoginFailed = L"登录信息异常";
-constexpr int kMsgBoxOk = 3;
 constexpr int kMyCenterX = 423;
 constexpr int kMyCenterY = 52;
 // An avatar is a small picture; anything larger is not one.
@@ -146,7 +145,7 @@ LRESULT CMainDlg::OnLoginResult(const std::wstring* text)
     }
     if (!parsed)
     {
-        CMsgBoxDlg::ShowMsgBox(m_hWnd, L"提示", kLoginFailed, kMsgBoxOk);
+        CMsgBoxDlg::ShowMsgBox(m_hWnd, L"提示", kLoginFailed, MSGBOX_OK);
         return text == nullptr ? -1 : 0;
     }
     if (fields.hasAccount)
