@@ -6,7 +6,7 @@
 
 namespace webtest
 {
-LoginSite::LoginSite()
+LoginSite::LoginSite(int port)
 {
     m_server.set_logger([this](const httplib::Request& req, const httplib::Response&) {
         std::string line = req.path;
@@ -25,7 +25,10 @@ LoginSite::LoginSite()
     m_server.Post(".*", [](const httplib::Request&, httplib::Response& res) {
         res.set_content("{}", "application/json");
     });
-    m_port = m_server.bind_to_any_port("127.0.0.1");
+    if (port == 0)
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+    else if (m_server.bind_to_port("127.0.0.1", port))
+        m_port = port;
     if (m_port > 0)
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
     while (m_port > 0 && !m_server.is_running())

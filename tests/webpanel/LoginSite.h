@@ -14,7 +14,8 @@ namespace webtest
 class LoginSite
 {
 public:
-    LoginSite();
+    // port 0: any free port.
+    explicit LoginSite(int port = 0);
     ~LoginSite();
     LoginSite(const LoginSite&) = delete;
     LoginSite& operator=(const LoginSite&) = delete;
