@@ -7,6 +7,7 @@
 #include "HttpMgr.h"
 #include "LibcurlDownCallback.h"
 #include "Log.h"
+#include "LoginResult.h"
 #include "MainDlg.h"
 #include "MsgBoxDlg.h"
 #include "MyCenterDlg.h"
@@ -35,43 +36,6 @@ constexpr int kMyCenterX = 423;
 constexpr int kMyCenterY = 52;
 // An avatar is a small picture; anything larger is not one.
 constexpr double kMaxAvatarBytes = 4.0 * 1024 * 1024;
-
-// What a login result holds; members that are missing stay empty.
-struct LoginFields
-{
-    bool hasAccount = false, hasUuid = false, hasUkey = false, hasImgUrl = false;
-    std::wstring account, uuid, ukey, imgUrl;
-};
-
-// Throws Json::LogicError for a member that is not text.
-bool ReadMember(const Json::Value& root, const char* name, std::wstring& out)
-{
-    if (!root.isMember(name))
-        return false;
-    const Json::Value& value = root[name];
-    if (!value.isString())
-        throw Json::LogicError(std::string(name) + " is not text");
-    out = AnsiToWide(Utf8ToAnsi(value.asString()));
-    return true;
-}
-
-// False when the text is not base64 of a JSON object.
-bool ParseLoginResult(const std::wstring& text, LoginFields& fields)
-{
-    const std::string ansi = WideToAnsi(text);
-    const std::string json = Base64Decode(ansi.c_str(), static_cast<int>(ansi.size()));
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
-    if (json.empty() || !reader->parse(json.data(), json.data() + json.size(), &root, nullptr) ||
-        !root.isObject())
-        return false;
-    fields.hasAccount = ReadMember(root, "account", fields.account);
-    fields.hasUuid = ReadMember(root, "uuid", fields.uuid);
-    fields.hasUkey = ReadMember(root, "ukey", fields.ukey);
-    fields.hasImgUrl = ReadMember(root, "img_url", fields.imgUrl);
-    return true;
-}
 
 // Stops a download that grows past the avatar limit or outlives the program.
 class AvatarLimit : public CLibcurlDownCallback
@@ -134,16 +98,7 @@ void CMainDlg::AutoLogin()
 LRESULT CMainDlg::OnLoginResult(const std::wstring* text)
 {
     LoginFields fields;
-    bool parsed = false;
-    try
-    {
-        parsed = text != nullptr && ParseLoginResult(*text, fields);
-    }
-    catch (const std::exception&)
-    {
-        parsed = false;
-    }
-    if (!parsed)
+    if (text == nullptr || !ParseLoginResult(*text, fields))
     {
         CMsgBoxDlg::ShowMsgBox(m_hWnd, L"提示", kLoginFailed, MSGBOX_OK);
         return text == nullptr ? -1 : 0;
