@@ -85,21 +85,7 @@ protected:
             << testsupport::ReadFile(m_dir / "out.txt");
         while (!m_window.empty() && m_window.back() == '\n')
             m_window.pop_back();
-        m_origin = Origin(m_window);
-    }
-
-    static POINT Origin(const std::string& window)
-    {
-        std::istringstream shell(XServer::Output("xdotool getwindowgeometry --shell " + window));
-        POINT origin{-1, -1};
-        for (std::string line; std::getline(shell, line);)
-        {
-            if (line.rfind("X=", 0) == 0)
-                origin.x = std::atoi(line.c_str() + 2);
-            else if (line.rfind("Y=", 0) == 0)
-                origin.y = std::atoi(line.c_str() + 2);
-        }
-        return origin;
+        m_origin = WindowOrigin(m_window);
     }
 
     void ClickAt(const std::string& window, int x, int y)
