@@ -69,10 +69,10 @@ protected:
             XServer::Run("xdotool windowclose " + m_window + " 2>/dev/null");
     }
 
-    void Start(const std::string& loginUrl)
+    void Start(const std::string& loginUrl, const std::string& storedKey = "")
     {
         std::ofstream(m_program / "config.ini")
-            << "[Config]\nlogin_url=" << loginUrl << "\ninstall_stattistics=0\n";
+            << "[Config]\nlogin_url=" << loginUrl << "\ninstall_stattistics=0\nkey=" << storedKey << "\n";
         XServer::Run("(" + (m_program / "Pictavo").string() + "; echo exit=$?) >'" + m_dir / "out.txt" +
                      "' 2>&1 &");
         ASSERT_TRUE(WaitUntil(
@@ -201,4 +201,25 @@ TEST_F(WebPanelE2eTest, AClosedPortShowsTheFailureStateAndRefreshLoadsThePageOnc
     EXPECT_NE(WaitForColour(kPageColour, RECT{300, 300, 310, 310}, "web-refreshed").x, -1)
         << "refresh loaded the page";
     EXPECT_GE(site.Count("/Soft/Oauth/Login"), 1);
+}
+
+TEST_F(WebPanelE2eTest, TheStoredKeyLogsInAgainAfterTheNextStart)
+{
+    LoginSite site;
+    ASSERT_TRUE(site.ok());
+    // The page logs in by itself when it is given a key, as the service's page does.
+    std::string page = LoginPage(site.Url("/avatar.png"));
+    page.replace(page.find("function clearCookie"), 0,
+                 "if (location.search.indexOf('ukey=') >= 0) document.getElementById('go').onclick();\n");
+    site.Serve("/Soft/Oauth/Login", 200, page, "text/html; charset=utf-8");
+    site.Serve("/typed", 200, "ok", "text/plain");
+    site.Serve("/avatar.png", 200, webtest::MakePng(30, 30, "#ff8000"), "image/png");
+    Start(site.Url("/Soft/Oauth/Login"), "a2V5Ky89"); // base64 of key+/=
+
+    EXPECT_NE(WaitForColour(kAvatarColour, RECT{600, 5, 900, 45}, "auto-login").x, -1)
+        << "logged in without a click, the window still on its conversion page";
+    bool keyed = false;
+    for (const std::string& request : site.Requests())
+        keyed = keyed || request.find("ukey=key%2B%2F%3D") != std::string::npos;
+    EXPECT_TRUE(keyed) << "the key reaches the page intact: " << ::testing::PrintToString(site.Requests());
 }
