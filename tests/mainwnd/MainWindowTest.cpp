@@ -94,6 +94,20 @@ TEST_F(MainWindowTest, SkinGivesTheFixedSizeAndEveryNamedControl)
     }
     EXPECT_NE(m_dlg->GetTabList(TAB_NORMAL)->GetInterface(L"LineList"), nullptr) << "the rows' own list";
 
+    // The drag hint's picture is drawn at the size the hint is shown, so nothing is stretched.
+    const TImageInfo* hint = m_dlg->GetPaintManager().GetImageEx(L"drag_hint.png");
+    ASSERT_NE(hint, nullptr);
+    for (LPCTSTR name : {L"nc_btn_drag", L"hc_btn_drag", L"cc_btn_drag"})
+    {
+        ASSERT_TRUE(Click(name == std::wstring(L"nc_btn_drag")   ? L"op_normal"
+                          : name == std::wstring(L"hc_btn_drag") ? L"op_heic"
+                                                                 : L"op_compress"));
+        const RECT shown = Control(name)->GetPos();
+        EXPECT_EQ(hint->nX, shown.right - shown.left) << testsupport::Narrow(name);
+        EXPECT_EQ(hint->nY, shown.bottom - shown.top) << testsupport::Narrow(name);
+    }
+    ASSERT_TRUE(Click(L"op_normal"));
+
     // Start and cancel share one place.
     m_dlg->m_bNCConverting = false;
     const RECT start = Control(L"nc_btn_start_conv")->GetPos();
