@@ -358,7 +358,11 @@ std::string ReasonText(const ExceptionInfo* exception, const CommandFiles& files
         return root == nullptr;
     });
     if (root != nullptr && IsSizeRefusal(*root))
-        return "image too large to convert `" + files.input.Path() + "': " + CleanReason(root->reason, files);
+    {
+        const std::string limit = CleanReason(root->reason, files);
+        return "image too large to convert `" + files.input.Path() + "' (" +
+               limit.substr(0, limit.find(" `")) + ")";
+    }
     return CleanReason(root != nullptr ? root->reason : exception->reason, files);
 }
 
