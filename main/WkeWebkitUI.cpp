@@ -228,8 +228,8 @@ bool CWkeWebkitUI::OnContextMenu(LPARAM lParam)
 
 bool CWkeWebkitUI::OnImeStartComposition()
 {
-    // The input method places its window at the caret by itself on this display.
-    static_cast<void>(GetWkeApi()->wkeGetCaret(m_webView));
+    // The view's own input method context places its windows at the caret on this display;
+    // the message is only kept from the framework's default handling.
     return true;
 }
 

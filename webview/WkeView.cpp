@@ -202,7 +202,7 @@ void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, 
     const wkeimpl::Binding* binding = WkeEngine::Instance().Find(text("n"));
     if (binding == nullptr)
         return;
-    jsExecStateImpl state{view, {}, {}};
+    jsExecStateImpl state{view, {}};
     JSCValue* args = jsc_value_object_get_property(message, "a");
     for (unsigned i = 0; i < binding->argCount && jsc_value_is_array(args); ++i)
     {

@@ -18,7 +18,6 @@ struct jsExecStateImpl
 {
     wkeWebView view;
     std::vector<std::wstring> args;
-    std::vector<std::wstring> temps;
 };
 
 struct wkeWebViewImpl
