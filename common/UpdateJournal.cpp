@@ -111,11 +111,14 @@ bool CUpdateJournal::Begin(const std::vector<FileStep>& files, const std::vector
 bool CUpdateJournal::ApplyFile(const FileStep& step)
 {
     const std::string target = m_installDir + "/" + step.path;
+    // The backup is a second name of the installed file, and the new file replaces it in one
+    // rename: at no point is the file missing, so Pictavo can always start to recover.
     if (step.existed)
     {
         const std::string backup = BackupDir() + "/" + step.path;
         MakeParents(backup);
-        if (::rename(target.c_str(), backup.c_str()) != 0)
+        ::unlink(backup.c_str());
+        if (::link(target.c_str(), backup.c_str()) != 0)
             return false;
         Checkpoint();
     }
@@ -149,6 +152,7 @@ void CUpdateJournal::Finish()
     ::unlink(JournalPath().c_str());
     Checkpoint();
     RemoveTree(StagingDir());
+    Checkpoint();
     RemoveTree(BackupDir());
 }
 

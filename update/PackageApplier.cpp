@@ -6,6 +6,7 @@
 
 #include "platform/Win32.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -116,7 +117,14 @@ bool CPackageApplier::PlanSteps(std::vector<CUpdateJournal::FileStep>* files,
         else
             return Fail(L"the package holds something that is no file: " + AnsiToWide(relative.string()));
     }
-    return ec ? Fail(L"the staging folder cannot be read") : true;
+    if (ec)
+        return Fail(L"the staging folder cannot be read");
+    // Pictavo goes in last: until the end the program that recovers a cut-off update is the
+    // installed one.
+    std::stable_partition(files->begin(), files->end(), [](const CUpdateJournal::FileStep& step) {
+        return step.path != WideToAnsi(ProductFiles::kMainProgram);
+    });
+    return true;
 }
 
 // config.ini takes the new version inside the staging folder, so it changes with the files.
