@@ -7,8 +7,8 @@
 #include "PathHelper.h"
 #include "PrivateFolder.h"
 #include "ProcessHelper.h"
-#include "ProcessStop.h"
 #include "ProductFiles.h"
+#include "ProductProcesses.h"
 #include "StringHelper.h"
 #include "UpdateJournal.h"
 
@@ -103,10 +103,14 @@ std::wstring CCheckUpdate::UpdaterTempFolder()
     return std::wstring(temp) + ProductFiles::kUpdaterTempFolder;
 }
 
-// Only the product's own updaters: those run from the install folder or from its temporary copy.
-void CCheckUpdate::StopUpdater() const
+// Only the product's own updaters: those run from the install folder or from its temporary copy,
+// and never one that is applying a package (false then: its files must be left alone).
+bool CCheckUpdate::StopUpdater() const
 {
-    StopProductProcesses(ProductFiles::kUpdateProgram, {m_strExeDir, UpdaterTempFolder()}, kStopWaitMs);
+    if (IsUpdateApplying())
+        return false;
+    return StopProgramsIn(ProductFiles::kUpdateProgram, {m_strExeDir, UpdaterTempFolder()}, kStopWaitMs)
+        .allEnded;
 }
 
 bool CCheckUpdate::CheckNeedUpdate(const std::wstring& serverVersion)
@@ -150,7 +154,8 @@ unsigned CCheckUpdate::UpdateThreadProc(void* param)
 
 bool CCheckUpdate::UpateFunc()
 {
-    StopUpdater();
+    if (!StopUpdater())
+        return false;
     const std::wstring folder = UpdaterTempFolder();
     if (folder.empty())
         return false;
@@ -223,12 +228,11 @@ bool CCheckUpdate::CheckDownUpdatePack()
         return false;
     }
     // An updater applying a package owns the package folder until it is done.
-    if (IsUpdateApplying())
+    if (!StopUpdater())
     {
         LOG_INFO(L"CCheckUpdate::CheckDownUpdatePack", L"an update is being applied; no download");
         return true;
     }
-    StopUpdater();
     const std::wstring folder = PackageDir();
     DeleteDirectoryTree(folder);
     if (PathExists(folder, 0) != 0)

@@ -54,7 +54,7 @@ public:
 
 private:
     std::wstring PackageDir() const;
-    void StopUpdater() const;
+    bool StopUpdater() const;
 
     std::wstring m_strExeDir;
     bool m_bHandedOver = false;

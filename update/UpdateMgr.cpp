@@ -3,8 +3,8 @@
 #include "Log.h"
 #include "PackageApplier.h"
 #include "PathHelper.h"
-#include "ProcessStop.h"
 #include "ProductFiles.h"
+#include "ProductProcesses.h"
 #include "UpdateJournal.h"
 
 #include <chrono>
@@ -41,7 +41,7 @@ void StopProductPrograms(const std::wstring& installDir)
 {
     for (const wchar_t* name : {ProductFiles::kMainProgram, ProductFiles::kUninstProgram})
     {
-        if (!StopProductProcesses(name, {installDir}, kStopWaitMs))
+        if (!StopProgramsIn(name, {installDir}, kStopWaitMs).allEnded)
             LOG_ERROR(L"CUpdateMgr::DownFileThreadProc", L"%s is still running", name);
     }
 }
