@@ -186,7 +186,8 @@ bool CCheckUpdate::StartUpdateExe()
     std::wstring command = platform::BuildCommandLine({updater, m_strExeDir});
     LOG_INFO(L"CCheckUpdate::StartUpdateExe", L"%s 启动升级 szCmd=[%s]", L"CCheckUpdate::StartUpdateExe",
              command.c_str());
-    return StartProcess(nullptr, command.data(), false);
+    // Named apart from the command line, which cannot carry a double quote in its first word.
+    return StartProcess(updater.c_str(), command.data(), false);
 }
 
 void CCheckUpdate::StartCheckDownUpdatePackThread()

@@ -123,7 +123,9 @@ void CUpdateDlg::StartMainExe()
     std::wstring command = platform::BuildCommandLine({program, L"-run", L"update"});
     LOG_INFO(L"CUpdateDlg::StartMainExe", L"%s 解压升级包成功启动主进程 reason=[%s]",
              L"CUpdateDlg::StartMainExe", command.c_str());
-    StartProcess(nullptr, command.data(), true);
+    // The program is named apart from the command line: a folder name may hold a double quote,
+    // which no quoting of the first word can carry.
+    StartProcess(program.c_str(), command.data(), true);
 }
 
 LRESULT CUpdateDlg::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
