@@ -80,6 +80,19 @@ void SyncFolder(const std::string& folder)
     }
 }
 
+// Journal paths stay below the install folder: relative, without "." or ".." parts.
+bool IsInsidePath(const std::string& path)
+{
+    if (path.empty() || path.front() == '/')
+        return false;
+    for (const auto& part : std::filesystem::path(path))
+    {
+        if (part == "." || part == ".." || part.empty())
+            return false;
+    }
+    return true;
+}
+
 void RemoveTree(const std::string& path)
 {
     std::error_code ec;
@@ -228,6 +241,16 @@ bool CUpdateJournal::Load()
             m_newFolders.push_back(value);
         else if (key == "file" && value.size() > 2)
             m_files.push_back({value.substr(2), value[0] == '1'});
+    }
+    for (const FileStep& step : m_files)
+    {
+        if (!IsInsidePath(step.path))
+            return false;
+    }
+    for (const std::string& folder : m_newFolders)
+    {
+        if (!IsInsidePath(folder))
+            return false;
     }
     return m_state == kStateApply || m_state == kStateCommit;
 }

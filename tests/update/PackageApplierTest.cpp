@@ -104,3 +104,20 @@ TEST(PackageApplierTest, AMissingVersionTextKeepsTheRegisteredOne)
     EXPECT_FALSE(fs::exists(install + "/UpdatePackage/backup"));
     EXPECT_FALSE(fs::exists(install + "/UpdatePackage/journal"));
 }
+
+TEST(PackageApplierTest, AJournalNamingPathsOutsideTheInstallIsRefusedAndTouchesNothing)
+{
+    testsupport::TempDir root("journal");
+    const std::string install = root / "inst";
+    fs::create_directories(install + "/UpdatePackage/backup");
+    testsupport::WriteFile(root / "outside", "theirs");
+    for (const char* line : {"file 0 ../outside", "file 1 /etc/hostname", "folder ../", "file 0 a/./b"})
+    {
+        SCOPED_TRACE(line);
+        testsupport::WriteFile(install + "/UpdatePackage/journal",
+                               std::string("pictavo-update 1\nstate apply\nversion \nversion_str \n") + line +
+                                   "\n");
+        EXPECT_EQ(CUpdateJournal(testsupport::Wide(install)).Recover(), CUpdateJournal::Outcome::Failed);
+        EXPECT_EQ(testsupport::ReadFile(root / "outside"), "theirs");
+    }
+}
