@@ -1,5 +1,6 @@
 #include "UpdateJournal.h"
 
+#include "Log.h"
 #include "ProductFiles.h"
 #include "RegSettings.h"
 #include "StringHelper.h"
@@ -203,6 +204,17 @@ CUpdateJournal::Outcome CUpdateJournal::Recover()
     RecordVersion();
     Finish();
     return Outcome::RolledForward;
+}
+
+CUpdateJournal::Outcome CUpdateJournal::RecoverAndLog(const wchar_t* caller)
+{
+    const Outcome outcome = Recover();
+    if (outcome != Outcome::None)
+        LOG_INFO(caller, L"an update cut off earlier was %s",
+                 outcome == Outcome::RolledBack      ? L"undone"
+                 : outcome == Outcome::RolledForward ? L"finished"
+                                                     : L"not recoverable");
+    return outcome;
 }
 
 void CUpdateJournal::Checkpoint()

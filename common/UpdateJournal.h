@@ -49,6 +49,8 @@ public:
 
     // Undoes or finishes an update that was cut off; None when no journal is there.
     Outcome Recover();
+    // Recover, with a log line for caller when there was something to recover.
+    Outcome RecoverAndLog(const wchar_t* caller);
 
     // Test-only: PICTAVO_TEST_KILL_AT=n ends the process with SIGKILL at the n-th step of an
     // apply, so that a test can cut an update off at every point. Each step between two

@@ -269,12 +269,7 @@ void CCheckUpdate::EndThreads(DWORD waitMs)
 bool RunUpdateHandOver(CCheckUpdate* check, const std::wstring& exeDir, bool checkUpdate, bool* startCheck)
 {
     *startCheck = checkUpdate;
-    const CUpdateJournal::Outcome outcome = CUpdateJournal(exeDir).Recover();
-    if (outcome != CUpdateJournal::Outcome::None)
-        LOG_INFO(L"WinMain", L"an update cut off earlier was %s",
-                 outcome == CUpdateJournal::Outcome::RolledBack      ? L"undone"
-                 : outcome == CUpdateJournal::Outcome::RolledForward ? L"finished"
-                                                                     : L"not recoverable");
+    const CUpdateJournal::Outcome outcome = CUpdateJournal(exeDir).RecoverAndLog(L"WinMain");
     const std::wstring packageDir = exeDir + L"/" + ProductFiles::kPackageFolder;
     // The start after an update never hands over again: a package left there would else loop.
     if (!checkUpdate || outcome == CUpdateJournal::Outcome::RolledForward)

@@ -55,15 +55,6 @@ void Report(int type, int progress, const wchar_t* text, DWORD delayMs)
     CUpdateMgr::PostStatus(record, delayMs);
 }
 
-void RecoverCutOffUpdate(const std::wstring& installDir)
-{
-    const CUpdateJournal::Outcome outcome = CUpdateJournal(installDir).Recover();
-    if (outcome != CUpdateJournal::Outcome::None)
-        LOG_INFO(L"CUpdateMgr::DownFileThreadProc", L"an update cut off earlier was %s",
-                 outcome == CUpdateJournal::Outcome::RolledBack      ? L"undone"
-                 : outcome == CUpdateJournal::Outcome::RolledForward ? L"finished"
-                                                                     : L"not recoverable");
-}
 } // namespace
 
 DWORD UpdatePause(DWORD ms)
@@ -112,7 +103,7 @@ unsigned CUpdateMgr::DownFileThreadProc(void* param)
         LOG_ERROR(L"CUpdateMgr::DownFileThreadProc", L"%s 线程参数错误", L"CUpdateMgr::DownFileThreadProc");
         return static_cast<unsigned>(-1);
     }
-    RecoverCutOffUpdate(m_strMainExePath);
+    CUpdateJournal(m_strMainExePath).RecoverAndLog(L"CUpdateMgr::DownFileThreadProc");
     const std::wstring packageDir = m_strMainExePath + L"/" + ProductFiles::kPackageFolder;
     Report(UPDATE_STATUS_STEP, 10, L"开始升级...", 3000);
 

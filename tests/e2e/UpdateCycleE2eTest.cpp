@@ -26,19 +26,6 @@ namespace
 const std::string kMarker = "\nPICTAVO-BUILD-MARKER-2.0.0.0\n";
 const char kUpdaterTitle[] = "Pictavo升级程序";
 
-int FindRunning(const std::string& path)
-{
-    for (const auto& entry : fs::directory_iterator("/proc"))
-    {
-        char target[PATH_MAX] = {};
-        const std::string link = entry.path().string() + "/exe";
-        const ssize_t length = ::readlink(link.c_str(), target, sizeof target - 1);
-        if (length > 0 && std::string(target, static_cast<size_t>(length)) == path)
-            return std::atoi(entry.path().filename().c_str());
-    }
-    return -1;
-}
-
 std::string VisibleWindow(const std::string& title)
 {
     std::string id = XServer::Output("xdotool search --onlyvisible --name '^" + title + "$' | tail -1");
@@ -102,7 +89,8 @@ protected:
             [&] {
                 XServer::Run("xdotool windowraise " + window);
                 return XServer::Run("import -window " + window + " '" + path + "'") &&
-                       std::atof(XServer::Output("convert '" + path + "' -format '%[fx:mean]' info:").c_str()) >
+                       std::atof(
+                           XServer::Output("convert '" + path + "' -format '%[fx:mean]' info:").c_str()) >
                            0.05;
             },
             5000))

@@ -24,20 +24,6 @@ constexpr int kSigKillExit = 128 + SIGKILL;
 constexpr int kMaxPoints = 200;
 const std::string kNewMarker = "\nPICTAVO-BUILD-MARKER-2.0.0.0\n";
 
-// The pid of a process running the program file at path, or -1.
-int FindRunning(const std::string& path)
-{
-    for (const auto& entry : fs::directory_iterator("/proc"))
-    {
-        char target[PATH_MAX] = {};
-        const std::string link = entry.path().string() + "/exe";
-        const ssize_t length = ::readlink(link.c_str(), target, sizeof target - 1);
-        if (length > 0 && std::string(target, static_cast<size_t>(length)) == path)
-            return std::atoi(entry.path().filename().c_str());
-    }
-    return -1;
-}
-
 class UpdateKillTest : public ::testing::Test
 {
 protected:

@@ -156,6 +156,17 @@ int WaitExit(int pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+int FindRunning(const std::string& path)
+{
+    for (const auto& entry : fs::directory_iterator("/proc"))
+    {
+        std::error_code ec;
+        if (fs::read_symlink(entry.path() / "exe", ec) == path)
+            return std::atoi(entry.path().filename().c_str());
+    }
+    return -1;
+}
+
 bool WaitFor(const std::function<bool()>& done, int timeoutMs)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);

@@ -38,6 +38,8 @@ int Spawn(const std::string& program, const std::vector<std::string>& args,
           const std::vector<std::string>& extraEnv);
 // Waits for the child; its exit code, or 128 + the signal that ended it.
 int WaitExit(int pid);
+// The pid of a process running the program file at path, or -1.
+int FindRunning(const std::string& path);
 // Waits up to timeoutMs for a condition, polling.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs);
 } // namespace updatekit
