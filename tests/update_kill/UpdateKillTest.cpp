@@ -141,8 +141,9 @@ TEST_F(UpdateKillTest, AKillAtAnyStepLeavesTheWholeOldOrTheWholeNewVersionAndPic
         {
             ASSERT_EQ(exit, 0);
             completed = true;
-            // The updater restarted Pictavo itself.
+            // The updater restarted Pictavo itself, and its copy removes itself once it has ended.
             ExpectPictavoStartsAndEnd(install, -1);
+            EXPECT_TRUE(WaitFor([&] { return !fs::exists(copy); }, 15000));
         }
         const std::string outcome = Outcome(install);
         EXPECT_TRUE(outcome == "old" || outcome == "new") << outcome;
@@ -153,7 +154,8 @@ TEST_F(UpdateKillTest, AKillAtAnyStepLeavesTheWholeOldOrTheWholeNewVersionAndPic
         {
             EXPECT_EQ(outcome, "new");
         }
-        fs::remove_all(fs::path(install).parent_path());
+        std::error_code ec;
+        fs::remove_all(fs::path(install).parent_path(), ec);
     }
     EXPECT_TRUE(completed) << "the updater never got through";
     EXPECT_GE(killed, 20) << "fewer steps than expected: the kill points no longer cover the apply";
