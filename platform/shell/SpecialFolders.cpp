@@ -40,6 +40,10 @@ std::string FolderOf(int csidl, bool root)
     case CSIDL_APPDATA:
     case CSIDL_COMMON_APPDATA:
         return UserDirs::ConfigHome();
+    // The start menu and its "Programs" folder are both the applications folder: menus are
+    // built from the entries found there, so there is no level between them.
+    case CSIDL_STARTMENU:
+    case CSIDL_COMMON_STARTMENU:
     case CSIDL_PROGRAMS:
     case CSIDL_COMMON_PROGRAMS:
         return Applications(root);
