@@ -1,6 +1,5 @@
 #include "InstallIni.h"
 
-#include "PathHelper.h"
 #include "RegSettings.h"
 #include "SingleInstance.h"
 #include "SystemHelpers.h"
@@ -23,9 +22,16 @@ std::wstring ReadValue(const wchar_t* key, const wchar_t* defaultValue)
 }
 } // namespace
 
+std::wstring BesideSetup(const std::wstring& name)
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    return std::wstring(folder) + L"/" + name;
+}
+
 std::wstring InstallIniPath()
 {
-    return GetModuleDir() + L"/install.ini";
+    return BesideSetup(L"install.ini");
 }
 
 bool IsPlainName(const std::wstring& name)

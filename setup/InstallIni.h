@@ -8,7 +8,9 @@
 // The name of the parent process without ".exe" (set once at start-up).
 extern std::wstring g_strParentName;
 
-// The setup's folder + "/install.ini".
+// A file beside the setup program: start-up makes the setup's folder the current folder, and
+// everything that travels with it (install.ini, the payload, the library) is found from there.
+std::wstring BesideSetup(const std::wstring& name);
 std::wstring InstallIniPath();
 // [CONFIG] appname, "Pictavo" when missing. The value names files (entries, the menu folder,
 // the rule), so one that is not a plain name gives "Pictavo" too.

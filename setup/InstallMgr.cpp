@@ -66,13 +66,6 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name)
     return folder + L"/" + name;
 }
 
-// What lies beside the setup program: the current folder is its own folder (set at start-up).
-std::wstring BesideSetup(const std::wstring& name)
-{
-    wchar_t folder[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, folder);
-    return Join(folder, name);
-}
 } // namespace
 
 CInstallMgr::~CInstallMgr()

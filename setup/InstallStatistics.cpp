@@ -2,7 +2,7 @@
 
 #include "Base64.h"
 #include "HttpMgr.h"
-#include "PathHelper.h"
+#include "InstallIni.h"
 #include "StringHelper.h"
 
 #include "platform/Win32.h"
@@ -38,7 +38,7 @@ std::string PercentEncode(const std::wstring& value)
 std::wstring InstallStatisticsBaseUrl()
 {
     wchar_t buffer[kUrlChars] = {};
-    const std::wstring ini = GetModuleDir() + L"/PictavoInstaller/config.ini";
+    const std::wstring ini = BesideSetup(L"PictavoInstaller/config.ini");
     GetPrivateProfileStringW(L"Config", L"install_statistics_url", kDefaultStatisticsUrl, buffer, kUrlChars,
                              ini.c_str());
     return buffer;
