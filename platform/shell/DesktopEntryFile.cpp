@@ -15,6 +15,19 @@ namespace
 {
 constexpr std::wstring_view kReserved = L" \t\n\"'\\><~|&;$*?#()`";
 
+// GLib looks for the program of Exec= before it turns "%%" back into "%", so it would not find
+// a program whose path holds a "%"; such a program is started through sh, which GLib finds.
+std::string ExecLine(const std::wstring& program)
+{
+    if (program.find(L'%') == std::wstring::npos)
+        return QuoteExecArgument(program);
+    std::string line;
+    for (const std::wstring& argument :
+         {std::wstring(L"/bin/sh"), std::wstring(L"-c"), std::wstring(L"exec \"$0\""), program})
+        line += (line.empty() ? "" : " ") + QuoteExecArgument(argument);
+    return line;
+}
+
 void AppendLine(std::string& text, const char* key, const std::wstring& value)
 {
     if (!value.empty())
@@ -66,11 +79,11 @@ std::string QuoteExecArgument(std::wstring_view argument)
 
 std::string DesktopEntryText(const DesktopEntry& entry)
 {
-    std::string text = "[Desktop Entry]\nType=Application\nVersion=1.5\n";
+    std::string text = "[Desktop Entry]\nType=Application\nVersion=1.0\n";
     AppendLine(text, "Name", entry.name);
     AppendLine(text, "Comment", entry.comment);
-    // The quoted argument is a string value too: its backslashes are escaped once more.
-    text += "Exec=" + EscapeDesktopString(FromUtf8(QuoteExecArgument(entry.program))) + "\n";
+    // The quoted arguments are a string value too: their backslashes are escaped once more.
+    text += "Exec=" + EscapeDesktopString(FromUtf8(ExecLine(entry.program))) + "\n";
     AppendLine(text, "Path", entry.workingDir);
     AppendLine(text, "Icon", entry.icon);
     text += "Terminal=false\n";

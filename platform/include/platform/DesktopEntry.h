@@ -1,5 +1,5 @@
 #pragma once
-// Shortcuts are freedesktop desktop entries (Desktop Entry Specification 1.5): an application
+// Shortcuts are freedesktop desktop entries (Desktop Entry Specification): an application
 // entry that starts one program with no arguments. Every value is escaped as the
 // specification says, and the program path in Exec= is quoted by its rules, so an install
 // folder holding blanks, quotes, "%" or backslashes still starts the right program.
