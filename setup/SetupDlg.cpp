@@ -158,9 +158,11 @@ std::wstring CSetupDlg::GetInstallPath()
     if (m_strInstallPath.empty())
     {
         wchar_t folder[MAX_PATH] = {};
-        SHGetSpecialFolderPathW(nullptr, folder, IsWow64() ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES,
-                                TRUE);
-        m_strInstallPath = std::wstring(folder) + L"/" + kDefaultAppName;
+        // Without a programs folder nothing is proposed: "/Pictavo" would be a folder of the
+        // whole system.
+        const int csidl = IsWow64() ? CSIDL_PROGRAM_FILESX86 : CSIDL_PROGRAM_FILES;
+        if (SHGetSpecialFolderPathW(nullptr, folder, csidl, TRUE))
+            m_strInstallPath = std::wstring(folder) + L"/" + kDefaultAppName;
     }
     return m_strInstallPath;
 }
@@ -246,10 +248,12 @@ bool CSetupDlg::ConfirmFolder(const std::wstring& folder, bool existed, bool& cr
 void CSetupDlg::OnInstall()
 {
     ShowPage(0);
+    const std::wstring typed = m_pEditPath != nullptr ? m_pEditPath->GetText().GetData() : L"";
+    // Only an absolute folder is a place: a relative one would land beside the setup.
     const std::wstring folder =
-        WithProductFolder(m_pEditPath != nullptr ? m_pEditPath->GetText().GetData() : L"");
-    const bool existed = IsDirectory(folder);
-    if (folder.front() != L'/' || (!existed && !CreateDirectoryTree(folder)))
+        typed.empty() || typed.front() != L'/' ? std::wstring() : WithProductFolder(typed);
+    const bool existed = !folder.empty() && IsDirectory(folder);
+    if (folder.empty() || (!existed && !CreateDirectoryTree(folder)))
     {
         CMsgBoxDlg::ShowMsgBox(m_hWnd, kTitle, L"安装目录无效，请重新指定!", MSGBOX_OK);
         if (m_pEditPath != nullptr)

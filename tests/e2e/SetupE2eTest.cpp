@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <tuple>
 
 using namespace e2e;
 namespace fs = std::filesystem;
@@ -29,6 +30,7 @@ constexpr int kProtocolX = 140, kProtocolY = 364;
 constexpr int kExtendX = 560, kExtendY = 363;
 constexpr int kBackX = 50, kBackY = 35;
 constexpr int kStartX = 320, kStartY = 304;
+constexpr int kCloseX = 614, kCloseY = 21;
 
 std::string Trim(std::string text)
 {
@@ -69,7 +71,14 @@ protected:
         if (IsSkipped())
             return;
         ::setenv("PICTAVO_USER_FOLDERS", "1", 1);
-        m_home = std::getenv("HOME");
+        // A HOME and a state folder of this test's own, which the programs it starts inherit.
+        m_home = m_dir / "home";
+        fs::create_directories(m_home);
+        fs::create_directories(m_dir / "state");
+        m_previousHome = std::getenv("HOME");
+        m_previousState = std::getenv("PICTAVO_STATE_DIR");
+        ::setenv("HOME", m_home.c_str(), 1);
+        ::setenv("PICTAVO_STATE_DIR", (m_dir / "state").c_str(), 1);
         m_dist = m_dir / "dist";
         ASSERT_EQ(std::system(("'" + std::string(PICTAVO_CMAKE) + "' --install '" + PICTAVO_BUILD_DIR +
                                "' --prefix '" + m_dist + "' >/dev/null")
@@ -83,6 +92,11 @@ protected:
         for (const std::string& window : {m_setup, m_pictavo})
             if (!window.empty())
                 XServer::Run("xdotool windowclose " + window + " 2>/dev/null");
+        if (!m_previousHome.empty())
+        {
+            ::setenv("HOME", m_previousHome.c_str(), 1);
+            ::setenv("PICTAVO_STATE_DIR", m_previousState.c_str(), 1);
+        }
     }
 
     static std::string FindWindow(const std::string& pattern, int timeoutMs = 15000)
@@ -149,6 +163,8 @@ protected:
     std::string m_dist;
     std::string m_setup;
     std::string m_pictavo;
+    std::string m_previousHome;
+    std::string m_previousState;
 };
 } // namespace
 
@@ -227,4 +243,51 @@ TEST_F(SetupE2eTest, InstallsOverARunningEarlierInstallAndStartsPictavo)
     EXPECT_EQ(fs::read_symlink("/proc/" + pid + "/exe").string(), installDir + "/Pictavo");
     EXPECT_TRUE(WaitUntil([&] { return FindWindow("^Pictavo安装程序$", 200).empty(); }, 5000));
     m_setup.clear();
+}
+
+// A folder of the user's own where the product would go: the setup asks first, and "否" leaves
+// the folder and everything else untouched, the wizard still on its first page. Without a
+// programs folder to propose, installing is refused as an invalid folder.
+TEST_F(SetupE2eTest, AsksBeforeUsingAUsersFolderAndRefusesAnInvalidOne)
+{
+    if (IsSkipped())
+        return;
+    const std::string folder = m_home + "/.local/opt/Pictavo";
+    fs::create_directories(folder);
+    testsupport::WriteFile(folder + "/mine.txt", "the user's own file");
+
+    XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >'" + (m_dir / "setup.out") + "' 2>&1 &");
+    m_setup = FindWindow("^Pictavo安装程序$");
+    ASSERT_FALSE(m_setup.empty()) << testsupport::ReadFile(m_dir / "setup.out");
+    Click(m_setup, kInstallX, kInstallY);
+    std::string question = FindWindow("^提示$", 10000);
+    ASSERT_FALSE(question.empty()) << "no question before using the user's folder";
+    auto [width, height] = Size(question);
+    Click(question, width / 2 - 70, height - 60); // "否"
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow("^提示$", 200).empty(); }, 5000));
+    EXPECT_FALSE(FindWindow("^Pictavo安装程序$", 2000).empty()) << "the wizard closed";
+    EXPECT_EQ(Size(m_setup), std::make_pair(640, 400));
+    EXPECT_FALSE(fs::exists(folder + "/Pictavo"));
+    EXPECT_FALSE(fs::exists(folder + "/install.manifest"));
+    EXPECT_EQ(testsupport::ReadFile(folder + "/mine.txt"), "the user's own file");
+    EXPECT_TRUE(ProductValue(L"installDir").empty());
+    Click(m_setup, kCloseX, kCloseY);
+    ASSERT_TRUE(WaitUntil([&] { return RunningFrom(m_dist + "/PictavoSetup") == 0; }, 5000))
+        << "close did not end it";
+
+    // No programs folder can be had: nothing is proposed, and installing says the folder is invalid.
+    fs::remove_all(m_home + "/.local/opt");
+    testsupport::WriteFile(m_home + "/.local/opt", "a file where the folder would be");
+    XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >>'" + (m_dir / "setup.out") + "' 2>&1 &");
+    m_setup = FindWindow("^Pictavo安装程序$");
+    ASSERT_FALSE(m_setup.empty());
+    Click(m_setup, kInstallX, kInstallY);
+    question = FindWindow("^提示$", 10000);
+    ASSERT_FALSE(question.empty()) << "no invalid-folder message";
+    std::tie(width, height) = Size(question);
+    Click(question, width / 2, height - 60); // "确定"
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow("^提示$", 200).empty(); }, 5000));
+    EXPECT_FALSE(fs::exists("/Pictavo"));
+    EXPECT_TRUE(ProductValue(L"installDir").empty());
+    EXPECT_EQ(Size(m_setup), std::make_pair(640, 400));
 }
