@@ -5,6 +5,7 @@
 #include "InstallManifest.h"
 #include "ProcessHelper.h"
 #include "SetupKit.h"
+#include "common/SleeperCopy.h"
 
 #include "platform/DesktopEntry.h"
 #include "platform/Firewall.h"
@@ -65,31 +66,6 @@ void ExpectRecords(const std::vector<InstallProgressRecord>& records,
     }
 }
 
-// A copy of the sleeper helper named name in folder, started; its process id once it runs.
-DWORD StartCopy(const std::string& folder, const std::string& name)
-{
-    const std::string program = folder + "/" + name;
-    fs::copy_file(testsupport::TestBinaryDir() + "/common_sleeper", program,
-                  fs::copy_options::overwrite_existing);
-    std::wstring cmdLine = L"\"" + Wide(program) + L"\" 30000";
-    if (!StartProcess(nullptr, cmdLine.data(), true))
-        return 0;
-    for (int i = 0; i < 200; ++i)
-    {
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof(entry);
-        DWORD found = 0;
-        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-            if (platform::GetProcessImagePath(entry.th32ProcessID) == Wide(program))
-                found = entry.th32ProcessID;
-        CloseHandle(snapshot);
-        if (found != 0)
-            return found;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return 0;
-}
 } // namespace
 
 // A full install over an earlier one: six records, the payload without the setup program, the
@@ -105,8 +81,8 @@ TEST(InstallWorker, FullInstallOverAnEarlierOne)
                            "[CONFIG]\nout_dir=/home/me/Pictures\nLogLevel=0\nkey=c2VjcmV0\n"
                            "install_stattistics=0\ninstall_statistics_url=http://old\n");
     testsupport::WriteFile(install / "notes.txt", "the user's own file");
-    const DWORD ours = StartCopy(install.path(), "Pictavo");
-    const DWORD unrelated = StartCopy(elsewhere.path(), "Pictavo");
+    const DWORD ours = testsupport::StartSleeperCopy(install.path(), "Pictavo");
+    const DWORD unrelated = testsupport::StartSleeperCopy(elsewhere.path(), "Pictavo");
     ASSERT_NE(ours, 0u);
     ASSERT_NE(unrelated, 0u);
 
