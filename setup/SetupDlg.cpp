@@ -194,7 +194,7 @@ void CSetupDlg::OnClick(TNotifyUI& msg)
 {
     const CDuiString name = msg.pSender->GetName();
     if (name == L"closeBtn")
-        CloseUnlessInstalling();
+        Close(1);
     else if (name == L"minBtn")
         ::SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     else if (name == L"btnExtend")
@@ -221,16 +221,6 @@ void CSetupDlg::OnClick(TNotifyUI& msg)
         if (CControlUI* install = m_PaintManager.FindControl(L"btnInstall"))
             install->SetEnabled(!m_pCkOk->IsSelected());
     }
-}
-
-void CSetupDlg::CloseUnlessInstalling()
-{
-    if (m_pInstallMgr->IsRunning())
-    {
-        LOG_INFO(L"CSetupDlg::CloseUnlessInstalling", L"close refused while installing");
-        return;
-    }
-    Close(1);
 }
 
 bool CSetupDlg::ConfirmFolder(const std::wstring& folder, bool existed, bool& created)
@@ -342,11 +332,22 @@ LRESULT CSetupDlg::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& b
 {
     if ((wParam & 0xFFF0) == SC_CLOSE)
     {
-        CloseUnlessInstalling();
+        Close(1);
         bHandled = TRUE;
         return 0;
     }
     return CWinBaseEx::OnSysCommand(uMsg, wParam, lParam, bHandled);
+}
+
+LRESULT CSetupDlg::OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    if (m_pInstallMgr->IsRunning())
+    {
+        LOG_INFO(L"CSetupDlg::OnClose", L"close refused while installing");
+        bHandled = TRUE;
+        return 0;
+    }
+    return CWinBaseEx::OnClose(uMsg, wParam, lParam, bHandled);
 }
 
 LRESULT CSetupDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)

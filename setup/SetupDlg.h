@@ -22,6 +22,9 @@ public:
     DuiLib::CDuiString GetSkinFile() override;
     LRESULT OnChar(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+    // Every close is refused while the worker runs: a half-done install folder without its
+    // registry values must never come from a close.
+    LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     void Notify(DuiLib::TNotifyUI& msg) override;
 
@@ -36,9 +39,6 @@ public:
 
 private:
     LRESULT OnInstallProgress(WPARAM wParam);
-    // Closes the window unless the worker is copying: a half-done install folder without its
-    // registry values must never come from a close.
-    void CloseUnlessInstalling();
     // The registered install folder when it still exists, else empty.
     static std::wstring RegisteredInstallDir();
     // Asks before installing into a folder that exists and is not an install of ours; false

@@ -204,6 +204,9 @@ TEST_F(SetupE2eTest, InstallsOverARunningEarlierInstallAndStartsPictavo)
     ASSERT_TRUE(WaitUntil([&] { return FindWindow("^提示$", 200).empty(); }, 5000));
     // The worker ends the running program and pauses before it copies: the progress page.
     Shoot(m_setup, "setup-progress");
+    // Closing is refused while the worker runs, by the close button and by the keyboard.
+    Click(m_setup, kCloseX, kCloseY);
+    XServer::Run("xdotool windowfocus --sync " + m_setup + " key alt+F4");
 
     // The finish page's button is blue where the progress page is white.
     ASSERT_TRUE(WaitUntil(
