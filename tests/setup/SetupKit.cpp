@@ -1,5 +1,6 @@
 #include "SetupKit.h"
 
+#include "HttpMgr.h"
 #include "RegSettings.h"
 
 #include "platform/Win32.h"
@@ -28,8 +29,16 @@ void SwapEnv(const char* name, std::string& value)
     value = previous;
 }
 
+int g_replies = 0;
+
 LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_HTTP_REPLY)
+    {
+        delete reinterpret_cast<HttpReply*>(wParam);
+        ++g_replies;
+        return 1;
+    }
     if (msg != WM_INSTALL_PROGRESS)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     std::unique_ptr<InstallProgressRecord> record(reinterpret_cast<InstallProgressRecord*>(wParam));
@@ -51,6 +60,7 @@ ProgressWindow::ProgressWindow()
     m_hwnd = CreateWindowExW(0, L"SetupProgressTestWindow", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                              nullptr, nullptr);
     g_records.clear();
+    g_replies = 0;
     g_hSetupWnd = m_hwnd;
 }
 
@@ -79,6 +89,18 @@ const std::vector<InstallProgressRecord>& ProgressWindow::WaitFor(const CInstall
     }
     KillTimer(m_hwnd, 1);
     return g_records;
+}
+
+bool ProgressWindow::WaitForReplies(int count)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    SetTimer(m_hwnd, 1, 20, nullptr);
+    MSG msg{};
+    while (g_replies < count && std::chrono::steady_clock::now() < deadline &&
+           GetMessageW(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageW(&msg);
+    KillTimer(m_hwnd, 1);
+    return g_replies >= count;
 }
 
 SetupFolder::SetupFolder(const std::vector<std::pair<std::string, std::string>>& payload)

@@ -18,8 +18,12 @@ public:
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
 
+    HWND hwnd() const { return m_hwnd; }
     // Pumps messages until the worker has ended and its records have arrived (or 20 s passed).
     const std::vector<InstallProgressRecord>& WaitFor(const CInstallMgr& worker);
+    // Pumps messages until count replies of the request manager came (or 10 s passed); the
+    // window deletes them as the setup window does. True when they came.
+    bool WaitForReplies(int count);
 
 private:
     HWND m_hwnd = nullptr;

@@ -8,9 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 using namespace setuptest;
 
 namespace
@@ -22,12 +19,12 @@ std::string DecodedJson(const std::string& body)
     return Base64Decode(base64.c_str(), static_cast<int>(base64.size()));
 }
 
+// The POST as the server saw it, once the reply came back to the window.
 httptest::SeenPost PostOf(const httptest::LocalHttpServer& server, const InstallStatisticsInfo& info)
 {
-    const int before = server.RequestCount();
-    EXPECT_GT(SendInstallStatistics(CHttpMgr::GetInstance(), nullptr, info), 0);
-    for (int i = 0; i < 500 && server.RequestCount() == before; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ProgressWindow window;
+    EXPECT_GT(SendInstallStatistics(CHttpMgr::GetInstance(), window.hwnd(), info), 0);
+    EXPECT_TRUE(window.WaitForReplies(1));
     return server.LastPost();
 }
 } // namespace
