@@ -294,3 +294,29 @@ TEST_F(SetupE2eTest, AsksBeforeUsingAUsersFolderAndRefusesAnInvalidOne)
     EXPECT_TRUE(ProductValue(L"installDir").empty());
     EXPECT_EQ(Size(m_setup), std::make_pair(640, 400));
 }
+
+// A release without its payload: the failed copy is shown in a message box, the wizard stays on
+// its progress page without a finish, nothing is registered, and the window may then be closed.
+TEST_F(SetupE2eTest, FailedCopyIsShownAndNeverFinishes)
+{
+    if (IsSkipped())
+        return;
+    fs::remove_all(m_dist + "/PictavoInstaller");
+    XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >'" + (m_dir / "setup.out") + "' 2>&1 &");
+    m_setup = FindWindow("^Pictavo安装程序$");
+    ASSERT_FALSE(m_setup.empty()) << testsupport::ReadFile(m_dir / "setup.out");
+    Click(m_setup, kInstallX, kInstallY);
+    const std::string message = FindWindow("^提示$", 10000);
+    ASSERT_FALSE(message.empty()) << "the failure was not shown";
+    const auto [width, height] = Size(message);
+    Click(message, width / 2, height - 60); // "确定"
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow("^提示$", 200).empty(); }, 5000));
+    const COLORREF pixel = PixelAt(m_setup, kStartX, kStartY + 15);
+    EXPECT_TRUE(pixel != Screenshot::kNone && (pixel & 0xFF) > 200) << "the finish page came after a failure";
+    EXPECT_TRUE(ProductValue(L"installDir").empty());
+    EXPECT_TRUE(ProductValue(L"MachineId").empty());
+    Click(m_setup, kCloseX, kCloseY);
+    EXPECT_TRUE(WaitUntil([&] { return RunningFrom(m_dist + "/PictavoSetup") == 0; }, 5000))
+        << "close refused";
+    m_setup.clear();
+}
