@@ -52,9 +52,10 @@ void RememberParent()
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
+    // The setup's own folder first: install.ini, which names the window, is read from there.
+    SetCurrentDirectoryW(GetModuleDir().c_str());
     if (CheckSingleInstance(PictavoProgram::SETUP, ReadInstallAppName()))
         return 0;
-    SetCurrentDirectoryW(GetModuleDir().c_str());
     ClusterCurl::GlobalInit();
     CHttpMgr::SetRequestOptions(kConnectTimeoutSec, kTotalTimeoutSec, true);
     platform::InitDisplayBackend();
