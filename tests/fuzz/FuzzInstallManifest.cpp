@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     manifest.Parse(std::string(reinterpret_cast<const char*>(data), size));
     for (const auto* list : {&manifest.Files(), &manifest.Folders()})
         for (const std::wstring& path : *list)
-            if (!CInstallManifest::IsSafeRelativePath(path) || path.find(L"..") == 0 || path.front() == L'/')
+            if (!CInstallManifest::IsSafeRelativePath(path) || path.front() == L'/' || path == L"..")
                 std::abort();
     CInstallManifest again;
     if (!again.Parse(manifest.Serialize()) || again.Files() != manifest.Files() ||
