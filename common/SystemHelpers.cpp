@@ -4,7 +4,6 @@
 
 #include "platform/Guid.h"
 #include "platform/Network.h"
-#include "platform/Shell.h"
 
 #include <sys/random.h>
 
@@ -13,29 +12,6 @@
 
 namespace
 {
-struct OsVersion
-{
-    DWORD size;
-    DWORD major;
-    DWORD minor;
-    DWORD build;
-    DWORD platformId;
-    WCHAR servicePack[128];
-    WORD servicePackMajor;
-    WORD servicePackMinor;
-    WORD suiteMask;
-    BYTE productType;
-    BYTE reserved;
-};
-using RtlGetVersionProc = LONG (*)(OsVersion*);
-
-RtlGetVersionProc LookUpRtlGetVersion()
-{
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll == nullptr ? nullptr
-                            : reinterpret_cast<RtlGetVersionProc>(GetProcAddress(ntdll, "RtlGetVersion"));
-}
-
 std::wstring FormatGuid(unsigned long data1, unsigned data2, unsigned data3, const unsigned char* data4)
 {
     wchar_t text[128] = {};
@@ -45,18 +21,10 @@ std::wstring FormatGuid(unsigned long data1, unsigned data2, unsigned data3, con
 }
 } // namespace
 
-bool IsVersionOrGreater(WORD major, WORD minor, WORD servicePackMajor)
+bool IsVersionOrGreater(WORD, WORD, WORD)
 {
-    static const RtlGetVersionProc rtlGetVersion = LookUpRtlGetVersion();
-    OsVersion version{};
-    version.size = sizeof(OsVersion);
-    if (rtlGetVersion == nullptr || rtlGetVersion(&version) != 0)
-        return false;
-    if (version.major != major)
-        return version.major > major;
-    if (version.minor != minor)
-        return version.minor > minor;
-    return version.servicePackMajor >= servicePackMajor;
+    // There is no Windows version to compare with: every test fails, so the code is 0.
+    return false;
 }
 
 int GetOSVersionCode()

@@ -1,5 +1,6 @@
 #include "InstallIni.h"
 
+#include "ProductFiles.h"
 #include "RegSettings.h"
 #include "SingleInstance.h"
 #include "SystemHelpers.h"
@@ -83,8 +84,6 @@ std::wstring GetPublisherUrl()
 std::wstring ParentNameOf(const std::wstring& imagePath)
 {
     const std::size_t slash = imagePath.rfind(L'/');
-    std::wstring name = slash == std::wstring::npos ? imagePath : imagePath.substr(slash + 1);
-    if (EndsWith(name, L".exe"))
-        name.resize(name.size() - 4);
-    return name;
+    return ProductFiles::WithoutProgramSuffix(slash == std::wstring::npos ? imagePath
+                                                                          : imagePath.substr(slash + 1));
 }

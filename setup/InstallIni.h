@@ -5,7 +5,7 @@
 
 #include <string>
 
-// The name of the parent process without ".exe" (set once at start-up).
+// The name of the parent process without a Windows program suffix (set once at start-up).
 extern std::wstring g_strParentName;
 
 // A file beside the setup program: start-up makes the setup's folder the current folder, and
@@ -23,5 +23,5 @@ std::wstring GetPublisherName();
 std::wstring GetPublisherUrl();
 // A name that may stand as a file name: no "/", not "." or "..", no control characters.
 bool IsPlainName(const std::wstring& name);
-// The parent's image name as g_strParentName keeps it: ".exe" stripped only when present.
+// The parent's image name as g_strParentName keeps it: the suffix stripped only when present.
 std::wstring ParentNameOf(const std::wstring& imagePath);
