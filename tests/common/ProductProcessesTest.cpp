@@ -1,6 +1,7 @@
 #include "ProductProcesses.h"
 #include "ProcessHelper.h"
 
+#include "common/SleeperCopy.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -20,30 +21,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-// Starts a copy of the sleeper helper at folder/name and returns its process id once it runs.
-DWORD StartCopy(const std::string& folder, const std::string& name)
-{
-    const std::string program = folder + "/" + name;
-    fs::copy_file(testsupport::TestBinaryDir() + "/common_sleeper", program);
-    std::wstring cmdLine = L"\"" + Wide(program) + L"\" 30000";
-    if (!StartProcess(nullptr, cmdLine.data(), true))
-        return 0;
-    for (int i = 0; i < 200; ++i)
-    {
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof(entry);
-        DWORD found = 0;
-        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-            if (platform::GetProcessImagePath(entry.th32ProcessID) == Wide(program))
-                found = entry.th32ProcessID;
-        CloseHandle(snapshot);
-        if (found != 0)
-            return found;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return 0;
-}
 
 bool Running(DWORD pid)
 {
@@ -59,9 +36,9 @@ TEST(ProductProcesses, EndsOnlyTheCopyInsideTheGivenFolders)
     TempDir elsewhere("elsewhere");
     fs::create_directories(installDir / "sub");
     const std::string name = "PictavoStop" + std::to_string(::getpid());
-    const DWORD inside = StartCopy(installDir.path(), name);
-    const DWORD outside = StartCopy(elsewhere.path(), name);
-    const DWORD deeper = StartCopy(installDir / "sub", name);
+    const DWORD inside = testsupport::StartSleeperCopy(installDir.path(), name);
+    const DWORD outside = testsupport::StartSleeperCopy(elsewhere.path(), name);
+    const DWORD deeper = testsupport::StartSleeperCopy(installDir / "sub", name);
     ASSERT_NE(inside, 0u);
     ASSERT_NE(outside, 0u);
     ASSERT_NE(deeper, 0u);
