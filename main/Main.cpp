@@ -2,6 +2,7 @@
 
 #include "ClusterCurl.h"
 #include "CommandLine.h"
+#include "CrashHandler.h"
 #include "Log.h"
 #include "MagickDriver.h"
 #include "MainDlg.h"
@@ -73,5 +74,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
 int main()
 {
+    CCrashHandler crashHandler;
     return WinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }
