@@ -8,6 +8,7 @@
 #include "HttpMgr.h"
 #include "LineListUI.h"
 #include "ProductFiles.h"
+#include "RegSettings.h"
 #include "SettingDlg.h"
 #include "SingleInstance.h"
 #include "TipsDlg.h"
@@ -97,6 +98,7 @@ CMainDlg::~CMainDlg()
         Sleep(5);
     CloseWorkEvents();
     DeleteAllItems();
+    m_trayIcon.Delete();
 }
 
 LPCTSTR CMainDlg::GetWindowClassName() const
@@ -125,7 +127,7 @@ void CMainDlg::InitWindow()
     LoadOutDir();
     if (CControlUI* version = m_PaintManager.FindControl(L"version_txt"))
         version->SetText((L"当前版本：" + CConfigIni::GetVersionStr()).c_str());
-    // The tray icon is added here once it exists.
+    m_trayIcon.Add(GetAppName().c_str());
     ShowMainPage(0);
     if (m_pConvTab != nullptr)
         m_pConvTab->SelectItem(TAB_NORMAL);
@@ -368,6 +370,8 @@ LRESULT CMainDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
     {
     case WM_COPYDATA:
         return OnCopyData(uMsg, wParam, lParam, bHandled);
+    case WM_TRAY_NOTIFY:
+        return OnTrayIcon(uMsg, wParam, lParam, bHandled);
     case WM_LBUTTONDOWN:
         bHandled = GuardOutTypeClick(lParam) ? TRUE : FALSE;
         return bHandled ? 1 : 0;
@@ -378,7 +382,7 @@ LRESULT CMainDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         delete reinterpret_cast<HttpReply*>(wParam);
         return 1;
     default:
-        // The tray, login, logout, first-page and avatar messages are routed with their parts.
+        // The login, logout, first-page and avatar messages are routed with their parts.
         if (HandleConvertMessage(uMsg, wParam, lParam, result))
             return result;
         bHandled = FALSE;
@@ -430,7 +434,7 @@ void CMainDlg::ExitApp()
     if (::IsWindowEnabled(m_hWnd))
         ::ShowWindow(m_hWnd, SW_HIDE);
     g_bAppExit = true;
-    // The tray icon is removed here once the program has one.
+    m_trayIcon.Delete();
     CloseAllTips();
     ::PostQuitMessage(0);
 }

@@ -262,7 +262,10 @@ bool CDuiMenu::RouteToMenuWindow(MSG& msg) const
 
 void CDuiMenu::RunMenuLoop()
 {
-    HoldCapture();
+    ::SetCapture(m_pMajorMenu->GetMenuWindow()); // from whoever held it: the menu has the pointer now
+    // The release of the press that opened the menu (a right click on the tray icon) comes
+    // through the pointer grab too; a release without its press is not a click outside.
+    bool pressed = false;
     for (;;)
     {
         if (m_bChosen || !m_bCreated)
@@ -281,8 +284,11 @@ void CDuiMenu::RunMenuLoop()
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        if (IsButtonUp(msg.message) && !pressed)
+            continue;
         if (IsButtonUp(msg.message) || IsButtonDown(msg.message))
         {
+            pressed = pressed || IsButtonDown(msg.message);
             const HWND target = msg.hwnd;
             if (RouteToMenuWindow(msg))
             {
