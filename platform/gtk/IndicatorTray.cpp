@@ -1,6 +1,6 @@
 #include "IndicatorTray.h"
 
-#include "GtkBackend.h"
+#include "TrayEntries.h"
 #include "platform/Utf.h"
 
 #include <libayatana-appindicator/app-indicator.h>
@@ -13,11 +13,6 @@ namespace platform
 {
 namespace
 {
-void OnUi(std::function<void()> work)
-{
-    if (GtkBackend* backend = GtkBackend::Active())
-        backend->RunOnUi(std::move(work));
-}
 
 std::string ProgramIconFile()
 {
@@ -31,7 +26,7 @@ std::string ProgramIconFile()
 
 void IndicatorTray::Add(const NotifyIconState& icon)
 {
-    OnUi([this, icon] {
+    RunOnTrayUi([this, icon] {
         auto entry = std::make_unique<Entry>();
         entry->state = icon;
         const std::string id = "pictavo-tray-" + std::to_string(::getpid()) + "-" + std::to_string(icon.id);
@@ -50,7 +45,7 @@ void IndicatorTray::Add(const NotifyIconState& icon)
 
 void IndicatorTray::Modify(const NotifyIconState& icon)
 {
-    OnUi([this, icon] {
+    RunOnTrayUi([this, icon] {
         if (Entry* entry = Find(icon))
         {
             entry->state = icon;
@@ -61,7 +56,7 @@ void IndicatorTray::Modify(const NotifyIconState& icon)
 
 void IndicatorTray::Delete(const NotifyIconState& icon)
 {
-    OnUi([this, icon] {
+    RunOnTrayUi([this, icon] {
         Entry* entry = Find(icon);
         if (entry == nullptr)
             return;
@@ -76,7 +71,7 @@ void IndicatorTray::Delete(const NotifyIconState& icon)
 
 void IndicatorTray::SetMenu(const NotifyIconState& icon, const std::vector<NotifyIconMenuRow>& rows)
 {
-    OnUi([this, icon, rows] {
+    RunOnTrayUi([this, icon, rows] {
         Entry* entry = Find(icon);
         if (entry == nullptr)
             return;
@@ -101,11 +96,6 @@ void IndicatorTray::OnActivate(GtkMenuItem*, gpointer data)
 
 IndicatorTray::Entry* IndicatorTray::Find(const NotifyIconState& icon)
 {
-    for (const auto& entry : m_entries)
-    {
-        if (entry->state.hwnd == icon.hwnd && entry->state.id == icon.id)
-            return entry.get();
-    }
-    return nullptr;
+    return FindTrayEntry(m_entries, icon);
 }
 } // namespace platform

@@ -1,6 +1,6 @@
 #include "StatusIconTray.h"
 
-#include "GtkBackend.h"
+#include "TrayEntries.h"
 #include "platform/Utf.h"
 
 #include <gdk/gdkx.h>
@@ -14,11 +14,6 @@ namespace platform
 {
 namespace
 {
-void OnUi(std::function<void()> work)
-{
-    if (GtkBackend* backend = GtkBackend::Active())
-        backend->RunOnUi(std::move(work));
-}
 
 UINT MouseMessage(const GdkEventButton* event)
 {
@@ -67,7 +62,7 @@ void StatusIconTray::Show(Entry& entry)
 
 void StatusIconTray::Add(const NotifyIconState& icon)
 {
-    OnUi([this, icon] {
+    RunOnTrayUi([this, icon] {
         auto entry = std::make_unique<Entry>();
         entry->state = icon;
         entry->icon = gtk_status_icon_new();
@@ -83,7 +78,7 @@ void StatusIconTray::Add(const NotifyIconState& icon)
 
 void StatusIconTray::Modify(const NotifyIconState& icon)
 {
-    OnUi([this, icon] {
+    RunOnTrayUi([this, icon] {
         if (Entry* entry = Find(icon))
         {
             entry->state = icon;
@@ -94,7 +89,7 @@ void StatusIconTray::Modify(const NotifyIconState& icon)
 
 void StatusIconTray::Delete(const NotifyIconState& icon)
 {
-    OnUi([this, icon] {
+    RunOnTrayUi([this, icon] {
         Entry* entry = Find(icon);
         if (entry == nullptr)
             return;
@@ -107,12 +102,7 @@ void StatusIconTray::Delete(const NotifyIconState& icon)
 
 StatusIconTray::Entry* StatusIconTray::Find(const NotifyIconState& icon)
 {
-    for (const auto& entry : m_entries)
-    {
-        if (entry->state.hwnd == icon.hwnd && entry->state.id == icon.id)
-            return entry.get();
-    }
-    return nullptr;
+    return FindTrayEntry(m_entries, icon);
 }
 
 gboolean StatusIconTray::OnButton(GtkStatusIcon*, GdkEventButton* event, gpointer data)
