@@ -3,6 +3,7 @@
 #include "CheckUpdate.h"
 #include "ClusterCurl.h"
 #include "CommandLine.h"
+#include "CrashHandler.h"
 #include "Log.h"
 #include "MagickDriver.h"
 #include "MagickLeftovers.h"
@@ -94,5 +95,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
 int main()
 {
+    CCrashHandler crashHandler;
     return WinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }

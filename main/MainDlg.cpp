@@ -11,6 +11,7 @@
 #include "MagickDriver.h"
 #include "MyCenterDlg.h"
 #include "ProductFiles.h"
+#include "RegSettings.h"
 #include "SettingDlg.h"
 #include "SingleInstance.h"
 #include "TipsDlg.h"
@@ -102,6 +103,7 @@ CMainDlg::~CMainDlg()
     CloseWorkEvents();
     DeleteAllItems();
     delete m_pMyCenterDlg;
+    m_trayIcon.Delete();
 }
 
 LPCTSTR CMainDlg::GetWindowClassName() const
@@ -132,7 +134,7 @@ void CMainDlg::InitWindow()
         m_nTabOutType[tab] = GetOutType(tab);
     if (CControlUI* version = m_PaintManager.FindControl(L"version_txt"))
         version->SetText((L"当前版本：" + CConfigIni::GetVersionStr()).c_str());
-    // The tray icon is added here once it exists.
+    m_trayIcon.Add(GetAppName().c_str());
     ShowMainPage(0);
     if (m_pConvTab != nullptr)
         m_pConvTab->SelectItem(TAB_NORMAL);
@@ -401,6 +403,8 @@ LRESULT CMainDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
     {
     case WM_COPYDATA:
         return OnCopyData(uMsg, wParam, lParam, bHandled);
+    case WM_TRAY_NOTIFY:
+        return OnTrayIcon(uMsg, wParam, lParam, bHandled);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         bHandled = GuardOutTypeClick(lParam) ? TRUE : FALSE;
@@ -412,7 +416,7 @@ LRESULT CMainDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         delete reinterpret_cast<HttpReply*>(wParam);
         return 1;
     default:
-        // The tray messages are routed with their part.
+        // The login, logout, first-page, avatar and conversion messages are routed with their parts.
         if (HandleLoginMessage(uMsg, wParam, result) || HandleConvertMessage(uMsg, wParam, lParam, result))
             return result;
         bHandled = FALSE;
@@ -465,7 +469,7 @@ void CMainDlg::ExitApp()
         ::ShowWindow(m_hWnd, SW_HIDE);
     g_bAppExit = true;
     LeaveAtOnce();
-    // The tray icon is removed here once the program has one.
+    m_trayIcon.Delete();
     CloseAllTips();
     ::PostQuitMessage(0);
 }

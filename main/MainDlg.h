@@ -6,6 +6,7 @@
 #include "ConvertResultRecord.h"
 #include "ConvertView.h"
 #include "FileItem.h"
+#include "TrayIcon.h"
 #include "WinBaseEx.h"
 #include "WkeEvent.h"
 
@@ -64,6 +65,8 @@ public:
     DuiLib::CControlUI* CreateControl(LPCTSTR pstrClass) override;
 
     virtual LRESULT OnCopyData(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    // WM_TRAY_NOTIFY: lParam the mouse message on the icon (MainDlgTray.cpp).
+    virtual LRESULT OnTrayIcon(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
     // Ends the program: hides the window, sets the stop flag, stops the running conversions,
     // lets a new copy start, closes the toasts and posts the quit message. Does not wait for
@@ -213,8 +216,14 @@ public:
     DuiLib::CControlUI* m_pLoadingTxt = nullptr;
     DuiLib::CControlUI* m_pLoadErrorImg = nullptr;
     DuiLib::CControlUI* m_pLoadLayout = nullptr;
+    CTrayIcon m_trayIcon;
 
 private:
+    // Tray icon (MainDlgTray.cpp)
+    void ShowFromTray();
+    void PopupTrayMenu();
+    void RunTrayCommand(const DuiLib::CDuiString& command);
+
     // IConvertView, answered with the window's own controls.
     void ShowConvertButtons(int tab, bool converting) override;
     void SortLines(int tab) override;
