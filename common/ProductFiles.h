@@ -54,6 +54,16 @@ inline bool OpenWithShell(const std::wstring& target)
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
+// A program's name as another program may be called: a name that ends with the Windows
+// program suffix (a download saved with it) loses it; any other stays as it is.
+inline std::wstring WithoutProgramSuffix(const std::wstring& name)
+{
+    static const std::wstring suffix = L".exe";
+    const bool ends =
+        name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return ends ? name.substr(0, name.size() - suffix.size()) : name;
+}
+
 // An icon of a skin (named without extension): the skins carry PNG images.
 inline std::wstring SkinIconFileName(const std::wstring& stem)
 {

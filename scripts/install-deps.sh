@@ -15,6 +15,8 @@ packages=(
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     xvfb xauth xdotool imagemagick libheif-examples unzip zip python3 openssl
+    # the setup's desktop entries are checked with the desktop's own tools
+    desktop-file-utils libglib2.0-bin xdg-user-dirs
 )
 
 missing=()
