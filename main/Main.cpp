@@ -1,5 +1,6 @@
 // The main program: one running copy, the skin, the log, the main window and its message loop.
 
+#include "CheckUpdate.h"
 #include "ClusterCurl.h"
 #include "CommandLine.h"
 #include "Log.h"
@@ -47,10 +48,19 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     CLog::GetInstance()->m_nLevel =
         static_cast<int>(GetPrivateProfileIntW(L"CONFIG", L"LogLevel", LOG_LEVEL_INFO, configPath.c_str()));
 
-    // A ready update package is handed to the updater here, before any window, and the web
-    // view engine is loaded and the background update check started (unless checkUpdate is
-    // false) once those parts exist.
-    static_cast<void>(checkUpdate);
+    // A ready update package is handed to the updater here, before any window. The web view
+    // engine is loaded here once it exists.
+    CCheckUpdate checkUpdater;
+    bool startCheck = false;
+    if (RunUpdateHandOver(&checkUpdater, moduleDir, checkUpdate, &startCheck))
+    {
+        LOG_INFO(L"WinMain", L"程序已退出！！！");
+        CLog::GetInstance()->Stop();
+        MagickShutdown();
+        return 0;
+    }
+    if (startCheck)
+        checkUpdater.StartCheckDownUpdatePackThread();
 
     auto* mainDlg = new CMainDlg; // deletes itself when its window is gone
     const std::wstring title = ProgramWindowTitle(PictavoProgram::MAIN, appName);
@@ -72,6 +82,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     }
 
     LOG_INFO(L"WinMain", L"程序已退出！！！");
+    checkUpdater.EndThreads(0);
     CLog::GetInstance()->Stop();
     MagickShutdown();
     return 0;
