@@ -70,16 +70,6 @@ bool KeyExists(const wchar_t* key)
     return CRegSettings(HKEY_LOCAL_MACHINE, key, false, false).IsOpen();
 }
 
-bool IsPlainName(const std::wstring& name)
-{
-    if (name.empty() || name == L"." || name == L".." || name.find(L'/') != std::wstring::npos)
-        return false;
-    for (wchar_t c : name)
-        if (c < 0x20 || c == 0x7F)
-            return false;
-    return true;
-}
-
 // The files the product makes in its folder while it runs; the manifest goes last, so that an
 // interrupted removal can still be finished from it.
 std::vector<std::wstring> ProductMadeFiles()
@@ -162,7 +152,10 @@ void CUninstMgr::ReadInstallRecord()
     const bool owns = !registered.empty() && !real.empty() && RealPath(registered) == real &&
                       PathExists(Join(real, ProductFiles::kMainProgram), 0) == 0;
     if (owns)
+    {
         m_strInstallDir = real;
+        m_manifest.Load(m_strInstallDir);
+    }
     m_ownsInstallDir.store(owns);
     LOG_INFO(L"CUninstMgr::ReadInstallRecord", L"installDir=[%s] registered=[%s] owns=%d created=[%s]",
              m_strInstallDir.c_str(), registered.c_str(), owns ? 1 : 0,
@@ -254,19 +247,16 @@ bool CUninstMgr::DeleleOtherFile()
                  m_strInstallDir.c_str());
         return true;
     }
-    CInstallManifest manifest;
-    manifest.Load(m_strInstallDir);
-    for (const std::wstring& file : manifest.Files())
+    for (const std::wstring& file : m_manifest.Files())
         RemoveOwnedFile(file);
     for (const wchar_t* folder : kProductMadeFolders)
         DeleteDirectoryTree(Join(m_strInstallDir, folder));
     for (const std::wstring& file : ProductMadeFiles())
         RemoveOwnedFile(file);
     // Folders the setup made go when they are empty now: a user's file in one keeps it.
-    for (auto folder = manifest.Folders().rbegin(); folder != manifest.Folders().rend(); ++folder)
+    for (auto folder = m_manifest.Folders().rbegin(); folder != m_manifest.Folders().rend(); ++folder)
         if (NoLinkedFolderOn(m_strInstallDir, *folder))
             RemoveDirectoryW(Join(m_strInstallDir, *folder).c_str());
-    RemoveOwnedFile(ProductFiles::kManifestFile);
     return true;
 }
 
@@ -299,23 +289,30 @@ void CUninstMgr::CollectRemaining()
     for (const std::wstring& rule : {m_strAppName, std::wstring(kOlderRuleName)})
         if (platform::FirewallStore::Find(rule, nullptr))
             m_remaining.push_back(rule);
-    if (!OwnsInstallDir())
-        return;
-    CInstallManifest manifest;
-    manifest.Load(m_strInstallDir);
-    std::vector<std::wstring> files = manifest.Files();
+    if (OwnsInstallDir())
+        CollectRemainingFiles();
+    for (const std::wstring& item : m_remaining)
+        LOG_INFO(L"CUninstMgr::UnIntallSoftware", L"not removed: [%s]", item.c_str());
+}
+
+// The manifest stays as long as a file it names does, so that a later run can finish.
+void CUninstMgr::CollectRemainingFiles()
+{
+    std::vector<std::wstring> files = m_manifest.Files();
     const std::vector<std::wstring> made = ProductMadeFiles();
     files.insert(files.end(), made.begin(), made.end());
     files.insert(files.end(), std::begin(kProductMadeFolders), std::end(kProductMadeFolders));
-    files.push_back(ProductFiles::kManifestFile);
+    const std::size_t before = m_remaining.size();
     for (const std::wstring& file : files)
     {
         const std::wstring path = Join(m_strInstallDir, file);
-        if (Exists(path) && !(RealPath(path) == m_ownProgram))
+        if (Exists(path) && RealPath(path) != m_ownProgram)
             m_remaining.push_back(path);
     }
-    for (const std::wstring& item : m_remaining)
-        LOG_INFO(L"CUninstMgr::UnIntallSoftware", L"not removed: [%s]", item.c_str());
+    if (m_remaining.size() == before)
+        RemoveOwnedFile(ProductFiles::kManifestFile);
+    else
+        m_remaining.push_back(CInstallManifest::PathIn(m_strInstallDir));
 }
 
 std::wstring CUninstMgr::LastRecordText() const

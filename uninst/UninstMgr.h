@@ -4,6 +4,8 @@
 // keys and the files the product owns. Before each step it posts a progress record to the
 // uninstall window; the last record says whether everything went.
 
+#include "InstallManifest.h"
+
 #include "platform/Win32.h"
 
 #include <atomic>
@@ -63,8 +65,11 @@ private:
     // Removes a file the manifest or the product names, never through a linked folder.
     void RemoveOwnedFile(const std::wstring& relative);
     void CollectRemaining();
+    void CollectRemainingFiles();
     std::wstring LastRecordText() const;
 
+    // The setup's list, read before anything is removed.
+    CInstallManifest m_manifest;
     std::wstring m_strAppName;
     std::wstring m_ownProgram;
     std::atomic<bool> m_ownsInstallDir{false};
