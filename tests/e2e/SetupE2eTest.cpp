@@ -7,8 +7,10 @@
 #include "XServer.h"
 #include "support/TestSupport.h"
 
+#include "Base64.h"
 #include "InstallManifest.h"
 #include "RegSettings.h"
+#include "http/TestServers.h"
 
 #include "platform/Firewall.h"
 
@@ -179,6 +181,11 @@ TEST_F(SetupE2eTest, InstallsOverARunningEarlierInstallAndStartsPictavo)
     CRegSettings(HKEY_LOCAL_MACHINE, kProductRegKey, false, true)
         .SetValue(L"installDir", testsupport::Wide(installDir).c_str());
     XServer::Run("'" + installDir + "/Pictavo' 60000 >/dev/null 2>&1 &");
+    // The install report goes to a server of the test's own.
+    httptest::LocalHttpServer statistics;
+    ASSERT_TRUE(statistics.ok());
+    testsupport::WriteFile(m_dist + "/PictavoInstaller/config.ini",
+                           "[Config]\ninstall_statistics_url=" + statistics.Url("/echo") + "\n");
     ASSERT_TRUE(WaitUntil([&] { return RunningFrom(installDir + "/Pictavo") == 1; }, 5000));
 
     XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >'" + (m_dir / "setup.out") + "' 2>&1 &");
@@ -234,6 +241,15 @@ TEST_F(SetupE2eTest, InstallsOverARunningEarlierInstallAndStartsPictavo)
             << file;
     }
     EXPECT_FALSE(fs::exists(installDir + "/PictavoSetup"));
+    ASSERT_TRUE(WaitUntil([&] { return statistics.RequestCount() > 0; }, 5000)) << "no install report";
+    const httptest::SeenPost report = statistics.LastPost();
+    EXPECT_EQ(report.target, "/echo?versionid=&version=1.0.0.0&qudao=guanwan");
+    const std::string base64 = report.body.substr(report.body.find('=') + 1);
+    const std::string json = Base64Decode(base64.c_str(), static_cast<int>(base64.size()));
+    EXPECT_NE(json.find("\"install\":0"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"machineid\":\"" + testsupport::Narrow(ProductValue(L"MachineId")) + "\""),
+              std::string::npos)
+        << json;
     for (const std::string& entry :
          {m_home + "/Desktop/Pictavo.desktop", m_home + "/.local/share/applications/Pictavo/Pictavo.desktop",
           m_home + "/.local/share/applications/Pictavo/卸载 Pictavo.desktop"})
