@@ -3,13 +3,11 @@
 // background and downloads a newer package into the package folder; the next start hands the
 // ready package to the updater, copied into a private temporary folder, and ends.
 
+#include "VersionText.h"
+
 #include "platform/Win32.h"
 
 #include <string>
-
-// 1 when other is newer than installed, -1 when older, 0 when equal; up to four dot-separated
-// numbers, missing or unreadable parts count 0, overlong numbers saturate.
-int CompareVersion(const std::wstring& installed, const std::wstring& other);
 
 // Update.zip of at least 100 bytes in the package folder of exeDir; a smaller one is deleted.
 bool IsUpdatePackReady(const std::wstring& exeDir);

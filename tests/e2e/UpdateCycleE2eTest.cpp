@@ -157,9 +157,8 @@ TEST_F(UpdateCycleE2eTest, ANewerVersionIsDownloadedThenAppliedAtTheNextStartAnd
     window = WaitWindow("Pictavo");
     ASSERT_FALSE(window.empty()) << "Pictavo was not restarted";
     EXPECT_TRUE(WaitUntil([&] { return VisibleWindow(kUpdaterTitle).empty(); }, 10000));
-    EXPECT_EQ(testsupport::ReadFile(m_install + "/Pictavo"), testsupport::ReadFile(m_root / "new/Pictavo"));
-    EXPECT_EQ(testsupport::ReadFile(m_install + "/libDuiLib.so"),
-              testsupport::ReadFile(m_root / "new/libDuiLib.so"));
+    EXPECT_EQ(Signature(m_install + "/Pictavo"), Signature(m_root / "new/Pictavo"));
+    EXPECT_EQ(Signature(m_install + "/libDuiLib.so"), Signature(m_root / "new/libDuiLib.so"));
     EXPECT_TRUE(fs::exists(m_install + "/docs/new/notes.txt"));
     EXPECT_EQ(RegistryValue(L"version_str"), "2.0.0.0");
     const std::string config = testsupport::ReadFile(m_install + "/config.ini");
@@ -191,7 +190,7 @@ TEST_F(UpdateCycleE2eTest, ADamagedPackageShowsTheFailureAndTheOldPictavoComesBa
     bytes[bytes.size() / 2] ^= 0x55;
     testsupport::WriteFile(package + "/Update.zip", bytes);
     testsupport::WriteFile(package + "/update.ini", "[CONFIG]\nversion_str=2.0.0.0\n");
-    const std::string before = testsupport::ReadFile(m_install + "/Pictavo");
+    const std::string before = Signature(m_install + "/Pictavo");
 
     const int pictavo = StartPictavo();
     const std::string updater = WaitWindow(kUpdaterTitle);
@@ -201,7 +200,7 @@ TEST_F(UpdateCycleE2eTest, ADamagedPackageShowsTheFailureAndTheOldPictavoComesBa
     ASSERT_FALSE(window.empty()) << "the old Pictavo was not started again";
     EXPECT_FALSE(VisibleWindow(kUpdaterTitle).empty()) << "the failure stays on screen";
     Shoot(updater, "update-failed");
-    EXPECT_EQ(testsupport::ReadFile(m_install + "/Pictavo"), before);
+    EXPECT_EQ(Signature(m_install + "/Pictavo"), before);
     EXPECT_FALSE(fs::exists(m_install + "/docs"));
     EXPECT_EQ(RegistryValue(L"version_str"), "1.0.0.0");
     EXPECT_FALSE(fs::exists(package));

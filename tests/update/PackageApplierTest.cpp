@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <filesystem>
 #include <functional>
@@ -16,13 +18,19 @@ using namespace updatekit;
 
 namespace
 {
-// Every file below root with its bytes, for comparing whole folders.
+// Every entry below root with its file identity (an update renames files in, never writes into
+// them, so a replaced file has a new inode) and signature, for comparing whole folders.
 std::map<std::string, std::string> Snapshot(const std::string& root)
 {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root))
+    {
+        struct stat info = {};
+        ::lstat(entry.path().c_str(), &info);
         files[entry.path().lexically_relative(root).string()] =
-            entry.is_regular_file() ? testsupport::ReadFile(entry.path()) : "<folder>";
+            std::to_string(info.st_ino) + "/" +
+            (entry.is_regular_file() ? Signature(entry.path()) : "<folder>");
+    }
     return files;
 }
 // A light package: text files only, one replaced and one in a new folder.

@@ -32,7 +32,7 @@ protected:
         MakePackageTree(m_work / "new", kNewMarker);
         ASSERT_TRUE(ZipFolder(m_work / "new", m_work / "Update.zip"));
         for (const std::string& name : PackageFiles())
-            m_new.push_back(testsupport::ReadFile(m_work / "new" + "/" + name));
+            m_new.push_back(Signature(m_work / "new" + "/" + name));
     }
 
     // A fresh old install holding a package, for one try.
@@ -48,7 +48,7 @@ protected:
         if (m_old.empty())
         {
             for (const std::string& name : PackageFiles())
-                m_old.push_back(testsupport::ReadFile(install + "/" + name));
+                m_old.push_back(Signature(install + "/" + name));
         }
         fs::create_directories(root + "/PictavoUpdate");
         fs::copy_file(BuiltUpdate(), root + "/PictavoUpdate/Update");
@@ -81,7 +81,7 @@ protected:
         for (size_t i = 0; i < files.size(); ++i)
         {
             const bool exists = fs::exists(install + "/" + files[i]);
-            const std::string bytes = exists ? testsupport::ReadFile(install + "/" + files[i]) : "";
+            const std::string bytes = Signature(install + "/" + files[i]);
             const bool isOld = m_old[i].empty() ? !exists : bytes == m_old[i];
             const bool isNew = exists && bytes == m_new[i];
             olds += isOld;
@@ -141,8 +141,9 @@ TEST_F(UpdateKillTest, AKillAtAnyStepLeavesTheWholeOldOrTheWholeNewVersionAndPic
         {
             ASSERT_EQ(exit, 0);
             completed = true;
-            // The updater restarted Pictavo itself.
+            // The updater restarted Pictavo itself, and its copy removes itself once it has ended.
             ExpectPictavoStartsAndEnd(install, -1);
+            EXPECT_TRUE(WaitFor([&] { return !fs::exists(copy); }, 15000));
         }
         const std::string outcome = Outcome(install);
         EXPECT_TRUE(outcome == "old" || outcome == "new") << outcome;
@@ -153,7 +154,8 @@ TEST_F(UpdateKillTest, AKillAtAnyStepLeavesTheWholeOldOrTheWholeNewVersionAndPic
         {
             EXPECT_EQ(outcome, "new");
         }
-        fs::remove_all(fs::path(install).parent_path());
+        std::error_code ec;
+        fs::remove_all(fs::path(install).parent_path(), ec);
     }
     EXPECT_TRUE(completed) << "the updater never got through";
     EXPECT_GE(killed, 20) << "fewer steps than expected: the kill points no longer cover the apply";

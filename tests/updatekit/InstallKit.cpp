@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -115,9 +116,26 @@ bool ZipFolder(const std::string& folder, const std::string& zipPath)
     return std::system(command.c_str()) == 0;
 }
 
-int Spawn(const std::string& program, const std::vector<std::string>& args,
-          const std::vector<std::string>& extraEnv)
+namespace
 {
+// The programs keep fontconfig's and GTK's process-lifetime caches, as the test programs do
+// (tests/support/TestMain.cpp): under the sanitizers their leak check must not count those.
+std::string LeakSuppressions()
+{
+    const std::string path = testsupport::TestRoot() + "/lsan.supp";
+    if (!fs::exists(path))
+        testsupport::WriteFile(path, "leak:libfontconfig.so\nleak:libpango-1.0.so\nleak:libpangoft2-1.0.so\n"
+                                     "leak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\n"
+                                     "leak:libgobject-2.0.so\nleak:libgio-2.0.so\n");
+    return "LSAN_OPTIONS=suppressions=" + path;
+}
+} // namespace
+
+int Spawn(const std::string& program, const std::vector<std::string>& args,
+          const std::vector<std::string>& extraEnvGiven)
+{
+    std::vector<std::string> extraEnv = extraEnvGiven;
+    extraEnv.push_back(LeakSuppressions());
     std::vector<std::string> env;
     for (char** entry = environ; *entry != nullptr; ++entry)
     {
@@ -154,6 +172,19 @@ int WaitExit(int pid)
     if (::waitpid(pid, &status, 0) != pid)
         return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string Signature(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return {};
+    const std::streamoff size = in.tellg();
+    const std::streamoff tail = std::min<std::streamoff>(size, 64);
+    std::string bytes(static_cast<size_t>(tail), '\0');
+    in.seekg(size - tail);
+    in.read(bytes.data(), tail);
+    return std::to_string(size) + ":" + bytes;
 }
 
 int FindRunning(const std::string& path)

@@ -38,6 +38,9 @@ int Spawn(const std::string& program, const std::vector<std::string>& args,
           const std::vector<std::string>& extraEnv);
 // Waits for the child; its exit code, or 128 + the signal that ended it.
 int WaitExit(int pid);
+// A file's size and last bytes: tells the versions of a file apart without reading the large
+// programs whole. Empty when the file is missing.
+std::string Signature(const std::string& path);
 // The pid of a process running the program file at path, or -1.
 int FindRunning(const std::string& path);
 // Waits up to timeoutMs for a condition, polling.
