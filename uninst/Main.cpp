@@ -43,6 +43,11 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     CWndShadow::Initialize(hInstance);
 
     auto* dlg = new CUninstDlg; // deletes itself when its window is gone
+    wchar_t self[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        dlg->m_strProgramFile = self;
+    dlg->m_strInstallDir = GetModuleDir();
     const std::wstring title = ProgramWindowTitle(PictavoProgram::UNINST, appName);
     if (dlg->Create(nullptr, title.c_str(), kStyle, kExStyle, 0, 0, kCreateWidth, kCreateHeight) != nullptr)
     {

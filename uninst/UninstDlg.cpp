@@ -2,7 +2,6 @@
 
 #include "HttpMgr.h"
 #include "Log.h"
-#include "PathHelper.h"
 #include "ProductFiles.h"
 #include "RegSettings.h"
 #include "SelfDeleteScript.h"
@@ -87,13 +86,13 @@ void CUninstDlg::InitWindow()
     if (txtStatus != nullptr)
         txtStatus->SetText(L"等待卸载...");
     g_hUninstWnd = m_hWnd;
-    const std::wstring installDir = GetModuleDir();
     m_strVersion = ReadRegVersionStr();
     m_strChannel = ReadRegChannel();
-    m_strMachineId = ReadRegMachineId(installDir);
+    m_strMachineId = ReadRegMachineId(m_strInstallDir);
     // config.ini goes with the files: its address is needed after that.
-    m_strStatisticsUrl = UninstallStatisticsBaseUrl(installDir);
-    m_pUninstMgr->m_strInstallDir = installDir;
+    m_strStatisticsUrl = UninstallStatisticsBaseUrl(m_strInstallDir);
+    m_pUninstMgr->m_strInstallDir = m_strInstallDir;
+    m_pUninstMgr->m_strProgramFile = m_strProgramFile;
     ShowPage(0);
 }
 

@@ -29,6 +29,10 @@ public:
 
     DUI_DECLARE_MESSAGE_MAP()
 
+    // The running uninstaller's file and folder, set by WinMain before the window is made.
+    std::wstring m_strProgramFile;
+    std::wstring m_strInstallDir;
+
 private:
     LRESULT OnUninstallProgress(WPARAM wParam);
     void ShowPage(int page);

@@ -144,9 +144,7 @@ void CUninstMgr::UnIntallSoftware()
 void CUninstMgr::ReadInstallRecord()
 {
     m_strAppName = EntryName();
-    wchar_t self[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    m_ownProgram = length > 0 && length < MAX_PATH ? RealPath(self) : std::wstring();
+    m_ownProgram = RealPath(m_strProgramFile);
     const std::wstring registered = ReadProductRegValue(L"installDir", kRegPathBytes);
     const std::wstring real = RealPath(m_strInstallDir);
     const bool owns = !registered.empty() && !real.empty() && RealPath(registered) == real &&

@@ -35,8 +35,10 @@ public:
     // Waits for a running worker: a step is never cut off.
     ~CUninstMgr();
 
-    // The folder the uninstaller runs from; set before the thread starts.
+    // The folder the uninstaller runs from and its own file (which its script removes); set
+    // before the thread starts.
     std::wstring m_strInstallDir;
+    std::wstring m_strProgramFile;
 
     bool BeginUnInstallThread();
     bool IsRunning() const { return m_running.load(); }
