@@ -226,12 +226,19 @@ void CCheckUpdate::EndThreads(DWORD waitMs)
 bool RunUpdateHandOver(CCheckUpdate* check, const std::wstring& exeDir, bool checkUpdate, bool* startCheck)
 {
     *startCheck = checkUpdate;
+    // An updater at work owns the install folder: its journal is no cut-off update, and its
+    // package is not to be removed or handed over again.
+    if (IsUpdateApplying())
+    {
+        LOG_INFO(L"WinMain", L"an update is being applied; no hand-over");
+        return IsUpdatePackReady(exeDir);
+    }
     const CUpdateJournal::Outcome outcome = CUpdateJournal(exeDir).RecoverAndLog(L"WinMain");
     const std::wstring packageDir = exeDir + L"/" + ProductFiles::kPackageFolder;
     // The start after an update never hands over again: a package left there would else loop.
     if (!checkUpdate || outcome == CUpdateJournal::Outcome::RolledForward)
     {
-        if (PathExists(packageDir, 0) == 0 && !IsUpdateApplying())
+        if (PathExists(packageDir, 0) == 0)
         {
             DeleteDirectoryTree(packageDir);
             LOG_INFO(L"WinMain", L"leftover update package removed: %s", packageDir.c_str());
@@ -240,11 +247,6 @@ bool RunUpdateHandOver(CCheckUpdate* check, const std::wstring& exeDir, bool che
     }
     if (!IsUpdatePackReady(exeDir))
         return false;
-    if (IsUpdateApplying())
-    {
-        LOG_INFO(L"WinMain", L"an update is being applied; this start ends");
-        return true;
-    }
     if (check->StartUpdateThread())
         return true;
     LOG_ERROR(L"WinMain", L"update hand-over failed; starting normally");

@@ -3,6 +3,7 @@
 // the arguments it gets) and WinMain's update road.
 #include "CheckUpdate.h"
 #include "RegSettings.h"
+#include "UpdateJournal.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +135,15 @@ TEST_F(HandOverTest, WinMainsRoadHandsOverOnceFallsBackToANormalStartAndNeverLoo
 
     testsupport::WriteFile(m_exeDir + "/libDuiLib.so", "library");
     WritePackage(200);
+    {
+        // While an updater applies a package, a new start leaves it alone and simply ends.
+        CApplyLock applying;
+        ASSERT_TRUE(applying.Held());
+        fs::remove_all(TempFolder());
+        EXPECT_TRUE(RunUpdateHandOver(&check, testsupport::Wide(m_exeDir), true, &startCheck));
+        EXPECT_FALSE(fs::exists(TempFolder()));
+        EXPECT_TRUE(fs::exists(m_exeDir + "/UpdatePackage/Update.zip"));
+    }
     EXPECT_TRUE(RunUpdateHandOver(&check, testsupport::Wide(m_exeDir), true, &startCheck));
     EXPECT_TRUE(WaitFor(m_root / "args"));
 }
