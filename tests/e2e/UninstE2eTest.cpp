@@ -141,6 +141,10 @@ TEST_F(UninstE2eTest, RemovesTheInstallByClicksAndLeavesHomeAsItWas)
     EXPECT_TRUE(WaitUntil([&] { return RunningFrom(uninst) == 0 && !fs::exists(installDir); }, 10000))
         << "the uninstaller and its folder stayed";
     m_uninst.clear();
+    // Under the sanitizers: no memory error and no undefined behaviour in the uninstaller.
+    const std::string output = testsupport::ReadFile(m_dir / "uninst.out");
+    EXPECT_EQ(output.find("ERROR: AddressSanitizer"), std::string::npos) << output;
+    EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;
 
     EXPECT_TRUE(ProductValue(L"installDir").empty());
     EXPECT_FALSE(CRegSettings(HKEY_LOCAL_MACHINE, kUninstallRegKey, false, false).IsOpen());
