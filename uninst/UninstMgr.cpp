@@ -14,7 +14,6 @@
 #include "platform/Firewall.h"
 
 #include <climits>
-#include <cstdlib>
 #include <sys/stat.h>
 
 HWND g_hUninstWnd = nullptr;
@@ -24,7 +23,7 @@ namespace
 constexpr DWORD kPostPauseMs = 300;
 constexpr DWORD kStopWaitMs = 5000;
 constexpr DWORD kRegPathBytes = 1024;
-constexpr int kFirstTextItems = 1;
+constexpr int kNamedRemains = 1;
 // The rule an older setup added under a fixed name.
 constexpr const wchar_t* kOlderRuleName = L"kelvane_rule";
 constexpr const wchar_t* kDriverHardwareId = L"tap0901";
@@ -47,9 +46,7 @@ bool NoLinkedFolderOn(const std::wstring& installDir, const std::wstring& relati
     for (std::size_t slash = relative.find(L'/'); slash != std::wstring::npos;
          slash = relative.find(L'/', slash + 1))
     {
-        struct stat info
-        {
-        };
+        struct stat info;
         if (::lstat(WideToAnsi(Join(installDir, relative.substr(0, slash))).c_str(), &info) != 0 ||
             !S_ISDIR(info.st_mode))
             return false;
@@ -59,9 +56,7 @@ bool NoLinkedFolderOn(const std::wstring& installDir, const std::wstring& relati
 
 bool Exists(const std::wstring& path)
 {
-    struct stat info
-    {
-    };
+    struct stat info;
     return !path.empty() && ::lstat(WideToAnsi(path).c_str(), &info) == 0;
 }
 
@@ -70,8 +65,7 @@ bool KeyExists(const wchar_t* key)
     return CRegSettings(HKEY_LOCAL_MACHINE, key, false, false).IsOpen();
 }
 
-// The files the product makes in its folder while it runs; the manifest goes last, so that an
-// interrupted removal can still be finished from it.
+// The files the product makes in its folder while it runs (the setup's manifest is handled apart).
 std::vector<std::wstring> ProductMadeFiles()
 {
     std::vector<std::wstring> files{ProductFiles::kConfigFile};
@@ -318,7 +312,7 @@ std::wstring CUninstMgr::LastRecordText() const
     if (m_remaining.empty())
         return L"卸载完成";
     std::wstring text = L"卸载未完成，未能删除 " + m_remaining.front();
-    if (m_remaining.size() > kFirstTextItems)
+    if (m_remaining.size() > kNamedRemains)
         text += L" 等 " + std::to_wstring(m_remaining.size()) + L" 项";
     return text;
 }
