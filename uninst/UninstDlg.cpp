@@ -149,13 +149,9 @@ void CUninstDlg::StartSelfDelete()
     if (m_bSelfDeleteStarted)
         return;
     m_bSelfDeleteStarted = true;
-    wchar_t self[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return;
     const std::wstring folder =
         m_pUninstMgr->OwnsInstallDir() ? m_pUninstMgr->m_strInstallDir : std::wstring();
-    if (!WriteSelfDeleteScript(ProductFiles::SelfDeleteScriptName(), self, folder))
+    if (!WriteSelfDeleteScript(ProductFiles::SelfDeleteScriptName(), m_strProgramFile, folder))
         LOG_INFO(L"CUninstDlg::StartSelfDelete", L"self-delete script not started");
 }
 

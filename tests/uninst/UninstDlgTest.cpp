@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <vector>
 
 using namespace dialogtest;
 using namespace uninsttest;
@@ -53,6 +54,25 @@ std::string ScriptPath()
 {
     return std::string(std::getenv("TMPDIR")) + "_uninstall_acc.sh";
 }
+
+// The arguments of the running script: what it will remove once this process has ended.
+std::vector<std::string> ScriptArguments()
+{
+    for (const auto& entry : fs::directory_iterator("/proc"))
+    {
+        const std::string line = testsupport::ReadFile((entry.path() / "cmdline").string());
+        std::vector<std::string> words;
+        for (std::size_t start = 0; start < line.size();)
+        {
+            const std::size_t end = line.find('\0', start);
+            words.push_back(line.substr(start, end - start));
+            start = end == std::string::npos ? line.size() : end + 1;
+        }
+        if (words.size() > 1 && words[1] == ScriptPath())
+            return words;
+    }
+    return {};
+}
 } // namespace
 
 TEST(UninstDlg, AsksRefusesClosesWhileRemovingAndLeavesThroughTheScript)
@@ -93,4 +113,8 @@ TEST(UninstDlg, AsksRefusesClosesWhileRemovingAndLeavesThroughTheScript)
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(window.hwnd); }));
     TakeQuitMessage();
     EXPECT_TRUE(fs::exists(ScriptPath())) << "Alt+F4 on the goodbye page left the uninstaller behind";
+    const std::vector<std::string> arguments = ScriptArguments();
+    ASSERT_EQ(arguments.size(), 5u);
+    EXPECT_EQ(arguments[3], installDir + "/Uninst");
+    EXPECT_EQ(arguments[4], fs::canonical(installDir).string());
 }
