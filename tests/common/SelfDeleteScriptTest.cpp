@@ -100,6 +100,8 @@ TEST(SelfDeleteScriptTest, RemovesTheProgramAndItsFolderOnlyWhenEmpty)
         EXPECT_TRUE(WaitFor([&] { return !fs::exists(folder + "/Uninst") && !fs::exists(script); }));
         EXPECT_EQ(fs::exists(folder), userFile);
         if (userFile)
+        {
             EXPECT_EQ(testsupport::ReadFile(folder + "/photo.jpg"), "user's");
+        }
     }
 }

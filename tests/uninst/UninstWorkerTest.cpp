@@ -127,7 +127,9 @@ TEST(UninstWorker, RemovesEverythingOfAnInstallInSevenSpacedSteps)
         EXPECT_EQ(records[i].record.text, expected[i].second);
         EXPECT_EQ(records[i].record.status, 0);
         if (i > 0)
+        {
             EXPECT_GE(records[i].at - records[i - 1].at, std::chrono::milliseconds(280)) << "record " << i;
+        }
     }
     EXPECT_TRUE(worker.Remaining().empty());
     EXPECT_TRUE(worker.OwnsInstallDir());
