@@ -8,6 +8,9 @@
 
 #include <gtk/gtk.h>
 
+#include <optional>
+#include <vector>
+
 #include <string>
 
 namespace platform
@@ -48,6 +51,8 @@ private:
     template <class Change> void FromDisplay(Change&& change);
     void Draw(cairo_t* cr);
     void Configured(const GdkEventConfigure& event);
+    // True for a configure event that only echoes a size asked before the latest request.
+    bool IsStaleEcho(const GdkEventConfigure& event);
     void StateChanged(const GdkEventWindowState& event);
     void Focused(bool in);
 
@@ -65,6 +70,11 @@ private:
     cairo_t* m_drawContext = nullptr;
     int m_fromDisplay = 0;
     bool m_resizable = false;
+    // The geometry last asked of the display and not yet confirmed by it, and the sizes asked
+    // before it meanwhile: a configure event that still carries one of those is an echo of a
+    // request already replaced, not a change the display made.
+    std::optional<RECT> m_requested;
+    std::vector<SIZE> m_replaced;
     PointerInput m_pointer;
     KeyboardInput m_keyboard;
 };
