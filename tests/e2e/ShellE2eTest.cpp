@@ -1,7 +1,9 @@
 // The desktop's own file chooser and a real XDND drop, driven with xdotool on a private X server.
 #include "DisplayTest.h"
 #include "DragSource.h"
+#include "InputRepeater.h"
 #include "RecordingWindow.h"
+#include "Watchdog.h"
 #include "XdotoolScript.h"
 #include "platform/Dialogs.h"
 #include "platform/Drop.h"
@@ -34,9 +36,14 @@ TEST_F(ShellE2eTest, FileChooserReturnsTheFileTypedIntoItWhileTimersRun)
     ASSERT_TRUE(PumpUntil([&] { return owner.Count(WM_PAINT) > 0; }));
     SetTimer(owner.hwnd(), 7, 20, nullptr);
 
-    m_driver.Start({"xdotool search --sync --onlyvisible --name 'Pick a picture' windowfocus --sync",
-                    "xdotool sleep 1 key --clearmodifiers ctrl+l",
-                    "xdotool sleep 0.5 type --delay 15 '" + picked + "'", "xdotool sleep 0.5 key Return"});
+    // The keys go to the dialog once it is mapped and focused; GTK handles them in order, so
+    // the location entry that Ctrl+L opens takes the path that follows.
+    Watchdog watchdog(30, "the file chooser's answer");
+    m_driver.Start(
+        {WithTimeout("xdotool search --sync --onlyvisible --name 'Pick a picture' windowfocus --sync "
+                     "key --clearmodifiers ctrl+l type --delay 15 '" +
+                     picked + "'"),
+         "xdotool key --clearmodifiers Return"});
     std::vector<wchar_t> buffer(4096, L'\0');
     const std::wstring initial = dir.wpath();
     OPENFILENAMEW ofn{};

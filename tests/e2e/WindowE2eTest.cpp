@@ -24,17 +24,26 @@ class WindowE2eTest : public DisplayTest
 protected:
     WindowE2eTest() : DisplayTest({"xdotool", "import"}) {}
 
-    // Shows the window and waits until it has painted.
+    // Shows the window and waits until it has painted and the display shows it.
     static bool ShowAndPaint(RecordingWindow& window)
     {
         const size_t before = window.Count(WM_PAINT);
         ShowWindow(window.hwnd(), SW_SHOW);
-        return PumpUntil([&] { return window.Count(WM_PAINT) > before; }) && (PumpFor(100), true);
+        WCHAR title[128] = {};
+        GetWindowTextW(window.hwnd(), title, 128);
+        return PumpUntil(
+            [&] { return window.Count(WM_PAINT) > before && !Visible(testsupport::Narrow(title)).empty(); });
     }
 
     static std::string Visible(const std::string& title)
     {
         return XServer::Output("xdotool search --onlyvisible --name '" + title + "'");
+    }
+
+    // Pumps until a screenshot shows the colour at the screen point; the last one is kept.
+    static bool ScreenShows(Screenshot& shot, const char* name, int x, int y, COLORREF color)
+    {
+        return PumpUntil([&] { return shot.Take(ShotPath(name)) && shot.Pixel(x, y) == color; });
     }
 };
 
@@ -46,9 +55,9 @@ TEST_F(WindowE2eTest, ShownWindowIsFoundByTitleAndShowsWhatItPainted)
 
     EXPECT_FALSE(Visible("Pictavo e2e paint").empty());
     Screenshot shot;
-    ASSERT_TRUE(shot.Take(ShotPath("paint")));
-    EXPECT_EQ(shot.Pixel(110, 130), kRed);
-    EXPECT_EQ(shot.Pixel(390, 310), kRed);
+    ASSERT_TRUE(PumpUntil([&] {
+        return shot.Take(ShotPath("paint")) && shot.Pixel(110, 130) == kRed && shot.Pixel(390, 310) == kRed;
+    })) << "what the window painted never reached the screen";
     EXPECT_NE(shot.Pixel(95, 115), kRed) << "the window painted outside its rectangle";
     EXPECT_NE(shot.Pixel(405, 325), kRed) << "the window painted outside its rectangle";
 }
@@ -59,20 +68,15 @@ TEST_F(WindowE2eTest, MinimiseAndRestoreFollowTheCoreState)
     ASSERT_TRUE(ShowAndPaint(window));
 
     ShowWindow(window.hwnd(), SW_MINIMIZE);
-    PumpFor(150);
-    EXPECT_TRUE(IsIconic(window.hwnd()));
-    const Received* minimized = window.Find(WM_SIZE);
-    ASSERT_NE(minimized, nullptr);
-    EXPECT_EQ(minimized->wParam, SIZE_MINIMIZED);
+    ASSERT_TRUE(PumpUntil([&] { return IsIconic(window.hwnd()) && window.Find(WM_SIZE) != nullptr; }));
+    EXPECT_EQ(window.Find(WM_SIZE)->wParam, SIZE_MINIMIZED);
 
     ShowWindow(window.hwnd(), SW_RESTORE);
-    PumpFor(150);
-    EXPECT_FALSE(IsIconic(window.hwnd()));
-    EXPECT_FALSE(Visible("Pictavo e2e minimise").empty());
+    EXPECT_TRUE(
+        PumpUntil([&] { return !IsIconic(window.hwnd()) && !Visible("Pictavo e2e minimise").empty(); }));
 
     ShowWindow(window.hwnd(), SW_HIDE);
-    PumpFor(150);
-    EXPECT_TRUE(Visible("Pictavo e2e minimise").empty());
+    EXPECT_TRUE(PumpUntil([&] { return Visible("Pictavo e2e minimise").empty(); }));
 }
 
 TEST_F(WindowE2eTest, TopmostAndNotTopmostRaiseTheWindow)
@@ -82,20 +86,15 @@ TEST_F(WindowE2eTest, TopmostAndNotTopmostRaiseTheWindow)
     ASSERT_TRUE(ShowAndPaint(green));
     ASSERT_TRUE(ShowAndPaint(blue));
     Screenshot shot;
-    ASSERT_TRUE(shot.Take(ShotPath("stack-before")));
-    ASSERT_EQ(shot.Pixel(650, 200), kBlue) << "the later window starts on top";
+    ASSERT_TRUE(ScreenShows(shot, "stack-before", 650, 200, kBlue)) << "the later window starts on top";
 
     SetWindowPos(green.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    PumpFor(200);
-    ASSERT_TRUE(shot.Take(ShotPath("stack-topmost")));
-    EXPECT_EQ(shot.Pixel(650, 200), kGreen);
+    EXPECT_TRUE(ScreenShows(shot, "stack-topmost", 650, 200, kGreen));
     EXPECT_NE(GetWindowLongW(green.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 
     SetWindowPos(green.hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetWindowPos(blue.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    PumpFor(200);
-    ASSERT_TRUE(shot.Take(ShotPath("stack-after")));
-    EXPECT_EQ(shot.Pixel(650, 200), kBlue);
+    EXPECT_TRUE(ScreenShows(shot, "stack-after", 650, 200, kBlue));
     EXPECT_EQ(GetWindowLongW(green.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 }
 
@@ -104,12 +103,11 @@ TEST_F(WindowE2eTest, MovingAndResizingReachTheDisplay)
     RecordingWindow window(L"Pictavo e2e move", 40, 40, 120, 80, kRed);
     ASSERT_TRUE(ShowAndPaint(window));
     MoveWindow(window.hwnd(), 300, 400, 160, 90, TRUE);
-    PumpFor(250);
     Screenshot shot;
-    ASSERT_TRUE(shot.Take(ShotPath("move")));
-    EXPECT_EQ(shot.Pixel(305, 405), kRed);
-    EXPECT_EQ(shot.Pixel(455, 485), kRed);
-    EXPECT_NE(shot.Pixel(45, 45), kRed) << "the old place was left behind";
+    EXPECT_TRUE(PumpUntil([&] {
+        return shot.Take(ShotPath("move")) && shot.Pixel(305, 405) == kRed && shot.Pixel(455, 485) == kRed &&
+               shot.Pixel(45, 45) != kRed;
+    })) << "the window is not at its new place, or the old place was left behind";
 }
 
 TEST_F(WindowE2eTest, OpacityWithoutACompositorIsKeptForTheFramework)
@@ -124,11 +122,12 @@ TEST_F(WindowE2eTest, OpacityWithoutACompositorIsKeptForTheFramework)
     ASSERT_TRUE(GetLayeredWindowAttributes(window.hwnd(), nullptr, &alpha, &flags));
     EXPECT_EQ(alpha, 128);
     EXPECT_EQ(flags, LWA_ALPHA);
+    const size_t paints = window.Count(WM_PAINT);
     InvalidateRect(window.hwnd(), nullptr, FALSE);
-    PumpFor(150);
+    ASSERT_TRUE(PumpUntil([&] { return window.Count(WM_PAINT) > paints; }));
     Screenshot shot;
-    ASSERT_TRUE(shot.Take(ShotPath("layered")));
-    EXPECT_EQ(shot.Pixel(260, 550), kRed) << "without a compositor the window itself stays opaque";
+    EXPECT_TRUE(ScreenShows(shot, "layered", 260, 550, kRed))
+        << "without a compositor the window itself stays opaque";
 }
 
 TEST_F(WindowE2eTest, ScreenMetricsComeFromTheMonitor)
