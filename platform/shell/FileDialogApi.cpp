@@ -5,12 +5,14 @@
 #include "ItemIdList.h"
 #include "OpenFileResult.h"
 #include "platform/Dialogs.h"
+#include "platform/Utf.h"
 #include "platform/WinError.h"
 
 #include "../gtk/GtkBackend.h"
 #include "../gtk/ModalLoop.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <mutex>
 
@@ -75,10 +77,15 @@ BOOL FailDialog(DWORD error)
     return FALSE;
 }
 
-// The dialog starts in the pidlRoot folder when one is given.
+// The dialog starts in the pidlRoot folder when one is given, else in the home folder: the
+// desktop's chooser would open in its list of recent files, where no folder can be picked
+// and a typed path goes nowhere.
 std::wstring StartFolder(PCIDLIST_ABSOLUTE root)
 {
-    return platform::ItemIdList::PathOf(root).value_or(std::wstring());
+    if (const std::optional<std::wstring> folder = platform::ItemIdList::PathOf(root))
+        return *folder;
+    const char* home = std::getenv("HOME");
+    return home != nullptr && *home == '/' ? platform::FromUtf8(home) : std::wstring();
 }
 
 void CopyDisplayName(const std::wstring& folder, LPWSTR displayName)
