@@ -12,6 +12,8 @@ packages=(
     libcurl4-openssl-dev libssl-dev ca-certificates libjsoncpp-dev zlib1g-dev libminizip-dev
     libpugixml-dev libgtk-3-dev libwebkit2gtk-4.1-dev libayatana-appindicator3-dev
     fonts-wqy-microhei
+    # the desktop opener behind "打开目录" and "查看"
+    xdg-utils
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     xvfb xauth xdotool imagemagick libheif-examples unzip zip python3 openssl
