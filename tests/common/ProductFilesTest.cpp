@@ -1,3 +1,4 @@
+#include "Log.h"
 #include "ProductFiles.h"
 
 #include "support/TestSupport.h"
