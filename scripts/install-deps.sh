@@ -16,7 +16,7 @@ packages=(
     xdg-utils
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-    xvfb xauth xdotool imagemagick libheif-examples unzip zip python3 openssl
+    xvfb xauth xdotool openbox wmctrl imagemagick libheif-examples unzip zip python3 openssl
 )
 
 missing=()

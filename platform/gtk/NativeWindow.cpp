@@ -89,6 +89,19 @@ void NativeWindow::ApplyStyles()
     }
 }
 
+void NativeWindow::Restyle()
+{
+    ApplyStyles();
+    if (m_resizable)
+    {
+        gtk_window_set_geometry_hints(Window(), nullptr, nullptr, static_cast<GdkWindowHints>(0));
+        return;
+    }
+    RECT rect{};
+    GetWindowRect(m_hwnd, &rect);
+    ApplySizeHints(std::max<int>(rect.right - rect.left, 1), std::max<int>(rect.bottom - rect.top, 1));
+}
+
 void NativeWindow::ApplySizeHints(int width, int height)
 {
     // GTK keeps resizable windows resizable by code; the user is kept out through the hints.

@@ -33,6 +33,8 @@ public:
     void Show(int command);
     void Move(const RECT& rect);
     void Restack(HWND insertAfter);
+    // The style bits changed: the display is told again what the window allows.
+    void Restyle();
     void Present();
     void SetTitle(const std::wstring& title);
     void Invalidate(const RECT* rect);

@@ -130,6 +130,73 @@ TEST_F(WindowE2eTest, OpacityWithoutACompositorIsKeptForTheFramework)
         << "without a compositor the window itself stays opaque";
 }
 
+// A window manager on the test display for as long as the object lives.
+class WindowManager
+{
+public:
+    WindowManager()
+    {
+        m_pid = XServer::Output("openbox --sm-disable >/dev/null 2>&1 & echo $!");
+        while (!m_pid.empty() && m_pid.back() == '\n')
+            m_pid.pop_back();
+        m_running = DisplayTest::WaitUntil(
+            [] {
+                return XServer::Output("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
+                       std::string::npos;
+            },
+            10000);
+    }
+    ~WindowManager()
+    {
+        if (!m_pid.empty())
+            XServer::Run("kill " + m_pid);
+    }
+    bool Running() const { return m_running; }
+
+private:
+    std::string m_pid;
+    bool m_running = false;
+};
+
+// The main window is made resizable and then fixed by taking the style bits away after its
+// creation, as the framework does with its skin's size: the window manager must then neither
+// resize nor maximise it.
+TEST_F(WindowE2eTest, StyleBitsTakenAwayAfterCreationKeepTheWindowManagerFromResizing)
+{
+    if (!XServer::HasTool("openbox") || !XServer::HasTool("wmctrl") || !XServer::HasTool("xprop"))
+        GTEST_SKIP() << "openbox, wmctrl or xprop is missing";
+    WindowManager manager;
+    ASSERT_TRUE(manager.Running()) << "openbox did not start";
+    constexpr DWORD kResizable = WS_POPUP | WS_THICKFRAME | WS_MAXIMIZEBOX;
+    RecordingWindow window(L"Pictavo e2e fixed", 200, 150, 300, 200, kGreen, 0, kResizable);
+    ASSERT_TRUE(ShowAndPaint(window));
+    SetWindowLongW(window.hwnd(), GWL_STYLE, WS_POPUP);
+    const std::string id =
+        XServer::Output("xdotool search --onlyvisible --name '^Pictavo e2e fixed$' | head -1");
+    ASSERT_FALSE(id.empty());
+    const std::string xid = id.substr(0, id.find('\n'));
+    EXPECT_TRUE(PumpUntil([&] {
+        const std::string hints = XServer::Output("xprop -id " + xid + " WM_NORMAL_HINTS");
+        return hints.find("minimum size: 300 by 200") != std::string::npos &&
+               hints.find("maximum size: 300 by 200") != std::string::npos;
+    })) << XServer::Output("xprop -id " + xid + " WM_NORMAL_HINTS");
+
+    // The manager handles requests in order: once "above" shows, the maximise before it was
+    // handled too.
+    XServer::Run("wmctrl -i -r " + xid + " -b add,maximized_vert,maximized_horz");
+    XServer::Run("wmctrl -i -r " + xid + " -b add,above");
+    ASSERT_TRUE(PumpUntil([&] {
+        return XServer::Output("xprop -id " + xid + " _NET_WM_STATE").find("ABOVE") != std::string::npos;
+    }));
+    RECT rect{};
+    GetWindowRect(window.hwnd(), &rect);
+    EXPECT_EQ(rect.right - rect.left, 300);
+    EXPECT_EQ(rect.bottom - rect.top, 200);
+    EXPECT_FALSE(IsZoomed(window.hwnd()));
+    const std::string geometry = XServer::Output("xdotool getwindowgeometry " + xid);
+    EXPECT_NE(geometry.find("Geometry: 300x200"), std::string::npos) << geometry;
+}
+
 TEST_F(WindowE2eTest, ScreenMetricsComeFromTheMonitor)
 {
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
