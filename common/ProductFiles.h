@@ -3,7 +3,9 @@
 // basename of the executable), so these are also the names process lookups compare with.
 // The TLS and HTTP libraries are system libraries here and never travel with the product.
 
+#include "Log.h"
 #include "platform/Shell.h"
+#include "platform/WinError.h"
 
 #include <array>
 #include <string>
@@ -79,10 +81,16 @@ inline const wchar_t* DefaultOpenerProgram()
 // Opens a folder, a file or an http(s) address in the user's default program: ShellExecuteW
 // "open" of the target itself, which the platform hands to the desktop's opener as one
 // argument, never to a shell.
+// A failure (no opener installed, the target gone) is logged: the user saw nothing happen.
 inline bool OpenWithShell(const std::wstring& target)
 {
     const HINSTANCE result = ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOW);
-    return reinterpret_cast<INT_PTR>(result) > 32;
+    const auto code = reinterpret_cast<INT_PTR>(result);
+    if (code > 32)
+        return true;
+    LOG_ERROR(L"OpenWithShell", L"cannot open %s with %s: result=%d error=%d", target.c_str(),
+              DefaultOpenerProgram(), static_cast<int>(code), static_cast<int>(GetLastError()));
+    return false;
 }
 
 // A program's name as another program may be called: a name that ends with the Windows

@@ -133,13 +133,26 @@ std::vector<std::wstring> SplitOpenFileResult(const std::vector<wchar_t>& buffer
     return paths;
 }
 
+// Selects the folder given in lParam as the dialog opens.
+int CALLBACK StartInFolder(HWND dialog, UINT msg, LPARAM, LPARAM folder)
+{
+    if (msg == BFFM_INITIALIZED && folder != 0)
+        ::SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, folder);
+    return 0;
+}
+
 // The folder the user picks, or empty when the dialog was cancelled or the choice has no
-// file-system path.
-std::wstring BrowseForFolder(HWND owner)
+// file-system path. The dialog starts in startFolder when one is given.
+std::wstring BrowseForFolder(HWND owner, const std::wstring& startFolder = {})
 {
     wchar_t displayName[MAX_PATH] = {};
     BROWSEINFOW info{};
     info.hwndOwner = owner;
+    if (!startFolder.empty())
+    {
+        info.lpfn = &StartInFolder;
+        info.lParam = reinterpret_cast<LPARAM>(startFolder.c_str());
+    }
     info.pszDisplayName = displayName;
     info.lpszTitle = L"从下面选文件夹目录:";
     info.ulFlags = BIF_RETURNFSANCESTORS;
@@ -390,7 +403,7 @@ void CMainDlg::ModifyOutDir()
         if (!MayChangeTab(*this, tab, kModifyRefused))
             return;
     }
-    const std::wstring folder = BrowseForFolder(GetHWND());
+    const std::wstring folder = BrowseForFolder(GetHWND(), m_strOutDir);
     if (folder.empty())
         return;
     SetOutDir(folder);

@@ -133,13 +133,14 @@ void ShowTips(HWND parent, const std::wstring& text)
     auto* tip = new CTipsDlg;
     constexpr DWORD style =
         WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
-    // A window that cannot be made is never listed; its final message (if any) deleted it.
-    if (tip->Create(parent, L"", style, 0, 0, 0, 0, 0) == nullptr)
+    // The toast never takes the keyboard: Alt+F4 pressed just after a refusal is meant for the
+    // main window, not for the toast.
+    if (tip->Create(parent, L"", style, WS_EX_NOACTIVATE, 0, 0, 0, 0) == nullptr)
         return;
     g_vecTips.push_back(tip);
     tip->SetTipText(text);
     tip->CenterWindow();
-    tip->ShowWindow(true, true);
+    tip->ShowWindow(true, false);
     ::SetTimer(tip->GetHWND(), TIPS_TIMER_SHOW, static_cast<UINT>(tip->m_nShowTime), nullptr);
 }
 

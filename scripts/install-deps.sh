@@ -12,9 +12,11 @@ packages=(
     libcurl4-openssl-dev libssl-dev ca-certificates libjsoncpp-dev zlib1g-dev libminizip-dev
     libpugixml-dev libgtk-3-dev libwebkit2gtk-4.1-dev libayatana-appindicator3-dev
     fonts-wqy-microhei
+    # the desktop opener behind "打开目录" and "查看"
+    xdg-utils
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-    xvfb xauth xdotool trayer imagemagick libheif-examples unzip zip python3 openssl
+    xvfb xauth xdotool openbox wmctrl trayer imagemagick libheif-examples unzip zip python3 openssl
     # the setup's desktop entries are checked with the desktop's own tools
     desktop-file-utils libglib2.0-bin xdg-user-dirs
 )

@@ -68,6 +68,11 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         if (LOWORD(wParam) == WA_INACTIVE)
             HideToolTip();
         return false;
+    case WM_ENABLE:
+        // A modal window disables its owner: the owner's tip would stay over it.
+        if (wParam == FALSE)
+            HideToolTip();
+        return false;
     default:
         break;
     }

@@ -184,6 +184,14 @@ void GtkBackend::IterateAsWait(const std::function<bool()>& more, gboolean mayBl
     m_waitDepths.pop_back();
 }
 
+void GtkBackend::StyleChanged(HWND hwnd)
+{
+    RunOnUi([this, hwnd] {
+        if (NativeWindow* window = Find(hwnd))
+            window->Restyle();
+    });
+}
+
 bool GtkBackend::Wait(DWORD timeoutMs)
 {
     if (!OnUiThread())

@@ -32,6 +32,7 @@ public:
     void Restack(HWND hwnd, HWND insertAfter) override;
     void SetTitle(HWND hwnd, const std::wstring& title) override;
     void Invalidate(HWND hwnd, const RECT* rect) override;
+    void StyleChanged(HWND hwnd) override;
     bool Wait(DWORD timeoutMs) override;
     void Wake(DWORD threadId) override;
     void DispatchPending() override;

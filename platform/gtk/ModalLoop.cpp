@@ -32,6 +32,9 @@ void ModalLoop::EnableOwner()
 
 bool ModalLoop::Run(GtkWidget* dialog, const std::function<bool()>& finished)
 {
+    // Escape and the window manager's close only hide the dialog: its response says how it
+    // ended, and the caller destroys it once. Destroyed here as well, it was destroyed twice.
+    g_signal_connect(dialog, "delete-event", G_CALLBACK(&gtk_widget_hide_on_delete), nullptr);
     gtk_widget_show_all(dialog);
     gtk_window_present(GTK_WINDOW(dialog));
     MSG msg{};

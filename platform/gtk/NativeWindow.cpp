@@ -10,6 +10,8 @@ namespace platform
 {
 namespace
 {
+constexpr size_t kMaxReplaced = 16;
+
 bool Minimizes(int command)
 {
     return command == SW_MINIMIZE || command == SW_SHOWMINIMIZED || command == SW_SHOWMINNOACTIVE ||
@@ -87,6 +89,19 @@ void NativeWindow::ApplyStyles()
     }
 }
 
+void NativeWindow::Restyle()
+{
+    ApplyStyles();
+    if (m_resizable)
+    {
+        gtk_window_set_geometry_hints(Window(), nullptr, nullptr, static_cast<GdkWindowHints>(0));
+        return;
+    }
+    RECT rect{};
+    GetWindowRect(m_hwnd, &rect);
+    ApplySizeHints(std::max<int>(rect.right - rect.left, 1), std::max<int>(rect.bottom - rect.top, 1));
+}
+
 void NativeWindow::ApplySizeHints(int width, int height)
 {
     // GTK keeps resizable windows resizable by code; the user is kept out through the hints.
@@ -139,6 +154,10 @@ void NativeWindow::Move(const RECT& rect)
     const int width = std::max<int>(rect.right - rect.left, 1);
     const int height = std::max<int>(rect.bottom - rect.top, 1);
     ApplySizeHints(width, height);
+    if (m_requested && m_replaced.size() < kMaxReplaced)
+        m_replaced.push_back(
+            SIZE{m_requested->right - m_requested->left, m_requested->bottom - m_requested->top});
+    m_requested = RECT{rect.left, rect.top, rect.left + width, rect.top + height};
     gtk_window_move(Window(), rect.left, rect.top);
     gtk_window_resize(Window(), width, height);
 }
@@ -235,8 +254,31 @@ void NativeWindow::Draw(cairo_t* cr)
     m_drawContext = nullptr;
 }
 
+bool NativeWindow::IsStaleEcho(const GdkEventConfigure& event)
+{
+    if (!m_requested)
+        return false;
+    const RECT& asked = *m_requested;
+    const bool sizeAsked =
+        event.width == asked.right - asked.left && event.height == asked.bottom - asked.top;
+    const bool stale = !sizeAsked && std::any_of(m_replaced.begin(), m_replaced.end(), [&](const SIZE& size) {
+        return size.cx == event.width && size.cy == event.height;
+    });
+    // The request was met, or the display made a change of its own: nothing is awaited now.
+    if (!stale)
+    {
+        m_requested.reset();
+        m_replaced.clear();
+    }
+    return stale;
+}
+
 void NativeWindow::Configured(const GdkEventConfigure& event)
 {
+    // Taking an echo for the display's word would size the window back for a moment, and a
+    // layout made meanwhile would not match what the screen shows.
+    if (IsStaleEcho(event))
+        return;
     RECT now{};
     GetWindowRect(m_hwnd, &now);
     if (now.left == event.x && now.top == event.y && now.right - now.left == event.width &&

@@ -8,6 +8,9 @@
 
 #include <gtk/gtk.h>
 
+#include <optional>
+#include <vector>
+
 #include <string>
 
 namespace platform
@@ -30,6 +33,8 @@ public:
     void Show(int command);
     void Move(const RECT& rect);
     void Restack(HWND insertAfter);
+    // The style bits changed: the display is told again what the window allows.
+    void Restyle();
     void Present();
     void SetTitle(const std::wstring& title);
     void Invalidate(const RECT* rect);
@@ -48,6 +53,8 @@ private:
     template <class Change> void FromDisplay(Change&& change);
     void Draw(cairo_t* cr);
     void Configured(const GdkEventConfigure& event);
+    // True for a configure event that only echoes a size asked before the latest request.
+    bool IsStaleEcho(const GdkEventConfigure& event);
     void StateChanged(const GdkEventWindowState& event);
     void Focused(bool in);
 
@@ -65,6 +72,11 @@ private:
     cairo_t* m_drawContext = nullptr;
     int m_fromDisplay = 0;
     bool m_resizable = false;
+    // The geometry last asked of the display and not yet confirmed by it, and the sizes asked
+    // before it meanwhile: a configure event that still carries one of those is an echo of a
+    // request already replaced, not a change the display made.
+    std::optional<RECT> m_requested;
+    std::vector<SIZE> m_replaced;
     PointerInput m_pointer;
     KeyboardInput m_keyboard;
 };

@@ -254,6 +254,9 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value)
         SetLastError(ERROR_INVALID_INDEX);
         return 0;
     }
+    // What the window manager allows (resizing, maximising) follows the style bits.
+    if ((index == GWL_STYLE || index == GWL_EXSTYLE) && previous != value)
+        GetWindowBackend().StyleChanged(hwnd);
     return previous;
 }
 

@@ -5,14 +5,18 @@
 #include "ItemIdList.h"
 #include "OpenFileResult.h"
 #include "platform/Dialogs.h"
+#include "platform/Utf.h"
 #include "platform/WinError.h"
+#include "platform/Window.h"
 
 #include "../gtk/GtkBackend.h"
 #include "../gtk/ModalLoop.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <mutex>
+#include <utility>
 
 using platform::GtkBackend;
 using platform::headless::FileDialogCall;
@@ -75,10 +79,53 @@ BOOL FailDialog(DWORD error)
     return FALSE;
 }
 
-// The dialog starts in the pidlRoot folder when one is given.
+// The dialog starts in the pidlRoot folder when one is given, else in the home folder: the
+// desktop's chooser would open in its list of recent files, where no folder can be picked
+// and a typed path goes nowhere.
 std::wstring StartFolder(PCIDLIST_ABSOLUTE root)
 {
-    return platform::ItemIdList::PathOf(root).value_or(std::wstring());
+    if (const std::optional<std::wstring> folder = platform::ItemIdList::PathOf(root))
+        return *folder;
+    const char* home = std::getenv("HOME");
+    return home != nullptr && *home == '/' ? platform::FromUtf8(home) : std::wstring();
+}
+
+// The callback's side of the dialog: a window that is never shown and only hears which
+// folder the callback selects.
+thread_local std::wstring t_selection;
+
+LRESULT CALLBACK SelectionProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == BFFM_SETSELECTIONW && wParam != 0 && lParam != 0)
+    {
+        t_selection = reinterpret_cast<LPCWSTR>(lParam);
+        return TRUE;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// The folder the BFFM_INITIALIZED callback selects; empty without a callback or a selection.
+std::wstring SelectedByCallback(const BROWSEINFOW& info)
+{
+    if (info.lpfn == nullptr)
+        return {};
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &SelectionProc;
+        wc.lpszClassName = L"PlatformBrowseSelection";
+        return RegisterClassExW(&wc) != 0;
+    }();
+    if (!registered)
+        return {};
+    const HWND dialog = CreateWindowExW(0, L"PlatformBrowseSelection", L"", WS_POPUP, 0, 0, 1, 1,
+                                        info.hwndOwner, nullptr, nullptr, nullptr);
+    if (dialog == nullptr)
+        return {};
+    t_selection.clear();
+    info.lpfn(dialog, BFFM_INITIALIZED, 0, info.lParam);
+    DestroyWindow(dialog);
+    return std::exchange(t_selection, std::wstring());
 }
 
 void CopyDisplayName(const std::wstring& folder, LPWSTR displayName)
@@ -119,8 +166,10 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW info)
 {
     if (info == nullptr)
         return nullptr;
-    const FileDialogCall call = MakeCall(FileDialogKind::Folder, info->hwndOwner, StartFolder(info->pidlRoot),
-                                         info->lpszTitle, info->ulFlags);
+    const std::wstring selected = SelectedByCallback(*info);
+    const FileDialogCall call =
+        MakeCall(FileDialogKind::Folder, info->hwndOwner,
+                 selected.empty() ? StartFolder(info->pidlRoot) : selected, info->lpszTitle, info->ulFlags);
     const Answer answer = Ask(call);
     if (!answer)
         return nullptr;

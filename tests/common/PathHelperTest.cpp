@@ -18,7 +18,7 @@ TEST(ModuleDir, IsTheFolderOfTheRunningProgram)
     const std::wstring dir = GetModuleDir();
     ASSERT_FALSE(dir.empty());
     EXPECT_NE(dir.back(), L'/');
-    EXPECT_EQ(dir, Wide(testsupport::TestBinaryDir()));
+    EXPECT_EQ(dir, Wide(testsupport::ProgramDir()));
 }
 
 TEST(FileSize, CountsWritableFilesOnly)

@@ -1,7 +1,11 @@
+#include "Log.h"
 #include "ProductFiles.h"
+
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace
@@ -32,4 +36,20 @@ TEST(ProductFiles, TravellingListsHoldLinuxNamesInOrder)
     EXPECT_FALSE(IsWindowsName(ProductFiles::ShortcutFileName(L"Pictavo")));
     EXPECT_FALSE(IsWindowsName(ProductFiles::SelfDeleteScriptName()));
     EXPECT_FALSE(IsWindowsName(ProductFiles::SkinIconFileName(L"update_icon")));
+}
+
+// With no opener on the machine, opening a folder fails and says so in the log, naming the
+// folder; nothing else would tell why "打开目录" did nothing.
+TEST(ProductFiles, AnOpenerThatCannotStartIsLogged)
+{
+    testsupport::TempDir logs("logs");
+    testsupport::TempDir folder("输出");
+    ::setenv("PICTAVO_SHELL_OPENER", "pictavo-no-such-opener", 1);
+    CLog::GetInstance()->Init(logs.path().c_str(), "open.log");
+    EXPECT_FALSE(ProductFiles::OpenWithShell(folder.wpath()));
+    ASSERT_TRUE(CLog::GetInstance()->Stop());
+    ::unsetenv("PICTAVO_SHELL_OPENER");
+    const std::string log = testsupport::ReadFile(logs / "open.log");
+    EXPECT_NE(log.find("[ERROR]"), std::string::npos) << log;
+    EXPECT_NE(log.find("cannot open " + folder.path()), std::string::npos) << log;
 }

@@ -20,6 +20,7 @@ protected:
     // A derived SetUp calls this first and returns when IsSkipped().
     void SetUp() override;
 
+public:
     // Where a test keeps a screenshot, for a look after a failure.
     static std::string ShotPath(const char* name);
     // Polls done() without pumping this thread's messages; false after the time.

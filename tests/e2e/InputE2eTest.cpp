@@ -123,14 +123,27 @@ TEST_F(InputE2eTest, CaptureKeepsTheMouseOutsideAndLeaveIsReportedOnce)
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_NE(m_window->Find(WM_CAPTURECHANGED, from), nullptr);
 
+    // Every step waits for a move that proves the display's events before it were handled.
+    const auto movedTo = [&](int x, int y, size_t from) {
+        for (size_t i = from; i < m_window->received().size(); ++i)
+        {
+            const Received& r = m_window->received()[i];
+            if (r.msg == WM_MOUSEMOVE && GET_X_LPARAM(r.lParam) == x - 200 &&
+                GET_Y_LPARAM(r.lParam) == y - 150)
+                return true;
+        }
+        return false;
+    };
+    size_t mark = m_window->received().size();
     ASSERT_TRUE(XServer::Run("xdotool mousemove 300 300"));
-    PumpFor(100);
+    ASSERT_TRUE(PumpUntil([&] { return movedTo(300, 300, mark); }));
     TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd(), 0};
     ASSERT_TRUE(TrackMouseEvent(&track));
     ASSERT_TRUE(XServer::Run("xdotool mousemove 900 700"));
     ASSERT_TRUE(PumpUntil([&] { return m_window->Count(WM_MOUSELEAVE) > 0; }));
-    ASSERT_TRUE(XServer::Run("xdotool mousemove 300 300 mousemove 900 700"));
-    PumpFor(150);
+    mark = m_window->received().size();
+    ASSERT_TRUE(XServer::Run("xdotool mousemove 300 300 mousemove 900 700 mousemove 310 310"));
+    ASSERT_TRUE(PumpUntil([&] { return movedTo(310, 310, mark); }));
     EXPECT_EQ(m_window->Count(WM_MOUSELEAVE), 1u);
 }
 } // namespace

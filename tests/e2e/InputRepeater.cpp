@@ -14,8 +14,8 @@ std::string WithTimeout(const std::string& command, int seconds)
     return "timeout " + std::to_string(seconds) + " sh -c '" + quoted + "'";
 }
 
-InputRepeater::InputRepeater(std::vector<std::string> steps, int everyMs)
-    : m_steps(std::move(steps)), m_thread([this, everyMs] { Run(everyMs); })
+InputRepeater::InputRepeater(std::vector<std::string> steps, int everyMs, std::function<bool()> ready)
+    : m_steps(std::move(steps)), m_ready(std::move(ready)), m_thread([this, everyMs] { Run(everyMs); })
 {
 }
 
@@ -39,7 +39,7 @@ void InputRepeater::Run(int everyMs)
     std::unique_lock lock(m_lock);
     while (!m_stopped)
     {
-        for (const std::string& step : m_steps)
+        for (const std::string& step : m_ready && !m_ready() ? std::vector<std::string>() : m_steps)
         {
             lock.unlock();
             XServer::Run(WithTimeout(step));

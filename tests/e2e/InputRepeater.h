@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,7 +17,10 @@ namespace e2e
 class InputRepeater
 {
 public:
-    explicit InputRepeater(std::vector<std::string> steps, int everyMs = 700);
+    // ready: the steps wait for it (checked every everyMs), e.g. for what must happen before
+    // the answer may be given.
+    explicit InputRepeater(std::vector<std::string> steps, int everyMs = 700,
+                           std::function<bool()> ready = nullptr);
     // Stops and waits for the running step.
     ~InputRepeater();
     InputRepeater(const InputRepeater&) = delete;
@@ -30,6 +34,7 @@ private:
     void Run(int everyMs);
 
     std::vector<std::string> m_steps;
+    std::function<bool()> m_ready;
     std::mutex m_lock;
     std::condition_variable m_wake;
     bool m_stopped = false;

@@ -108,8 +108,10 @@ TEST_F(LoopE2eTest, MessageBoxAnswersOkToReturnAndKeepsTimersRunning)
     int answer = 0;
     {
         Watchdog watchdog(15, "the message box's answer to Return");
+        // Timers only run inside the box's own loop here: the answer waits until they have.
         InputRepeater user(
-            {"xdotool search --sync --onlyvisible --name '^Pictavo e2e box$' windowfocus --sync key Return"});
+            {"xdotool search --sync --onlyvisible --name '^Pictavo e2e box$' windowfocus --sync key Return"},
+            300, [] { return g_ticks.load() >= 5; });
         answer = MessageBoxW(nullptr, L"转换完成", L"Pictavo e2e box", MB_OK | MB_ICONINFORMATION);
     }
     KillTimer(nullptr, counter);

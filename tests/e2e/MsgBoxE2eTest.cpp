@@ -1,13 +1,18 @@
 // The message box of the main program's skin as a real window on the test display: found by its
-// title, closed by real clicks on its buttons, deaf to Escape. A screenshot of it is kept.
+// title where the program placed it, closed by real clicks on its buttons, deaf to Escape. A
+// screenshot of it is kept.
 #include "DialogKit.h"
 #include "DisplayTest.h"
+#include "InputRepeater.h"
+#include "Screenshot.h"
+#include "Watchdog.h"
 #include "XServer.h"
 #include "platform/Input.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <optional>
@@ -22,6 +27,7 @@ struct BoxSpots
 {
     POINT button{};
     POINT text{};
+    RECT window{};
 };
 
 POINT ScreenCentre(HWND hwnd, const RECT& rc)
@@ -36,9 +42,10 @@ std::string At(POINT pt)
     return std::to_string(pt.x) + " " + std::to_string(pt.y);
 }
 
-// A person at the display: waits for the box, may press Escape over it, takes a screenshot
-// and clicks the button. Runs beside the box's modal loop; if anything fails it closes the box
-// with kFailed, so the loop always ends.
+// A person at the display: waits for the box to stand where the program put it, may press
+// Escape over it, takes a screenshot once it is painted, and clicks the button until the box
+// answers. Runs beside the box's modal loop; if the box never shows it closes the box with
+// kFailed, so the loop always ends.
 class ScreenUser
 {
 public:
@@ -49,16 +56,18 @@ public:
           m_thread([this, title, pressEscape, shot] { Act(title, pressEscape, shot); })
     {
     }
-    ~ScreenUser() { Join(); }
-    void Join()
+    ~ScreenUser() { Answered(); }
+    // The box has returned: the clicking ends.
+    void Answered()
     {
+        m_answered = true;
         if (m_thread.joinable())
             m_thread.join();
     }
 
     bool found = false;
-    bool openAfterEscape = false;
     bool shotTaken = false;
+    std::string placed;
 
 private:
     void Locate(CMsgBoxDlg* box, LPCWSTR button)
@@ -72,13 +81,21 @@ private:
             m_spots.set_value(std::nullopt);
             return;
         }
+        RECT window{};
+        ::GetWindowRect(m_box, &window);
         m_spots.set_value(
-            BoxSpots{ScreenCentre(m_box, control->GetPos()), ScreenCentre(m_box, text->GetPos())});
+            BoxSpots{ScreenCentre(m_box, control->GetPos()), ScreenCentre(m_box, text->GetPos()), window});
     }
 
-    static bool Visible(const std::string& title)
+    // The box is mapped where the program placed it (the box sizes itself to its text).
+    bool InPlace(const std::string& title, const RECT& rect)
     {
-        return !XServer::Output("xdotool search --onlyvisible --name '^" + title + "$'").empty();
+        const std::string expected =
+            "X=" + std::to_string(rect.left) + "\nY=" + std::to_string(rect.top) + "\n";
+        const std::string shell = XServer::Output("xdotool search --onlyvisible --name '^" + title +
+                                                  "$' getwindowgeometry --shell");
+        placed = "expected " + expected + " saw " + shell;
+        return shell.find(expected) != std::string::npos;
     }
 
     void Act(const std::string& title, bool pressEscape, const std::string& shot)
@@ -87,27 +104,31 @@ private:
         if (ready.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
             return; // no box at all: ShowMsgBox has returned already
         const std::optional<BoxSpots> spots = ready.get();
-        found = spots && XServer::Run("xdotool search --sync --onlyvisible --name '^" + title + "$'");
+        found = spots && DisplayTest::WaitUntil([&] { return InPlace(title, spots->window); }, 10000);
         if (!found)
         {
             ::PostMessageW(m_box, WM_CLOSE, kFailed, 0);
             return;
         }
-        // Let it paint before it is looked at.
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
         if (pressEscape)
-        {
-            // The X server's focus follows the pointer when no window manager runs.
             XServer::Run("xdotool mousemove " + At(spots->text) + " key Escape");
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            openAfterEscape = Visible(title);
-        }
-        shotTaken = XServer::Run("import -window root '" + shot + "'");
-        if (!XServer::Run("xdotool mousemove " + At(spots->button) + " click 1"))
+        Screenshot painted;
+        shotTaken = DisplayTest::WaitUntil(
+            [&] {
+                return painted.Take(shot) && painted.Pixel(spots->text.x, spots->text.y) != 0 &&
+                       painted.Pixel(spots->button.x, spots->button.y) != 0;
+            },
+            10000);
+        // Input sent before the box could take it is sent again. The Escape above went first,
+        // so a box it closed answers with its close code, not with the button's.
+        InputRepeater user({"xdotool mousemove " + At(spots->button) + " click 1"});
+        DisplayTest::WaitUntil([&] { return m_answered.load(); }, 15000);
+        if (!m_answered)
             ::PostMessageW(m_box, WM_CLOSE, kFailed, 0);
     }
 
     std::promise<std::optional<BoxSpots>> m_spots;
+    std::atomic<bool> m_answered{false};
     HWND m_box = nullptr;
     dialogtest::BoxUser m_boxUser;
     std::thread m_thread;
@@ -125,20 +146,20 @@ TEST_F(MsgBoxE2eTest, OkClosesWithItsCodeWhileEscapeDoesNothing)
     const std::string shot = ShotPath("message-box");
     int code = 0;
     bool found = false;
-    bool openAfterEscape = false;
     bool shotTaken = false;
+    std::string placed;
     {
+        Watchdog watchdog(40, "the message box's answer");
         ScreenUser user("Pictavo 提示", L"btnSingleOk", true, shot);
         code = CMsgBoxDlg::ShowMsgBox(nullptr, L"Pictavo 提示",
                                       L"图片已经全部转换完成，可以打开输出目录查看。", MSGBOX_OK);
-        user.Join();
+        user.Answered();
         found = user.found;
-        openAfterEscape = user.openAfterEscape;
+        placed = user.placed;
         shotTaken = user.shotTaken;
     }
-    EXPECT_TRUE(found) << "xdotool did not find the box by its title";
-    EXPECT_TRUE(openAfterEscape) << "Escape closed the box";
-    EXPECT_EQ(code, MSGBOX_IDOK);
+    EXPECT_TRUE(found) << "xdotool did not find the box by its title where the program put it: " << placed;
+    EXPECT_EQ(code, MSGBOX_IDOK) << "Escape closed the box, or the button never answered";
     EXPECT_TRUE(shotTaken);
     EXPECT_TRUE(testsupport::Exists(shot));
 }
@@ -147,6 +168,7 @@ TEST_F(MsgBoxE2eTest, YesClosesWithItsCode)
 {
     int code = 0;
     {
+        Watchdog watchdog(40, "the message box's answer");
         ScreenUser user("Pictavo 确认", L"btnYes", false, ShotPath("message-box-yes-no"));
         code =
             CMsgBoxDlg::ShowMsgBox(nullptr, L"Pictavo 确认", L"确定要删除列表中的全部图片吗？", MSGBOX_YESNO);

@@ -3,6 +3,7 @@
 // finished window, and a second copy that ends with 0 while the first comes forward.
 #include "DisplayTest.h"
 #include "DragSource.h"
+#include "InputRepeater.h"
 #include "RecordingWindow.h"
 #include "Screenshot.h"
 #include "XServer.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -22,13 +24,19 @@ namespace fs = std::filesystem;
 
 namespace
 {
-using Clock = std::chrono::steady_clock;
 
 // Centres of controls in window coordinates, as the main skin lays them out (1000 x 640).
 constexpr int kAddFileX = 75, kAddFileY = 137;
 constexpr int kStartX = 889, kStartY = 591;
 // The list area of the normal tab, in window coordinates.
 constexpr RECT kList{22, 172, 978, 512};
+// The 1000 x 640 window centred on the 1280 x 800 test screen: X, Y, width, height.
+constexpr RECT kCentred{140, 80, 1000, 640};
+
+bool operator==(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
 
 class PictavoE2eTest : public DisplayTest
 {
@@ -53,20 +61,54 @@ protected:
     // The default output folder: the documents folder of the private HOME.
     static fs::path OutDir() { return fs::path(std::getenv("HOME")) / "Documents" / "Pictavo"; }
 
+    // The test's own copy of the program folder: what the program keeps beside itself
+    // (config.ini, its log) belongs to this test alone.
+    static std::string Program()
+    {
+        const fs::path folder = fs::path(testsupport::TestRoot()) / "Pictavo";
+        if (!fs::exists(folder / "Pictavo"))
+        {
+            EXPECT_TRUE(testsupport::PlaceFile(PICTAVO_PROGRAM, (folder / "Pictavo").string()));
+            EXPECT_TRUE(testsupport::PlaceFile(PICTAVO_UI_LIBRARY, (folder / "libDuiLib.so").string()));
+            EXPECT_TRUE(testsupport::PlaceFile(PICTAVO_MAGICK_CONFIG_DIR, (folder / "magick").string()));
+        }
+        return (folder / "Pictavo").string();
+    }
+
+    // Starts the program and waits until its window is mapped, centred on the screen.
     static std::string StartPictavo(const std::string& out)
     {
-        XServer::Run("(" + std::string(PICTAVO_PROGRAM) + "; echo exit=$?) >'" + out + "' 2>&1 &");
+        XServer::Run("(" + Program() + "; echo exit=$?) >'" + out + "' 2>&1 &");
         std::string window;
         WaitUntil(
             [&] {
-                window =
-                    XServer::Output("xdotool search --onlyvisible --name '^Pictavo$' 2>/dev/null | tail -1");
-                return !window.empty();
+                window = XServer::Output("xdotool search --onlyvisible --name '^Pictavo$' | tail -1");
+                while (!window.empty() && (window.back() == '\n'))
+                    window.pop_back();
+                return !window.empty() && Geometry(window) == kCentred;
             },
-            15000);
-        while (!window.empty() && (window.back() == '\n'))
-            window.pop_back();
-        return window;
+            20000);
+        return Geometry(window) == kCentred ? window : std::string();
+    }
+
+    // X, Y, width and height of the window as the display has it.
+    static RECT Geometry(const std::string& window)
+    {
+        std::istringstream shell(XServer::Output("xdotool getwindowgeometry --shell " + window));
+        RECT rect{-1, -1, -1, -1};
+        for (std::string line; std::getline(shell, line);)
+        {
+            const int value = std::atoi(line.c_str() + line.find('=') + 1);
+            if (line.rfind("X=", 0) == 0)
+                rect.left = value;
+            else if (line.rfind("Y=", 0) == 0)
+                rect.top = value;
+            else if (line.rfind("WIDTH=", 0) == 0)
+                rect.right = value;
+            else if (line.rfind("HEIGHT=", 0) == 0)
+                rect.bottom = value;
+        }
+        return rect;
     }
 
     std::string MakeImage(const std::string& name)
@@ -95,54 +137,84 @@ protected:
         return pixels;
     }
 
+    void WaitForStillScreen()
+    {
+        std::vector<COLORREF> last = ListPixels();
+        WaitUntil(
+            [&] {
+                std::vector<COLORREF> now = ListPixels();
+                const bool still = now == last;
+                last = std::move(now);
+                return still;
+            },
+            5000);
+    }
+
     void ClickAt(int x, int y)
     {
         XServer::Run("xdotool mousemove --window " + m_window + " " + std::to_string(x) + " " +
-                     std::to_string(y) + " sleep 0.2 click 1");
+                     std::to_string(y) + " click 1");
     }
 
-    // Picks one file in the add-file dialog by typing its path.
+    static std::string OpenDialog()
+    {
+        std::string dialog =
+            XServer::Output("xdotool search --onlyvisible --name '添加文件|打开|Open' | tail -1");
+        while (!dialog.empty() && dialog.back() == '\n')
+            dialog.pop_back();
+        return dialog;
+    }
+
+    // Picks one file in the add-file dialog by typing its path; a click or a path that went
+    // nowhere is given again. The list shows a change when the file is in.
     void AddThroughDialog(const std::string& path)
     {
-        ClickAt(kAddFileX, kAddFileY);
+        const std::vector<COLORREF> before = ListPixels();
         std::string dialog;
         ASSERT_TRUE(WaitUntil(
             [&] {
-                dialog = XServer::Output(
-                    "xdotool search --onlyvisible --name '添加文件|打开|Open' 2>/dev/null | tail -1");
-                return !dialog.empty();
+                ClickAt(kAddFileX, kAddFileY);
+                return WaitUntil([&] { return !(dialog = OpenDialog()).empty(); }, 3000);
             },
-            10000))
+            20000))
             << "the add-file dialog did not open";
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        XServer::Run("xdotool key ctrl+l sleep 0.3 type --delay 5 '" + path + "'");
-        XServer::Run("xdotool sleep 0.3 key Return");
         ASSERT_TRUE(WaitUntil(
             [&] {
-                return XServer::Output("xdotool search --onlyvisible --name '添加文件|打开|Open' 2>/dev/null")
-                    .empty();
+                XServer::Run(WithTimeout("xdotool windowfocus --sync " + dialog +
+                                         " key --clearmodifiers ctrl+l "
+                                         "type --delay 5 '" +
+                                         path + "'"));
+                XServer::Run("xdotool key --clearmodifiers Return");
+                return WaitUntil([&] { return OpenDialog().empty(); }, 3000);
             },
-            10000))
+            20000))
             << "the dialog did not close";
+        EXPECT_TRUE(WaitUntil([&] { return ListPixels() != before; }, 10000)) << "no row for " << path;
     }
 
-    // Starts the conversion and waits for each named output in the output folder.
+    // Starts the conversion and waits for each named output in the output folder. A click
+    // that went nowhere is given again; one that started the run is not, since the same
+    // place then cancels.
     void ConvertInto(const std::vector<std::string>& outputs)
     {
-        ClickAt(kStartX, kStartY);
-        const auto end = Clock::now() + std::chrono::seconds(15);
+        const auto started = [&] {
+            return std::any_of(outputs.begin(), outputs.end(),
+                               [&](const std::string& name) { return fs::exists(OutDir() / name); });
+        };
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                ClickAt(kStartX, kStartY);
+                return WaitUntil(started, 5000);
+            },
+            30000))
+            << "the conversion never started";
         for (const std::string& name : outputs)
         {
             const fs::path out = OutDir() / name;
-            EXPECT_TRUE(WaitUntil(
-                [&] { return fs::exists(out) && fs::file_size(out) > 8; },
-                static_cast<int>(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count())))
+            EXPECT_TRUE(WaitUntil([&] { return fs::exists(out) && fs::file_size(out) > 8; }, 30000))
                 << out.string();
             EXPECT_EQ(testsupport::ReadFile(out).substr(0, 4), "\x89PNG") << out.string();
         }
-        // The last row's 100% is painted after its file is written.
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
 
     testsupport::TempDir m_dir{"pictavo-e2e"};
@@ -156,6 +228,9 @@ TEST_F(PictavoE2eTest, ConvertsThreeImagesAddedByDialogAndASecondCopyEndsAtOnce)
         AddThroughDialog(MakeImage(name));
 
     ConvertInto({"sunrise.png", "harbour.png", "forest.png"});
+    // The last row's 100% is painted after its file is written: the look is taken once the
+    // screen stops changing.
+    WaitForStillScreen();
 
     Screenshot shot;
     const std::string png = m_dir / "main-window.png";
@@ -165,9 +240,7 @@ TEST_F(PictavoE2eTest, ConvertsThreeImagesAddedByDialogAndASecondCopyEndsAtOnce)
 
     // A second copy signals the first and ends with 0.
     XServer::Run("xdotool windowminimize " + m_window);
-    const auto start = Clock::now();
-    const std::string second = XServer::Output("(" + std::string(PICTAVO_PROGRAM) + "; echo exit=$?) 2>&1");
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(8));
+    const std::string second = XServer::Output("(" + WithTimeout(Program(), 20) + "; echo exit=$?) 2>&1");
     EXPECT_NE(second.find("exit=0"), std::string::npos) << second;
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -208,6 +281,7 @@ TEST_F(PictavoE2eTest, ConvertsThreeImagesDroppedFromAFileManagerInOneDrag)
     }
 
     ConvertInto({"a b 图片 photo.png", "PHOTO.png", "forest.png"});
+    WaitForStillScreen();
     EXPECT_FALSE(fs::exists(OutDir() / "photo.png"));
 
     Screenshot shot;

@@ -32,11 +32,11 @@ void SetSource(cairo_t* cr, COLORREF color)
 } // namespace
 
 RecordingWindow::RecordingWindow(const std::wstring& title, int x, int y, int width, int height,
-                                 COLORREF fill, DWORD exStyle)
+                                 COLORREF fill, DWORD exStyle, DWORD style)
     : m_fill(fill)
 {
     RegisterOnce();
-    m_hwnd = CreateWindowExW(exStyle, kClass, title.c_str(), WS_POPUP, x, y, width, height, nullptr, nullptr,
+    m_hwnd = CreateWindowExW(exStyle, kClass, title.c_str(), style, x, y, width, height, nullptr, nullptr,
                              nullptr, nullptr);
     if (m_hwnd == nullptr)
         return;

@@ -22,7 +22,7 @@ class RecordingWindow
 public:
     // Creates (not shows) the window at screen position (x, y).
     RecordingWindow(const std::wstring& title, int x, int y, int width, int height, COLORREF fill,
-                    DWORD exStyle = 0);
+                    DWORD exStyle = 0, DWORD style = WS_POPUP);
     ~RecordingWindow();
     RecordingWindow(const RecordingWindow&) = delete;
     RecordingWindow& operator=(const RecordingWindow&) = delete;

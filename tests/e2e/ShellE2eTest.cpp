@@ -1,7 +1,9 @@
 // The desktop's own file chooser and a real XDND drop, driven with xdotool on a private X server.
 #include "DisplayTest.h"
 #include "DragSource.h"
+#include "InputRepeater.h"
 #include "RecordingWindow.h"
+#include "Watchdog.h"
 #include "XdotoolScript.h"
 #include "platform/Dialogs.h"
 #include "platform/Drop.h"
@@ -10,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <glib.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 using namespace e2e;
@@ -34,9 +40,14 @@ TEST_F(ShellE2eTest, FileChooserReturnsTheFileTypedIntoItWhileTimersRun)
     ASSERT_TRUE(PumpUntil([&] { return owner.Count(WM_PAINT) > 0; }));
     SetTimer(owner.hwnd(), 7, 20, nullptr);
 
-    m_driver.Start({"xdotool search --sync --onlyvisible --name 'Pick a picture' windowfocus --sync",
-                    "xdotool sleep 1 key --clearmodifiers ctrl+l",
-                    "xdotool sleep 0.5 type --delay 15 '" + picked + "'", "xdotool sleep 0.5 key Return"});
+    // The keys go to the dialog once it is mapped and focused; GTK handles them in order, so
+    // the location entry that Ctrl+L opens takes the path that follows.
+    Watchdog watchdog(30, "the file chooser's answer");
+    m_driver.Start(
+        {WithTimeout("xdotool search --sync --onlyvisible --name 'Pick a picture' windowfocus --sync "
+                     "key --clearmodifiers ctrl+l type --delay 15 '" +
+                     picked + "'"),
+         "xdotool key --clearmodifiers Return"});
     std::vector<wchar_t> buffer(4096, L'\0');
     const std::wstring initial = dir.wpath();
     OPENFILENAMEW ofn{};
@@ -58,6 +69,78 @@ TEST_F(ShellE2eTest, FileChooserReturnsTheFileTypedIntoItWhileTimersRun)
     EXPECT_EQ(testsupport::Narrow(buffer.data()), picked);
     EXPECT_EQ(ofn.nFileOffset, picked.rfind('/') + 1);
     EXPECT_GT(owner.Count(WM_TIMER), timersBefore + 5) << "the owner's timer stopped while the dialog was up";
+    EXPECT_TRUE(IsWindowEnabled(owner.hwnd()));
+}
+
+// GLib and GTK complaints (criticals, warnings) counted while the object lives.
+class GtkComplaints
+{
+public:
+    GtkComplaints()
+    {
+        for (const char* domain : kDomains)
+            m_handlers.push_back(g_log_set_handler(domain, kLevels, &Count, &m_count));
+    }
+    ~GtkComplaints()
+    {
+        for (size_t i = 0; i < m_handlers.size(); ++i)
+            g_log_remove_handler(kDomains[i], m_handlers[i]);
+    }
+    int count() const { return m_count; }
+
+private:
+    static constexpr const char* kDomains[] = {"Gtk", "Gdk", "GLib", "GLib-GObject"};
+    static constexpr auto kLevels =
+        static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_FLAG_FATAL);
+    static void Count(const gchar*, GLogLevelFlags, const gchar*, gpointer count)
+    {
+        ++*static_cast<int*>(count);
+    }
+
+    int m_count = 0;
+    std::vector<guint> m_handlers;
+};
+
+PIDLIST_ABSOLUTE BrowseFolder(HWND owner, const wchar_t* title)
+{
+    wchar_t name[MAX_PATH] = {};
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.pszDisplayName = name;
+    info.lpszTitle = title;
+    info.ulFlags = BIF_RETURNFSANCESTORS;
+    return SHBrowseForFolderW(&info);
+}
+
+// The folder dialog starts in the home folder, where a typed name is found; Escape ends it
+// without an answer, and the dialog is destroyed once, without a complaint from GTK.
+TEST_F(ShellE2eTest, FolderDialogStartsAtHomeTakesATypedNameAndEscapeClosesItOnce)
+{
+    const std::string home = std::getenv("HOME");
+    std::filesystem::create_directories(home + "/picked folder");
+    RecordingWindow owner(L"Pictavo e2e folder owner", 60, 60, 400, 300, 0xFFFFFF);
+    ShowWindow(owner.hwnd(), SW_SHOW);
+    ASSERT_TRUE(PumpUntil([&] { return owner.Count(WM_PAINT) > 0; }));
+    GtkComplaints complaints;
+    Watchdog watchdog(40, "the folder dialogs' answers");
+
+    const std::string focus =
+        "xdotool search --sync --onlyvisible --name 'Pick a folder' windowfocus --sync ";
+    m_driver.Start({WithTimeout(focus + "key --clearmodifiers ctrl+l type --delay 15 'picked folder'"),
+                    "xdotool key --clearmodifiers Return"});
+    PIDLIST_ABSOLUTE typed = BrowseFolder(owner.hwnd(), L"Pick a folder");
+    m_driver.Join();
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_NE(typed, nullptr) << "the typed folder was not taken";
+    EXPECT_TRUE(SHGetPathFromIDListW(typed, path));
+    CoTaskMemFree(typed);
+    EXPECT_EQ(testsupport::Narrow(path), home + "/picked folder");
+
+    m_driver.Start({WithTimeout(focus + "key Escape")});
+    EXPECT_EQ(BrowseFolder(owner.hwnd(), L"Pick a folder"), nullptr);
+    m_driver.Join();
+    PumpFor(100); // the destroyed dialog's last events
+    EXPECT_EQ(complaints.count(), 0) << "GTK complained about the dialog's end";
     EXPECT_TRUE(IsWindowEnabled(owner.hwnd()));
 }
 

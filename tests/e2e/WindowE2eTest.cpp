@@ -24,17 +24,26 @@ class WindowE2eTest : public DisplayTest
 protected:
     WindowE2eTest() : DisplayTest({"xdotool", "import"}) {}
 
-    // Shows the window and waits until it has painted.
+    // Shows the window and waits until it has painted and the display shows it.
     static bool ShowAndPaint(RecordingWindow& window)
     {
         const size_t before = window.Count(WM_PAINT);
         ShowWindow(window.hwnd(), SW_SHOW);
-        return PumpUntil([&] { return window.Count(WM_PAINT) > before; }) && (PumpFor(100), true);
+        WCHAR title[128] = {};
+        GetWindowTextW(window.hwnd(), title, 128);
+        return PumpUntil(
+            [&] { return window.Count(WM_PAINT) > before && !Visible(testsupport::Narrow(title)).empty(); });
     }
 
     static std::string Visible(const std::string& title)
     {
         return XServer::Output("xdotool search --onlyvisible --name '" + title + "'");
+    }
+
+    // Pumps until a screenshot shows the colour at the screen point; the last one is kept.
+    static bool ScreenShows(Screenshot& shot, const char* name, int x, int y, COLORREF color)
+    {
+        return PumpUntil([&] { return shot.Take(ShotPath(name)) && shot.Pixel(x, y) == color; });
     }
 };
 
@@ -46,9 +55,9 @@ TEST_F(WindowE2eTest, ShownWindowIsFoundByTitleAndShowsWhatItPainted)
 
     EXPECT_FALSE(Visible("Pictavo e2e paint").empty());
     Screenshot shot;
-    ASSERT_TRUE(shot.Take(ShotPath("paint")));
-    EXPECT_EQ(shot.Pixel(110, 130), kRed);
-    EXPECT_EQ(shot.Pixel(390, 310), kRed);
+    ASSERT_TRUE(PumpUntil([&] {
+        return shot.Take(ShotPath("paint")) && shot.Pixel(110, 130) == kRed && shot.Pixel(390, 310) == kRed;
+    })) << "what the window painted never reached the screen";
     EXPECT_NE(shot.Pixel(95, 115), kRed) << "the window painted outside its rectangle";
     EXPECT_NE(shot.Pixel(405, 325), kRed) << "the window painted outside its rectangle";
 }
@@ -59,20 +68,15 @@ TEST_F(WindowE2eTest, MinimiseAndRestoreFollowTheCoreState)
     ASSERT_TRUE(ShowAndPaint(window));
 
     ShowWindow(window.hwnd(), SW_MINIMIZE);
-    PumpFor(150);
-    EXPECT_TRUE(IsIconic(window.hwnd()));
-    const Received* minimized = window.Find(WM_SIZE);
-    ASSERT_NE(minimized, nullptr);
-    EXPECT_EQ(minimized->wParam, SIZE_MINIMIZED);
+    ASSERT_TRUE(PumpUntil([&] { return IsIconic(window.hwnd()) && window.Find(WM_SIZE) != nullptr; }));
+    EXPECT_EQ(window.Find(WM_SIZE)->wParam, SIZE_MINIMIZED);
 
     ShowWindow(window.hwnd(), SW_RESTORE);
-    PumpFor(150);
-    EXPECT_FALSE(IsIconic(window.hwnd()));
-    EXPECT_FALSE(Visible("Pictavo e2e minimise").empty());
+    EXPECT_TRUE(
+        PumpUntil([&] { return !IsIconic(window.hwnd()) && !Visible("Pictavo e2e minimise").empty(); }));
 
     ShowWindow(window.hwnd(), SW_HIDE);
-    PumpFor(150);
-    EXPECT_TRUE(Visible("Pictavo e2e minimise").empty());
+    EXPECT_TRUE(PumpUntil([&] { return Visible("Pictavo e2e minimise").empty(); }));
 }
 
 TEST_F(WindowE2eTest, TopmostAndNotTopmostRaiseTheWindow)
@@ -82,20 +86,15 @@ TEST_F(WindowE2eTest, TopmostAndNotTopmostRaiseTheWindow)
     ASSERT_TRUE(ShowAndPaint(green));
     ASSERT_TRUE(ShowAndPaint(blue));
     Screenshot shot;
-    ASSERT_TRUE(shot.Take(ShotPath("stack-before")));
-    ASSERT_EQ(shot.Pixel(650, 200), kBlue) << "the later window starts on top";
+    ASSERT_TRUE(ScreenShows(shot, "stack-before", 650, 200, kBlue)) << "the later window starts on top";
 
     SetWindowPos(green.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    PumpFor(200);
-    ASSERT_TRUE(shot.Take(ShotPath("stack-topmost")));
-    EXPECT_EQ(shot.Pixel(650, 200), kGreen);
+    EXPECT_TRUE(ScreenShows(shot, "stack-topmost", 650, 200, kGreen));
     EXPECT_NE(GetWindowLongW(green.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 
     SetWindowPos(green.hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetWindowPos(blue.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    PumpFor(200);
-    ASSERT_TRUE(shot.Take(ShotPath("stack-after")));
-    EXPECT_EQ(shot.Pixel(650, 200), kBlue);
+    EXPECT_TRUE(ScreenShows(shot, "stack-after", 650, 200, kBlue));
     EXPECT_EQ(GetWindowLongW(green.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 }
 
@@ -104,12 +103,11 @@ TEST_F(WindowE2eTest, MovingAndResizingReachTheDisplay)
     RecordingWindow window(L"Pictavo e2e move", 40, 40, 120, 80, kRed);
     ASSERT_TRUE(ShowAndPaint(window));
     MoveWindow(window.hwnd(), 300, 400, 160, 90, TRUE);
-    PumpFor(250);
     Screenshot shot;
-    ASSERT_TRUE(shot.Take(ShotPath("move")));
-    EXPECT_EQ(shot.Pixel(305, 405), kRed);
-    EXPECT_EQ(shot.Pixel(455, 485), kRed);
-    EXPECT_NE(shot.Pixel(45, 45), kRed) << "the old place was left behind";
+    EXPECT_TRUE(PumpUntil([&] {
+        return shot.Take(ShotPath("move")) && shot.Pixel(305, 405) == kRed && shot.Pixel(455, 485) == kRed &&
+               shot.Pixel(45, 45) != kRed;
+    })) << "the window is not at its new place, or the old place was left behind";
 }
 
 TEST_F(WindowE2eTest, OpacityWithoutACompositorIsKeptForTheFramework)
@@ -124,11 +122,79 @@ TEST_F(WindowE2eTest, OpacityWithoutACompositorIsKeptForTheFramework)
     ASSERT_TRUE(GetLayeredWindowAttributes(window.hwnd(), nullptr, &alpha, &flags));
     EXPECT_EQ(alpha, 128);
     EXPECT_EQ(flags, LWA_ALPHA);
+    const size_t paints = window.Count(WM_PAINT);
     InvalidateRect(window.hwnd(), nullptr, FALSE);
-    PumpFor(150);
+    ASSERT_TRUE(PumpUntil([&] { return window.Count(WM_PAINT) > paints; }));
     Screenshot shot;
-    ASSERT_TRUE(shot.Take(ShotPath("layered")));
-    EXPECT_EQ(shot.Pixel(260, 550), kRed) << "without a compositor the window itself stays opaque";
+    EXPECT_TRUE(ScreenShows(shot, "layered", 260, 550, kRed))
+        << "without a compositor the window itself stays opaque";
+}
+
+// A window manager on the test display for as long as the object lives.
+class WindowManager
+{
+public:
+    WindowManager()
+    {
+        m_pid = XServer::Output("openbox --sm-disable >/dev/null 2>&1 & echo $!");
+        while (!m_pid.empty() && m_pid.back() == '\n')
+            m_pid.pop_back();
+        m_running = DisplayTest::WaitUntil(
+            [] {
+                return XServer::Output("xprop -root _NET_SUPPORTING_WM_CHECK").find("window id") !=
+                       std::string::npos;
+            },
+            10000);
+    }
+    ~WindowManager()
+    {
+        if (!m_pid.empty())
+            XServer::Run("kill " + m_pid);
+    }
+    bool Running() const { return m_running; }
+
+private:
+    std::string m_pid;
+    bool m_running = false;
+};
+
+// The main window is made resizable and then fixed by taking the style bits away after its
+// creation, as the framework does with its skin's size: the window manager must then neither
+// resize nor maximise it.
+TEST_F(WindowE2eTest, StyleBitsTakenAwayAfterCreationKeepTheWindowManagerFromResizing)
+{
+    if (!XServer::HasTool("openbox") || !XServer::HasTool("wmctrl") || !XServer::HasTool("xprop"))
+        GTEST_SKIP() << "openbox, wmctrl or xprop is missing";
+    WindowManager manager;
+    ASSERT_TRUE(manager.Running()) << "openbox did not start";
+    constexpr DWORD kResizable = WS_POPUP | WS_THICKFRAME | WS_MAXIMIZEBOX;
+    RecordingWindow window(L"Pictavo e2e fixed", 200, 150, 300, 200, kGreen, 0, kResizable);
+    ASSERT_TRUE(ShowAndPaint(window));
+    SetWindowLongW(window.hwnd(), GWL_STYLE, WS_POPUP);
+    const std::string id =
+        XServer::Output("xdotool search --onlyvisible --name '^Pictavo e2e fixed$' | head -1");
+    ASSERT_FALSE(id.empty());
+    const std::string xid = id.substr(0, id.find('\n'));
+    EXPECT_TRUE(PumpUntil([&] {
+        const std::string hints = XServer::Output("xprop -id " + xid + " WM_NORMAL_HINTS");
+        return hints.find("minimum size: 300 by 200") != std::string::npos &&
+               hints.find("maximum size: 300 by 200") != std::string::npos;
+    })) << XServer::Output("xprop -id " + xid + " WM_NORMAL_HINTS");
+
+    // The manager handles requests in order: once "above" shows, the maximise before it was
+    // handled too.
+    XServer::Run("wmctrl -i -r " + xid + " -b add,maximized_vert,maximized_horz");
+    XServer::Run("wmctrl -i -r " + xid + " -b add,above");
+    ASSERT_TRUE(PumpUntil([&] {
+        return XServer::Output("xprop -id " + xid + " _NET_WM_STATE").find("ABOVE") != std::string::npos;
+    }));
+    RECT rect{};
+    GetWindowRect(window.hwnd(), &rect);
+    EXPECT_EQ(rect.right - rect.left, 300);
+    EXPECT_EQ(rect.bottom - rect.top, 200);
+    EXPECT_FALSE(IsZoomed(window.hwnd()));
+    const std::string geometry = XServer::Output("xdotool getwindowgeometry " + xid);
+    EXPECT_NE(geometry.find("Geometry: 300x200"), std::string::npos) << geometry;
 }
 
 TEST_F(WindowE2eTest, ScreenMetricsComeFromTheMonitor)

@@ -51,7 +51,7 @@ TEST_F(ConfigIniTest, DefaultsWithoutAFile)
 TEST_F(ConfigIniTest, PathIsBesideTheProgram)
 {
     CConfigIni config;
-    EXPECT_EQ(config.m_strIniPath, Wide(testsupport::TestBinaryDir()) + L"/config.ini");
+    EXPECT_EQ(config.m_strIniPath, Wide(testsupport::ProgramDir()) + L"/config.ini");
 }
 
 TEST_F(ConfigIniTest, SectionsAndKeysMatchWithoutCase)

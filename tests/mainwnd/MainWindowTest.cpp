@@ -15,6 +15,7 @@
 #include "platform/WindowFinder.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -158,6 +159,8 @@ TEST_F(MainWindowTest, IntakeButtonsReachTheirTabs)
     platform::headless::SetFileDialogAnswer(std::vector<std::wstring>{testsupport::Wide(m_dir.path())});
     ASSERT_TRUE(Click(L"cc_btn_add_folder"));
     EXPECT_EQ(platform::headless::LastFileDialog().kind, platform::headless::FileDialogKind::Folder);
+    EXPECT_EQ(platform::headless::LastFileDialog().initialDir, testsupport::Wide(std::getenv("HOME")))
+        << "a folder to add is looked for from the home folder";
     EXPECT_EQ(m_dlg->m_vecCCItems.size(), 1u) << "the folder's one png";
 
     ASSERT_TRUE(Click(L"op_normal"));
@@ -168,6 +171,8 @@ TEST_F(MainWindowTest, IntakeButtonsReachTheirTabs)
     testsupport::TempDir other("other");
     platform::headless::SetFileDialogAnswer(std::vector<std::wstring>{other.wpath()});
     ASSERT_TRUE(Click(L"nc_btn_modify_path"));
+    EXPECT_EQ(platform::headless::LastFileDialog().initialDir, testsupport::Wide(m_out.path()))
+        << "the output folder is changed starting from the current one";
     EXPECT_EQ(m_dlg->m_strOutDir, other.wpath());
     EXPECT_EQ(Control(L"cc_edit_path")->GetText(), other.wpath().c_str());
     platform::headless::SetFileDialogAnswer(std::nullopt);

@@ -99,6 +99,15 @@ TEST_F(TipsDlgTest, SizedToItsTextAndCentredOverTheMainWindow)
               RectOf(small->GetHWND()).right - RectOf(small->GetHWND()).left + 200);
 }
 
+// A toast that took the keyboard would close itself on the Alt+F4 meant for the main window:
+// the display never gives it the focus, not when shown and not when clicked.
+TEST_F(TipsDlgTest, NeverTakesTheKeyboard)
+{
+    CTipsDlg* tip = Open(kShort);
+    ASSERT_NE(tip, nullptr);
+    EXPECT_NE(::GetWindowLongW(tip->GetHWND(), GWL_EXSTYLE) & WS_EX_NOACTIVATE, 0);
+}
+
 TEST_F(TipsDlgTest, PaintsWhiteTextOnItsDarkBacking)
 {
     CTipsDlg* tip = Open(kShort);

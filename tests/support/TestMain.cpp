@@ -1,5 +1,7 @@
-// Test main: gives the process private HOME, TMPDIR, XDG folders and PICTAVO_STATE_DIR so
-// that tests never touch the real user's files and can run in parallel.
+// Test main: gives the process private HOME, TMPDIR, XDG folders and PICTAVO_STATE_DIR, and runs
+// the test program from a private folder of its own, so that what a program keeps beside itself
+// (config.ini, its log) is never shared between tests running at the same time nor left in the
+// build tree. ctest runs every test in a process of its own, so every test gets all of this.
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -7,15 +9,30 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 namespace testsupport
 {
 namespace
 {
+namespace fs = std::filesystem;
+
+// Set once by the first process to the build folder of the test program: children and the
+// private copy find the helper programs there, and the copy is not moved again.
+constexpr const char* kBinaryDirVariable = "PICTAVO_TEST_BINARY_DIR";
+// Hands the private folder to the copy the first process starts; read once and removed.
+constexpr const char* kRootVariable = "PICTAVO_TEST_ROOT_HANDOVER";
+
 std::string g_root;
 
-void SetUpPrivateFolders()
+void MakeRoot()
 {
+    if (const char* handed = std::getenv(kRootVariable))
+    {
+        g_root = handed;
+        ::unsetenv(kRootVariable);
+        return;
+    }
     const char* base = std::getenv("PICTAVO_TEST_BASE");
     std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/pictavo-test-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr)
@@ -24,9 +41,14 @@ void SetUpPrivateFolders()
         std::exit(2);
     }
     g_root = pattern;
-    for (const char* sub : {"home", "tmp", "state", "runtime"})
-        std::filesystem::create_directories(g_root + "/" + sub);
-    std::filesystem::permissions(g_root + "/runtime", std::filesystem::perms::owner_all);
+}
+
+void SetUpPrivateFolders()
+{
+    MakeRoot();
+    for (const char* sub : {"home", "tmp", "state", "runtime", "program"})
+        fs::create_directories(g_root + "/" + sub);
+    fs::permissions(g_root + "/runtime", fs::perms::owner_all);
     ::setenv("HOME", (g_root + "/home").c_str(), 1);
     ::setenv("TMPDIR", (g_root + "/tmp/").c_str(), 1);
     ::setenv("PICTAVO_STATE_DIR", (g_root + "/state").c_str(), 1);
@@ -34,9 +56,29 @@ void SetUpPrivateFolders()
     ::setenv("XDG_CONFIG_HOME", (g_root + "/home/.config").c_str(), 1);
     ::setenv("XDG_STATE_HOME", (g_root + "/home/.local/state").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (g_root + "/home/.local/share").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (g_root + "/home/.cache").c_str(), 1);
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("PICTAVO_DEBUG");
+}
+
+// Starts this test program again from <root>/program (a hard link, or a copy across file
+// systems); returns only when that cannot be done or this already is the copy.
+void RunFromPrivateFolder(char** argv)
+{
+    if (std::getenv(kBinaryDirVariable) != nullptr)
+        return;
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return;
+    ::setenv(kBinaryDirVariable, self.parent_path().c_str(), 1);
+    const fs::path copy = fs::path(g_root) / "program" / self.filename();
+    if (!PlaceFile(self.string(), copy.string()))
+        return;
+    ::setenv(kRootVariable, g_root.c_str(), 1);
+    ::execv(copy.c_str(), argv);
+    ::unsetenv(kRootVariable);
 }
 } // namespace
 
@@ -65,6 +107,7 @@ extern "C" const char* __lsan_default_suppressions()
 int main(int argc, char** argv)
 {
     testsupport::SetUpPrivateFolders();
+    testsupport::RunFromPrivateFolder(argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     if (std::getenv("PICTAVO_KEEP_TEST_DIRS") == nullptr)

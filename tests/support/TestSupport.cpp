@@ -3,6 +3,7 @@
 #include "platform/Utf.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -65,8 +66,35 @@ bool Exists(const std::string& path)
 
 std::string TestBinaryDir()
 {
+    if (const char* dir = std::getenv("PICTAVO_TEST_BINARY_DIR"))
+        return dir;
+    return ProgramDir();
+}
+
+std::string ProgramDir()
+{
     std::error_code ec;
     return fs::read_symlink("/proc/self/exe", ec).parent_path().string();
+}
+
+bool PlaceFile(const std::string& from, const std::string& to)
+{
+    std::error_code ec;
+    fs::create_directories(fs::path(to).parent_path(), ec);
+    if (fs::is_directory(from, ec))
+    {
+        fs::create_directories(to, ec);
+        for (const fs::directory_entry& entry : fs::directory_iterator(from, ec))
+        {
+            if (!PlaceFile(entry.path().string(), (fs::path(to) / entry.path().filename()).string()))
+                return false;
+        }
+        return !ec;
+    }
+    // A hard link costs nothing; the linker writes a new file rather than changing this one.
+    if (::link(from.c_str(), to.c_str()) == 0)
+        return true;
+    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
 }
 
 std::wstring Wide(std::string_view utf8)

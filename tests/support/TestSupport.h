@@ -1,6 +1,7 @@
 #pragma once
-// Helpers shared by the test suites. Every test process runs with its own HOME, TMPDIR and
-// PICTAVO_STATE_DIR below TestRoot(), set up by the test main before any test starts.
+// Helpers shared by the test suites. Every test process runs with its own HOME, TMPDIR,
+// PICTAVO_STATE_DIR and XDG_RUNTIME_DIR below TestRoot(), and from its own copy of the test
+// program in ProgramDir(), set up by the test main before any test starts.
 
 #include <string>
 #include <string_view>
@@ -32,8 +33,14 @@ void WriteFile(const std::string& path, std::string_view bytes);
 // The file's bytes, or an empty string when it cannot be read.
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
-// The folder that holds the running test program (for helper programs built beside it).
+// The build folder of the test program, where the helper programs it starts are built.
 std::string TestBinaryDir();
+// The private folder the test program runs from (<TestRoot()>/program): what a program keeps
+// beside itself, such as config.ini, is this test's own.
+std::string ProgramDir();
+// Puts a file, or a folder with everything in it, at `to`: hard links where the file system
+// allows, copies elsewhere. False when something could not be placed.
+bool PlaceFile(const std::string& from, const std::string& to);
 std::wstring Wide(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);
 } // namespace testsupport

@@ -196,7 +196,7 @@ TEST_F(ToolTip, TheTipFollowsTheHoveredControl)
     EXPECT_FALSE(TipShown()) << "the pointer left the window";
 }
 
-TEST_F(ToolTip, PressingTypingScrollingOrDeactivatingHidesTheTip)
+TEST_F(ToolTip, PressingTypingScrollingDeactivatingOrAModalWindowHidesTheTip)
 {
     const POINT pt = m_window.Inside(L"tipped");
     RestAt(pt);
@@ -228,6 +228,13 @@ TEST_F(ToolTip, PressingTypingScrollingOrDeactivatingHidesTheTip)
     ASSERT_TRUE(TipShown());
     SendMessageW(Hwnd(), WM_ACTIVATE, WA_INACTIVE, 0);
     EXPECT_FALSE(TipShown()) << "another window took the activation";
+
+    // A modal window disables its owner as it opens.
+    RestAt(pt);
+    ASSERT_TRUE(TipShown());
+    EnableWindow(Hwnd(), FALSE);
+    EXPECT_FALSE(TipShown()) << "a modal window opened over the window";
+    EnableWindow(Hwnd(), TRUE);
 }
 
 TEST_F(ToolTip, RemovingTheControlUnderTheTipHidesIt)

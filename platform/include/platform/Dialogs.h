@@ -80,7 +80,10 @@ struct BROWSEINFOW
     LPWSTR pszDisplayName; // MAX_PATH characters: the chosen folder's name
     LPCWSTR lpszTitle;
     UINT ulFlags;
-    BFFCALLBACK lpfn; // not called: the dialog is the desktop's own
+    // Called once with BFFM_INITIALIZED before the dialog shows; sending BFFM_SETSELECTIONW
+    // (wParam TRUE, lParam the path) to the window it is given picks the start folder. The
+    // dialog is the desktop's own: no other message reaches the callback.
+    BFFCALLBACK lpfn;
     LPARAM lParam;
     int iImage;
 };
@@ -97,8 +100,12 @@ constexpr UINT BIF_NEWDIALOGSTYLE = 0x00000040;
 constexpr UINT BIF_USENEWUI = BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
 constexpr UINT BIF_NONEWFOLDERBUTTON = 0x00000200;
 
+constexpr UINT BFFM_INITIALIZED = 1;
+constexpr UINT BFFM_SETSELECTIONW = 0x0400 + 103; // WM_USER + 103
+
 // The chosen folder as an item id list (free it with CoTaskMemFree or ILFree), or null when
-// cancelled. With pidlRoot the dialog starts in that folder.
+// cancelled. The dialog starts in the folder the callback selects, else in pidlRoot's folder,
+// else in the home folder.
 PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW info);
 #define SHBrowseForFolder SHBrowseForFolderW
 

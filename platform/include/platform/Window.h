@@ -318,6 +318,8 @@ public:
     virtual void SetTitle(HWND hwnd, const std::wstring& title) {}
     // Part of the window needs drawing again (rect null: all of it).
     virtual void Invalidate(HWND hwnd, const RECT* rect) {}
+    // GWL_STYLE or GWL_EXSTYLE changed after the window was created.
+    virtual void StyleChanged(HWND hwnd) {}
 
     // Native event integration. The core calls Wait on a thread whose queue holds nothing to
     // retrieve. A backend that runs native events on that thread handles them, returns when
