@@ -25,12 +25,13 @@ build-fuzz: deps
 	cmake --preset fuzz -DPICTAVO_WERROR=$(WERROR)
 	cmake --build --preset fuzz -j $(JOBS)
 
+# Tests run offline: a network namespace with only the loopback device (scripts/offline.sh).
 test-default: build
-	ctest --preset default
+	bash scripts/offline.sh ctest --preset default
 
 test-asan: build-asan
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		ctest --preset asan
+		bash scripts/offline.sh ctest --preset asan
 
 fuzz: build-fuzz
 	bash scripts/run-fuzzers.sh build/fuzz/tests/fuzz

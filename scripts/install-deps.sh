@@ -19,6 +19,8 @@ packages=(
     xvfb xauth xdotool openbox wmctrl trayer imagemagick libheif-examples unzip zip python3 openssl
     # the setup's desktop entries are checked with the desktop's own tools
     desktop-file-utils libglib2.0-bin xdg-user-dirs
+    # tests run in a network namespace of their own (scripts/offline.sh)
+    iproute2 util-linux
 )
 
 missing=()
