@@ -3,6 +3,7 @@
 #include "PathText.h"
 
 #include "platform/Files.h"
+#include "platform/ProductName.h"
 #include "platform/Utf.h"
 #include "platform/WinError.h"
 
@@ -43,7 +44,7 @@ DWORD GetTempPathW(DWORD bufferLength, LPWSTR buffer)
         folder = tmpdir;
     else
     {
-        folder = "/tmp/pictavo-" + std::to_string(::geteuid());
+        folder = "/tmp/" + platform::ProductName() + "-" + std::to_string(::geteuid());
         if (const DWORD err = platform::files::PreparePrivateFolder(folder); err != ERROR_SUCCESS)
         {
             SetLastError(err);
