@@ -382,18 +382,12 @@ bool CControlUI::BeginClip(HDC hDC, const RECT& rcPaint)
     if (!area.Intersect(m_rcItem))
         return false;
     m_rcPaint = area;
-    cairo_t* cr = platform::CairoOf(hDC);
-    if (cr == nullptr)
-        return false;
-    cairo_save(cr);
-    cairo_rectangle(cr, area.left, area.top, area.GetWidth(), area.GetHeight());
-    cairo_clip(cr);
-    return true;
+    return CRenderEngine::PushClip(hDC, area);
 }
 
 void CControlUI::EndClip(HDC hDC)
 {
-    cairo_restore(platform::CairoOf(hDC));
+    CRenderEngine::PopClip(hDC);
 }
 
 void CControlUI::DoPaint(HDC hDC, const RECT& rcPaint)

@@ -403,10 +403,7 @@ void CEditUI::PaintText(HDC hDC)
     const CDuiRect rc(TextRect());
     const std::wstring shown = Shown();
     const int origin = TextOrigin(hDC);
-    cairo_t* cr = platform::CairoOf(hDC);
-    cairo_save(cr);
-    cairo_rectangle(cr, rc.left, rc.top, rc.GetWidth(), rc.GetHeight());
-    cairo_clip(cr);
+    CRenderEngine::PushClip(hDC, rc);
     if (IsFocused() && GetSelEnd() > GetSelStart())
     {
         const int from = origin + TextWidth(hDC, shown, GetSelStart());
@@ -423,6 +420,6 @@ void CEditUI::PaintText(HDC hDC)
         const int x = origin + TextWidth(hDC, shown, m_nCaret);
         CRenderEngine::DrawColor(hDC, RECT{x, rc.top + 2, x + 1, rc.bottom - 2}, color);
     }
-    cairo_restore(cr);
+    CRenderEngine::PopClip(hDC);
 }
 } // namespace DuiLib

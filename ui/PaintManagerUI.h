@@ -197,7 +197,6 @@ private:
     void ShowToolTip(POINT pt);
     void HideToolTip();
     void ReleaseFonts();
-    static void ApplyDefaultFontFace(LOGFONTW& lf, LPCTSTR face, int size);
 
     HWND m_hWndPaint = nullptr;
     HDC m_hDcPaint = nullptr;

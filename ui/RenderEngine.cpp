@@ -137,9 +137,7 @@ void CRenderEngine::DrawImage(HDC hDC, const TImageInfo& image, const RECT& rc, 
     CDuiRect visible(rc);
     if (!visible.Intersect(rcPaint))
         return;
-    cairo_save(cr);
-    cairo_rectangle(cr, visible.left, visible.top, visible.GetWidth(), visible.GetHeight());
-    cairo_clip(cr);
+    PushClip(hDC, visible);
     LONG dx[4], dy[4], sx[4], sy[4];
     Spans(rc.left, rc.right, rcCorners.left, rcCorners.right, dx);
     Spans(rc.top, rc.bottom, rcCorners.top, rcCorners.bottom, dy);
@@ -157,7 +155,24 @@ void CRenderEngine::DrawImage(HDC hDC, const TImageInfo& image, const RECT& rc, 
                      centre && ytiled);
         }
     }
-    cairo_restore(cr);
+    PopClip(hDC);
+}
+
+bool CRenderEngine::PushClip(HDC hDC, const RECT& rc)
+{
+    cairo_t* cr = platform::CairoOf(hDC);
+    if (cr == nullptr)
+        return false;
+    cairo_save(cr);
+    cairo_rectangle(cr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    cairo_clip(cr);
+    return true;
+}
+
+void CRenderEngine::PopClip(HDC hDC)
+{
+    if (cairo_t* cr = platform::CairoOf(hDC))
+        cairo_restore(cr);
 }
 
 bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem,

@@ -25,6 +25,10 @@ public:
                           bool xtiled = false, bool ytiled = false);
     static bool DrawImageString(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem, const RECT& rcPaint,
                                 LPCTSTR pStrImage, LPCTSTR pStrModify = nullptr);
+    // Keeps the drawing on hDC inside rc until the matching PopClip; clips nest, each narrowing
+    // the one before. False (nothing to pop) when hDC draws on no cairo context.
+    static bool PushClip(HDC hDC, const RECT& rc);
+    static void PopClip(HDC hDC);
     static void DrawColor(HDC hDC, const RECT& rc, DWORD color);
     static void DrawRoundColor(HDC hDC, const RECT& rc, int width, int height, DWORD color);
     static void DrawLine(HDC hDC, const RECT& rc, int nSize, DWORD dwPenColor);

@@ -246,15 +246,12 @@ void CRichEditUI::DoPaint(HDC hDC, const RECT& rcPaint)
     const CDuiRect area(TextArea());
     if (m_pManager && !m_sText.IsEmpty() && !area.IsEmpty())
     {
-        cairo_t* cr = platform::CairoOf(hDC);
-        cairo_save(cr);
-        cairo_rectangle(cr, area.left, area.top, area.GetWidth(), area.GetHeight());
-        cairo_clip(cr);
+        CRenderEngine::PushClip(hDC, area);
         const int top = area.top - GetScrollPos();
         RECT text{area.left, top, area.right, top + m_nContentHeight};
         const DWORD color = m_dwTextColor != 0 ? m_dwTextColor : m_pManager->GetDefaultFontColor();
         CRenderEngine::DrawText(hDC, m_pManager, text, m_sText, color, m_iFont, kTextStyle);
-        cairo_restore(cr);
+        CRenderEngine::PopClip(hDC);
     }
     if (GetScrollRange() > 0)
         m_pVScroll->DoPaint(hDC, paintArea);

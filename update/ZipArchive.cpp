@@ -27,12 +27,9 @@ constexpr size_t kRawNameBytes = 1024;
 constexpr size_t kLookupNameBytes = 256;
 constexpr uLong kFlagEncrypted = 0x1;
 constexpr uLong kFlagUtf8 = 0x800;
-constexpr DWORD kAttrReadOnly = 0x1;
-constexpr DWORD kAttrDirectory = 0x10;
-constexpr DWORD kAttrArchive = 0x20;
-constexpr DWORD kWindowsAttrMask = 0x1 | 0x2 | 0x4 | 0x10 | 0x20;
-constexpr std::uint64_t kUnixEpochTicks = 116444736000000000ULL;
-constexpr std::uint64_t kTicksPerSecond = 10000000ULL;
+// The attributes a Windows archiver records that mean the same here.
+constexpr DWORD kWindowsAttrMask = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE;
 
 bool IsSeparator(wchar_t c)
 {
@@ -117,11 +114,11 @@ DWORD AttributesOf(uLong versionMadeBy, uLong external)
 {
     if (IsWindowsHost(versionMadeBy))
         return static_cast<DWORD>(external) & kWindowsAttrMask;
-    DWORD attr = kAttrArchive;
+    DWORD attr = FILE_ATTRIBUTE_ARCHIVE;
     if (external & (1UL << 30))
-        attr |= kAttrDirectory;
+        attr |= FILE_ATTRIBUTE_DIRECTORY;
     if (!(external & (1UL << 23)))
-        attr |= kAttrReadOnly;
+        attr |= FILE_ATTRIBUTE_READONLY;
     return attr;
 }
 
@@ -130,7 +127,7 @@ DWORD AttributesOf(uLong versionMadeBy, uLong external)
 mode_t ModeOf(uLong versionMadeBy, uLong external, DWORD attr)
 {
     if (IsWindowsHost(versionMadeBy))
-        return (attr & kAttrReadOnly) ? 0444 : 0644;
+        return (attr & FILE_ATTRIBUTE_READONLY) ? 0444 : 0644;
     const mode_t mode = static_cast<mode_t>((external >> 16) & 0777);
     return mode != 0 ? mode : 0644;
 }
@@ -153,10 +150,7 @@ FILETIME DosToUtc(uLong dosDate)
 
 FILETIME UnixSecondsToFileTime(std::int32_t seconds)
 {
-    const std::uint64_t ticks = static_cast<std::uint64_t>(static_cast<std::int64_t>(seconds) *
-                                                           static_cast<std::int64_t>(kTicksPerSecond)) +
-                                kUnixEpochTicks;
-    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    return platform::UnixToFileTime(timespec{seconds, 0});
 }
 
 // Times that would run past the block or the field are not taken.
@@ -437,7 +431,7 @@ ZipResult ZipArchive::UnzipEntry(int index, const wchar_t* target)
         return ZIP_PASSWORD;
     if (m_cachedFacts.size > kZipMaxTotalBytes)
         return ZIP_TOO_LARGE;
-    if (entry.attr & kAttrDirectory)
+    if (entry.attr & FILE_ATTRIBUTE_DIRECTORY)
         return UnzipFolder(target);
     return UnzipFile(target);
 }
@@ -522,7 +516,7 @@ ZipResult ZipArchive::ReadCurrentInfo(EntryInfo* out)
     std::wmemcpy(out->entry.name, name.c_str(), name.size() + 1);
     out->entry.attr = AttributesOf(info.version, info.external_fa);
     if (!rawName.empty() && (rawName.back() == '/' || rawName.back() == '\\'))
-        out->entry.attr |= kAttrDirectory;
+        out->entry.attr |= FILE_ATTRIBUTE_DIRECTORY;
     out->entry.comp_size = static_cast<DWORD>(info.compressed_size);
     out->entry.unc_size = static_cast<DWORD>(info.uncompressed_size);
     out->entry.atime = out->entry.ctime = out->entry.mtime = DosToUtc(info.dosDate);

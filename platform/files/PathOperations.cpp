@@ -4,6 +4,7 @@
 #include "PathText.h"
 
 #include "platform/Files.h"
+#include "platform/ProductName.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -111,7 +112,7 @@ int CopyRegularFile(const std::string& from, const std::string& to, bool failIfE
     if (failIfExists && (::access(to.c_str(), F_OK) == 0 || errno != ENOENT))
         return EEXIST;
     const std::string folder = ParentFolder(to);
-    std::string temporary = folder + "/.pictavo-copy-XXXXXX";
+    std::string temporary = folder + "/." + platform::ProductName() + "-copy-XXXXXX";
     ScopedFd target(::mkostemp(temporary.data(), O_CLOEXEC));
     if (target.get() < 0)
         return errno;

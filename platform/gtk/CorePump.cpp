@@ -23,7 +23,7 @@ void CorePump::Attach()
     g_funcs.check = &CorePump::Check;
     g_funcs.dispatch = &CorePump::Dispatch;
     GSource* source = g_source_new(&g_funcs, sizeof(GSource));
-    g_source_set_name(source, "pictavo-message-pump");
+    g_source_set_name(source, "platform-message-pump");
     g_source_attach(source, nullptr);
     g_source_unref(source);
 }

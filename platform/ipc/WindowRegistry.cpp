@@ -2,6 +2,7 @@
 
 #include "ProcessStart.h"
 #include "platform/Kernel.h"
+#include "platform/ProductName.h"
 #include "platform/Utf.h"
 
 #include <cerrno>
@@ -16,8 +17,13 @@ namespace platform::ipc
 {
 namespace
 {
-constexpr const char* kHeader = "pictavo-windows";
 constexpr int kVersion = 1;
+
+// First word of a registry file: files of another product sharing the folder are not ours.
+std::string Header()
+{
+    return ProductName() + "-windows";
+}
 // A registry file is a handful of lines; anything larger is not one of ours.
 constexpr off_t kMaxFileSize = 256 * 1024;
 constexpr size_t kMaxNameBytes = 4096;
@@ -144,7 +150,7 @@ std::string WindowRegistry::SocketPath(const std::string& folder, pid_t pid)
 std::string WindowRegistry::Format(const std::vector<SharedWindow>& windows, unsigned long long startTime)
 {
     std::ostringstream out;
-    out << kHeader << ' ' << kVersion << ' ' << startTime << '\n';
+    out << Header() << ' ' << kVersion << ' ' << startTime << '\n';
     for (const SharedWindow& window : windows)
         out << std::hex << window.hwnd << std::dec << ' ' << ToHex(window.className) << ' '
             << ToHex(window.title) << '\n';
@@ -162,7 +168,7 @@ bool WindowRegistry::Parse(const std::string& text, pid_t pid, unsigned long lon
     if (!std::getline(in, line))
         return false;
     header.str(line);
-    if (!(header >> mark >> version >> *startTime) || mark != kHeader || version != kVersion)
+    if (!(header >> mark >> version >> *startTime) || mark != Header() || version != kVersion)
         return false;
     while (std::getline(in, line))
     {

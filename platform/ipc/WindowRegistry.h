@@ -6,7 +6,7 @@
 // a pid now used by a process started at another time) are ignored and removed by readers.
 //
 // File layout (text, one record a line; names are hex of their UTF-8 bytes, "-" when empty):
-//   pictavo-windows 1 <start time of the process>
+//   <product name>-windows 1 <start time of the process>
 //   <hwnd in hex> <class name> <title>
 
 #include "platform/WinTypes.h"

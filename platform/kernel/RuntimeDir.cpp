@@ -2,6 +2,7 @@
 // folder or symlink there could make every start look like a second instance (or share our
 // locks), so an existing path is used only when it is our own real folder.
 #include "platform/Kernel.h"
+#include "platform/ProductName.h"
 #include "platform/WinError.h"
 
 #include <cerrno>
@@ -18,8 +19,8 @@ std::string RuntimeDirPath()
 {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");
     if (xdg != nullptr && xdg[0] == '/')
-        return std::string(xdg) + "/pictavo";
-    return "/tmp/pictavo-" + std::to_string(::geteuid()) + "-run";
+        return std::string(xdg) + "/" + ProductName();
+    return "/tmp/" + ProductName() + "-" + std::to_string(::geteuid()) + "-run";
 }
 
 bool IsOwnPrivateFolder(const std::string& path)

@@ -12,7 +12,7 @@ namespace platform
 {
 namespace
 {
-constexpr const char* kKey = "pictavo-drop-target";
+constexpr const char* kKey = "platform-drop-target";
 
 // The uri list first: "text/plain" only for file managers that offer nothing better.
 GtkTargetEntry g_targets[] = {

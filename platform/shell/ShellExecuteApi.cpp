@@ -3,6 +3,7 @@
 #include "ProgramSearch.h"
 #include "ShellTarget.h"
 #include "platform/Process.h"
+#include "platform/ProductName.h"
 #include "platform/Shell.h"
 #include "platform/Utf.h"
 #include "platform/WinError.h"
@@ -40,8 +41,8 @@ std::wstring OpenerProgram()
         if (!g_opener.empty())
             return g_opener;
     }
-    const char* configured = std::getenv("PICTAVO_SHELL_OPENER");
-    const std::string name = configured != nullptr && *configured != '\0' ? configured : "xdg-open";
+    const std::string configured = platform::ProductSetting("SHELL_OPENER");
+    const std::string name = !configured.empty() ? configured : "xdg-open";
     return platform::FromUtf8(platform::ProgramSearch::Find(name));
 }
 

@@ -1,6 +1,7 @@
 #include "RegistryStore.h"
 
 #include "LockedFile.h"
+#include "platform/ProductName.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -87,7 +88,7 @@ void RegistryStore::Warn(const std::string& message)
     std::lock_guard<std::mutex> guard(state.lock);
     if (state.sink)
         state.sink(message);
-    else if (EnvOrEmpty("PICTAVO_DEBUG") == "1")
+    else if (ProductSetting("DEBUG") == "1")
         std::fprintf(stderr, "registry: %s\n", message.c_str());
 }
 
@@ -160,13 +161,13 @@ namespace platform
 {
 std::string RegistryStoreFolder()
 {
-    const std::string state = store::EnvOrEmpty("PICTAVO_STATE_DIR");
+    const std::string state = ProductSetting("STATE_DIR");
     if (!state.empty())
         return state + "/registry";
     const std::string xdg = store::EnvOrEmpty("XDG_STATE_HOME");
     if (!xdg.empty())
-        return xdg + "/pictavo/registry";
-    return store::HomeFolder() + "/.local/state/pictavo/registry";
+        return xdg + "/" + ProductName() + "/registry";
+    return store::HomeFolder() + "/.local/state/" + ProductName() + "/registry";
 }
 
 void SetRegistryWarningSink(RegistryWarningSink sink)

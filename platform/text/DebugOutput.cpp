@@ -1,5 +1,6 @@
 #include "platform/DebugOutput.h"
 
+#include "platform/ProductName.h"
 #include "platform/Utf.h"
 
 #include <cstdio>
@@ -14,8 +15,7 @@ namespace
 {
 void WriteToStderr(const std::wstring& message)
 {
-    const char* enabled = std::getenv("PICTAVO_DEBUG");
-    if (enabled == nullptr || std::strcmp(enabled, "1") != 0)
+    if (ProductSetting("DEBUG") != "1")
         return;
     std::string line = ToUtf8(message);
     if (line.empty() || line.back() != '\n')

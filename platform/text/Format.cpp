@@ -13,7 +13,7 @@ using platform::format::FormatResult;
 using platform::format::FormatText;
 
 // The body of a "..." function: hands its arguments to the va_list form.
-#define PICTAVO_FORWARD_ARGS(call)                                                                           \
+#define PLATFORM_FORWARD_ARGS(call)                                                                          \
     va_list args;                                                                                            \
     va_start(args, format);                                                                                  \
     const int result = call;                                                                                 \
@@ -77,14 +77,14 @@ int wvsprintfW(LPWSTR buffer, LPCWSTR format, va_list args)
 
 int wsprintfW(LPWSTR buffer, LPCWSTR format, ...)
 {
-    PICTAVO_FORWARD_ARGS(wvsprintfW(buffer, format, args));
+    PLATFORM_FORWARD_ARGS(wvsprintfW(buffer, format, args));
 }
 
 int wnsprintfW(LPWSTR buffer, int cchBuffer, LPCWSTR format, ...)
 {
     if (cchBuffer <= 0)
         return -1;
-    PICTAVO_FORWARD_ARGS(PrintCut(buffer, static_cast<std::size_t>(cchBuffer), format, args));
+    PLATFORM_FORWARD_ARGS(PrintCut(buffer, static_cast<std::size_t>(cchBuffer), format, args));
 }
 
 int _vsnwprintf(wchar_t* buffer, std::size_t count, const wchar_t* format, va_list args)
@@ -98,7 +98,7 @@ int _vsnwprintf(wchar_t* buffer, std::size_t count, const wchar_t* format, va_li
 
 int _snwprintf(wchar_t* buffer, std::size_t count, const wchar_t* format, ...)
 {
-    PICTAVO_FORWARD_ARGS(_vsnwprintf(buffer, count, format, args));
+    PLATFORM_FORWARD_ARGS(_vsnwprintf(buffer, count, format, args));
 }
 
 int vswprintf_s(wchar_t* buffer, std::size_t count, const wchar_t* format, va_list args)
@@ -108,7 +108,7 @@ int vswprintf_s(wchar_t* buffer, std::size_t count, const wchar_t* format, va_li
 
 int swprintf_s(wchar_t* buffer, std::size_t count, const wchar_t* format, ...)
 {
-    PICTAVO_FORWARD_ARGS(PrintSecure(buffer, count, format, args));
+    PLATFORM_FORWARD_ARGS(PrintSecure(buffer, count, format, args));
 }
 
 int _vsnwprintf_s(wchar_t* buffer, std::size_t size, std::size_t count, const wchar_t* format, va_list args)
@@ -118,7 +118,7 @@ int _vsnwprintf_s(wchar_t* buffer, std::size_t size, std::size_t count, const wc
 
 int _snwprintf_s(wchar_t* buffer, std::size_t size, std::size_t count, const wchar_t* format, ...)
 {
-    PICTAVO_FORWARD_ARGS(PrintSecureCount(buffer, size, count, format, args));
+    PLATFORM_FORWARD_ARGS(PrintSecureCount(buffer, size, count, format, args));
 }
 
 int vsprintf_s(char* buffer, std::size_t size, const char* format, va_list args)
@@ -128,7 +128,7 @@ int vsprintf_s(char* buffer, std::size_t size, const char* format, va_list args)
 
 int sprintf_s(char* buffer, std::size_t size, const char* format, ...)
 {
-    PICTAVO_FORWARD_ARGS(PrintSecure(buffer, size, format, args));
+    PLATFORM_FORWARD_ARGS(PrintSecure(buffer, size, format, args));
 }
 
 int _vsnprintf_s(char* buffer, std::size_t size, std::size_t count, const char* format, va_list args)
@@ -138,7 +138,7 @@ int _vsnprintf_s(char* buffer, std::size_t size, std::size_t count, const char* 
 
 int _snprintf_s(char* buffer, std::size_t size, std::size_t count, const char* format, ...)
 {
-    PICTAVO_FORWARD_ARGS(PrintSecureCount(buffer, size, count, format, args));
+    PLATFORM_FORWARD_ARGS(PrintSecureCount(buffer, size, count, format, args));
 }
 
 namespace platform

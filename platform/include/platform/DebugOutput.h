@@ -1,6 +1,6 @@
 #pragma once
 // The debug channel that OutputDebugString writes to. It is process-wide; by default messages
-// go to stderr when the environment has PICTAVO_DEBUG=1 and are dropped otherwise. Tests
+// go to stderr when the environment has <PRODUCT>_DEBUG=1 (ProductName.h) and are dropped otherwise. Tests
 // install their own sink to see what was sent.
 
 #include "platform/WinTypes.h"

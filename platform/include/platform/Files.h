@@ -140,7 +140,8 @@ DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWS
 DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
 BOOL SetCurrentDirectoryW(LPCWSTR pathName);
 // The per-user private temporary folder with a trailing "/": $TMPDIR when set and non-empty,
-// else /tmp/pictavo-<uid>/, created 0700 and refused unless it is a real folder owned by us.
+// else /tmp/<product>-<uid>/ (ProductName.h), created 0700 and refused unless it is a real folder owned by
+// us.
 DWORD GetTempPathW(DWORD bufferLength, LPWSTR buffer);
 
 // ---- searches --------------------------------------------------------------------------

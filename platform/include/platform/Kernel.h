@@ -112,9 +112,9 @@ inline LONG InterlockedCompareExchange(volatile LONG* target, LONG exchange, LON
 
 namespace platform
 {
-// The per-user runtime folder (no trailing "/"): $XDG_RUNTIME_DIR/pictavo, else
-// /tmp/pictavo-<uid>-run; created 0700. Empty (last error ERROR_ACCESS_DENIED) when the path is
-// a symlink, not a folder, or not ours, since lock files there decide which process runs.
+// The per-user runtime folder (no trailing "/"): $XDG_RUNTIME_DIR/<product>, else
+// /tmp/<product>-<uid>-run (ProductName.h); created 0700. Empty (last error ERROR_ACCESS_DENIED) when the
+// path is a symlink, not a folder, or not ours, since lock files there decide which process runs.
 std::string RuntimeDir();
 
 // FILETIME (100 ns ticks since 1601-01-01 UTC) <-> POSIX time.

@@ -1,8 +1,8 @@
 #pragma once
 // The registry, kept as a per-user store of text files: one file per root hive in
-// $PICTAVO_STATE_DIR/registry/ (else $XDG_STATE_HOME/pictavo/registry, else
-// ~/.local/state/pictavo/registry), e.g. HKEY_LOCAL_MACHINE.reg. Every call reads the hive
-// afresh, so writes of other processes are seen at once; every change re-reads, edits and
+// $<PRODUCT>_STATE_DIR/registry/ (else $XDG_STATE_HOME/<product>/registry, else
+// ~/.local/state/<product>/registry; ProductName.h gives the name), e.g. HKEY_LOCAL_MACHINE.reg. Every call
+// reads the hive afresh, so writes of other processes are seen at once; every change re-reads, edits and
 // replaces the hive atomically under a lock on it, so concurrent writers never lose each
 // other's values. A damaged line of a hive is skipped (the rest stays usable), reported to
 // the warning sink, and the damaged file is kept as <hive>.reg.damaged when it is rewritten.
@@ -103,7 +103,7 @@ namespace platform
 // The folder that holds the hive files (no trailing "/"), read from the environment each time.
 std::string RegistryStoreFolder();
 // Receives one line per problem found in a hive file (a skipped line, a file that cannot be
-// read). By default problems go to stderr when PICTAVO_DEBUG=1. An empty sink restores that.
+// read). By default problems go to stderr when <PRODUCT>_DEBUG=1. An empty sink restores that.
 using RegistryWarningSink = std::function<void(const std::string& message)>;
 void SetRegistryWarningSink(RegistryWarningSink sink);
 } // namespace platform

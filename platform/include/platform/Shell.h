@@ -115,7 +115,7 @@ namespace platform
 // ShellExecuteW "open" does for them (an executable is opened, not run). FALSE with the last
 // error of ShellExecuteW on failure.
 BOOL OpenWithDefaultApplication(const std::wstring& target);
-// The opener program: empty (the default) uses $PICTAVO_SHELL_OPENER when set, else xdg-open
+// The opener program: empty (the default) uses $<PRODUCT>_SHELL_OPENER when set, else xdg-open
 // found on PATH at the time of the call. Tests point it at a script of theirs.
 void SetShellOpener(const std::wstring& program);
 } // namespace platform

@@ -1,5 +1,5 @@
 #pragma once
-// The private temporary folder used when TMPDIR is not set.
+// A folder of this user alone (the private temporary folder when TMPDIR is not set).
 
 #include "platform/WinTypes.h"
 

@@ -1,13 +1,8 @@
-#include "TempPath.h"
+#include "PrivateFolder.h"
 
-#include "PathText.h"
-
-#include "platform/Files.h"
-#include "platform/Utf.h"
 #include "platform/WinError.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,23 +29,3 @@ DWORD PreparePrivateFolder(const std::string& folder)
     return result;
 }
 } // namespace platform::files
-
-DWORD GetTempPathW(DWORD bufferLength, LPWSTR buffer)
-{
-    std::string folder;
-    const char* tmpdir = std::getenv("TMPDIR");
-    if (tmpdir != nullptr && tmpdir[0] != '\0')
-        folder = tmpdir;
-    else
-    {
-        folder = "/tmp/pictavo-" + std::to_string(::geteuid());
-        if (const DWORD err = platform::files::PreparePrivateFolder(folder); err != ERROR_SUCCESS)
-        {
-            SetLastError(err);
-            return 0;
-        }
-    }
-    if (folder.back() != '/')
-        folder += '/';
-    return platform::files::CopyToBuffer(platform::FromUtf8(folder), bufferLength, buffer);
-}
