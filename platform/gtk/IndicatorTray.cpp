@@ -1,6 +1,7 @@
 #include "IndicatorTray.h"
 
 #include "TrayEntries.h"
+#include "platform/ProductName.h"
 #include "platform/Utf.h"
 
 #include <libayatana-appindicator/app-indicator.h>
@@ -29,7 +30,8 @@ void IndicatorTray::Add(const NotifyIconState& icon)
     RunOnTrayUi([this, icon] {
         auto entry = std::make_unique<Entry>();
         entry->state = icon;
-        const std::string id = "pictavo-tray-" + std::to_string(::getpid()) + "-" + std::to_string(icon.id);
+        const std::string id =
+            ProductName() + "-tray-" + std::to_string(::getpid()) + "-" + std::to_string(icon.id);
         entry->indicator = app_indicator_new(id.c_str(), ProgramIconFile().c_str(),
                                              APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
         const std::string tip = ToUtf8(icon.tip);

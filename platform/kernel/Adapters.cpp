@@ -1,5 +1,7 @@
 #include "platform/Network.h"
 
+#include "platform/ProductName.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -17,7 +19,7 @@ constexpr int kEthernetType = 1; // ARPHRD_ETHER
 
 std::string SysfsRoot()
 {
-    const char* root = std::getenv("PICTAVO_SYSFS_ROOT");
+    const char* root = std::getenv(ProductVariable("SYSFS_ROOT").c_str());
     return root != nullptr && *root != '\0' ? root : "/sys";
 }
 

@@ -1,6 +1,7 @@
 #include "SpecialFolders.h"
 
 #include "UserDirs.h"
+#include "platform/ProductName.h"
 #include "platform/Shell.h"
 #include "platform/Utf.h"
 
@@ -57,9 +58,9 @@ std::string FolderOf(int csidl, bool root)
 
 bool SpecialFolders::IsRoot()
 {
-    // PICTAVO_USER_FOLDERS=1 keeps root in its own home's folders: a private install, and
+    // <NAME>_USER_FOLDERS=1 keeps root in its own home's folders: a private install, and
     // tests that run as root without touching /opt or /usr/share.
-    const char* user = std::getenv("PICTAVO_USER_FOLDERS");
+    const char* user = std::getenv(ProductVariable("USER_FOLDERS").c_str());
     return ::geteuid() == 0 && !(user != nullptr && std::string(user) == "1");
 }
 

@@ -2,6 +2,7 @@
 
 #include "LockedFile.h"
 #include "StoreText.h"
+#include "platform/ProductName.h"
 #include "platform/Registry.h"
 #include "platform/WinError.h"
 
@@ -97,9 +98,9 @@ template <typename Change> bool Rewrite(Change change)
 
 std::string FirewallStore::FilePath()
 {
-    const char* state = std::getenv("PICTAVO_STATE_DIR");
-    if (state != nullptr && *state != '\0')
-        return std::string(state) + "/firewall/rules";
+    const std::string state = ProductSetting("STATE_DIR");
+    if (!state.empty())
+        return state + "/firewall/rules";
     return std::filesystem::path(RegistryStoreFolder()).parent_path().string() + "/firewall/rules";
 }
 
