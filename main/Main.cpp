@@ -2,6 +2,7 @@
 
 #include "ClusterCurl.h"
 #include "CommandLine.h"
+#include "HugePageStart.h"
 #include "Log.h"
 #include "MagickDriver.h"
 #include "MainDlg.h"
@@ -71,7 +72,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     return 0;
 }
 
-int main()
+int main(int, char** argv)
 {
+    StartWithHugePages(argv);
     return WinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }

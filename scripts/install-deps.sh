@@ -15,6 +15,8 @@ packages=(
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     xvfb xauth xdotool imagemagick libheif-examples unzip zip python3 openssl
+    # benchmark peers only: the product never links libvips
+    libvips-tools
 )
 
 missing=()
