@@ -5,6 +5,9 @@
 #       that its static registration is never dropped by the linker as an unused member of a
 #       static library. The file is read again whenever it changes. Find it at run time with
 #       FindResourceW(NULL, MAKEINTRESOURCEW(<id>), L"<type>") or platform::FindResourceData.
+#       The target reaches the resource table through the platform it links already (programs
+#       through libDuiLib.so, platform tests through platform_resources): linking the table here
+#       as well would give the process a second copy of it.
 #
 #   pictavo_zip_folder(<output zip> <folder>)
 #       Packs the folder into <output zip> at build time with Debian's zip: entries sorted, no
@@ -88,7 +91,6 @@ function(pictavo_embed_resources target)
             VERBATIM)
         target_sources(${target} PRIVATE ${output})
     endwhile()
-    target_link_libraries(${target} PRIVATE platform_resources)
 endfunction()
 
 function(pictavo_zip_folder output folder)

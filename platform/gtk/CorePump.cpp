@@ -62,6 +62,9 @@ gboolean CorePump::Dispatch(GSource*, GSourceFunc, gpointer)
     {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+        // The dialog's own events go before the next timer: a slow one is due again at once.
+        if (msg.message == WM_TIMER)
+            break;
     }
     return G_SOURCE_CONTINUE;
 }

@@ -12,6 +12,7 @@ namespace platform
 namespace
 {
 std::atomic<GtkBackend*> g_active{nullptr};
+constexpr int kPendingRounds = 32;
 
 struct TimeoutFlag
 {
@@ -175,24 +176,38 @@ void GtkBackend::Invalidate(HWND hwnd, const RECT* rect)
     });
 }
 
+void GtkBackend::IterateAsWait(const std::function<bool()>& more, gboolean mayBlock)
+{
+    m_waitDepths.push_back(g_main_depth());
+    while (more())
+        g_main_context_iteration(nullptr, mayBlock);
+    m_waitDepths.pop_back();
+}
+
 bool GtkBackend::Wait(DWORD timeoutMs)
 {
     if (!OnUiThread())
         return false;
     if (timeoutMs == 0)
     {
-        g_main_context_iteration(nullptr, FALSE);
+        DispatchPending();
         return true;
     }
     TimeoutFlag timeout;
     const guint source = timeoutMs == INFINITE ? 0 : g_timeout_add(timeoutMs, &MarkElapsed, &timeout);
-    m_waitDepths.push_back(g_main_depth());
-    while (!m_wakePending.exchange(false) && !timeout.elapsed)
-        g_main_context_iteration(nullptr, TRUE);
-    m_waitDepths.pop_back();
+    IterateAsWait([&] { return !m_wakePending.exchange(false) && !timeout.elapsed; }, TRUE);
     if (source != 0 && !timeout.elapsed)
         g_source_remove(source);
     return true;
+}
+
+void GtkBackend::DispatchPending()
+{
+    if (!OnUiThread())
+        return;
+    // Bounded: a source that is always ready must not keep the thread's messages waiting.
+    int rounds = 0;
+    IterateAsWait([&] { return rounds++ < kPendingRounds && g_main_context_pending(nullptr); }, FALSE);
 }
 
 void GtkBackend::Wake(DWORD threadId)

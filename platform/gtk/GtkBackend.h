@@ -34,6 +34,7 @@ public:
     void Invalidate(HWND hwnd, const RECT* rect) override;
     bool Wait(DWORD timeoutMs) override;
     void Wake(DWORD threadId) override;
+    void DispatchPending() override;
 
     bool OnUiThread() const;
     // Runs work on the UI thread: now when called there, otherwise soon, in order.
@@ -51,6 +52,8 @@ public:
 
 private:
     GtkBackend();
+    // Iterates the GLib loop as the core's own wait, which the message pump leaves alone.
+    void IterateAsWait(const std::function<bool()>& more, gboolean mayBlock);
 
     DWORD m_uiThread;
     std::atomic<bool> m_wakePending{false};

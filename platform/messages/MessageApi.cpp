@@ -4,6 +4,7 @@
 #include "WindowHooks.h"
 #include "WindowTable.h"
 #include "platform/WinError.h"
+#include "platform/Window.h"
 
 #include <atomic>
 
@@ -165,6 +166,10 @@ BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax)
     const MessageFilter filter{hwnd, filterMin, filterMax};
     for (;;)
     {
+        // Input and painting go before WM_TIMER, as on Windows: a timer whose handler takes
+        // longer than its period is due again at once and would otherwise starve the display.
+        if (queue->TimerDue(filter))
+            GetWindowBackend().DispatchPending();
         // Checked on every round: a sent message served meanwhile may have destroyed it.
         if (!FilterIsValid(hwnd))
             return -1;

@@ -217,6 +217,16 @@ bool MessageQueue::RetrieveTimerLocked(MSG* msg, const MessageFilter& filter, bo
     return true;
 }
 
+bool MessageQueue::TimerDue(const MessageFilter& filter)
+{
+    if (!filter.MatchesNumber(WM_TIMER))
+        return false;
+    std::lock_guard lock(m_lock);
+    const auto now = Clock::now();
+    return std::any_of(m_timers.begin(), m_timers.end(),
+                       [&](const Timer& t) { return t.due <= now && filter.MatchesWindow(t.hwnd); });
+}
+
 void MessageQueue::SleepLocked(std::unique_lock<std::mutex>& lock, Clock::time_point deadline)
 {
     const auto serial = m_serial;

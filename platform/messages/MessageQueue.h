@@ -55,6 +55,8 @@ public:
     // The first message the filter accepts (posted, then WM_QUIT, then a due timer); when
     // there is none, *nextTimer gets the due time of the nearest accepted timer (max if none).
     bool Retrieve(MSG* msg, const MessageFilter& filter, bool remove, Clock::time_point* nextTimer);
+    // True when a timer the filter accepts is due now.
+    bool TimerDue(const MessageFilter& filter);
     // Sleeps until something arrived since the last Retrieve, a message was sent, or deadline.
     void Sleep(Clock::time_point deadline);
     // The deadline of WaitMessage: the nearest timer that was not yet due at the last Retrieve.

@@ -327,6 +327,9 @@ public:
     // was queued for thread threadId.
     virtual bool Wait(DWORD timeoutMs) { return false; }
     virtual void Wake(DWORD threadId) {}
+    // Handles the native events that are ready now, without waiting. The core calls it on the
+    // UI thread before it hands out a WM_TIMER: input and painting go before timers.
+    virtual void DispatchPending() {}
 };
 
 // Installs the backend for all windows (nullptr: the headless backend). Returns the previous
