@@ -120,35 +120,26 @@ def cases(args, sets):
             ("convert", per_file(lambda f, o: [CONVERT, "-resize", "%d%%" % percent, "-strip", "-quality",
                                                str(quality), f, "-auto-orient"] + JPEG_FLATTEN +
                                  [os.path.join(o, stem(f) + ".jpg")])),
-            ("vipsthumbnail", per_file(lambda f, o: ["vipsthumbnail", f, "--size", "%dx%d" % (w, h), "-o",
-                                                     os.path.join(o, stem(f) + ".jpg[Q=%d,strip,optimize_coding,subsample_mode=off]"
-                                                                  % quality)])),
+            ("vipsthumbnail", per_file(lambda f, o: [
+                "vipsthumbnail", f, "--size", "%dx%d" % (w, h), "-o",
+                os.path.join(o, stem(f) + ".jpg[Q=%d,strip,optimize_coding,subsample_mode=off]" % quality)])),
         ]
+
+    def cli(out_ext):
+        return ("convert", per_file(lambda f, o: [CONVERT, f, "-auto-orient"] +
+                                    (JPEG_FLATTEN if out_ext == "jpg" else []) +
+                                    [os.path.join(o, stem(f) + "." + out_ext)]))
+
+    def vips(options):
+        return ("vips", per_file(lambda f, o: ["vips", "autorot", f, os.path.join(o, stem(f) + options)]))
 
     jpg, png, heic = sets["jpg12"], sets["png12"], sets["heic12"]
     all_cases = [
-        both("jpg-jpg", 0, 1, jpg, [
-            ("convert", per_file(lambda f, o: [CONVERT, f, "-auto-orient"] + JPEG_FLATTEN +
-                                 [os.path.join(o, stem(f) + ".jpg")])),
-            ("vips", per_file(lambda f, o: ["vips", "autorot", f,
-                                            os.path.join(o, stem(f) + ".jpg[Q=90,optimize_coding]")])),
-        ]),
-        both("jpg-png", 0, 0, jpg, [
-            ("convert", per_file(lambda f, o: [CONVERT, f, "-auto-orient", os.path.join(o, stem(f) + ".png")])),
-            ("vips", per_file(lambda f, o: ["vips", "autorot", f, os.path.join(o, stem(f) + ".png")])),
-        ]),
-        both("png-jpg", 0, 1, png, [
-            ("convert", per_file(lambda f, o: [CONVERT, f, "-auto-orient"] + JPEG_FLATTEN +
-                                 [os.path.join(o, stem(f) + ".jpg")])),
-            ("vips", per_file(lambda f, o: ["vips", "autorot", f,
-                                            os.path.join(o, stem(f) + ".jpg[Q=92,optimize_coding]")])),
-        ]),
-        both("heic-jpg", 1, 1, heic, [
-            ("convert", per_file(lambda f, o: [CONVERT, f, "-auto-orient"] + JPEG_FLATTEN +
-                                 [os.path.join(o, stem(f) + ".jpg")])),
-            ("heif-convert", per_file(lambda f, o: ["heif-convert", "-q", "92", f,
-                                                    os.path.join(o, stem(f) + ".jpg")])),
-        ]),
+        both("jpg-jpg", 0, 1, jpg, [cli("jpg"), vips(".jpg[Q=90,optimize_coding]")]),
+        both("jpg-png", 0, 0, jpg, [cli("png"), vips(".png")]),
+        both("png-jpg", 0, 1, png, [cli("jpg"), vips(".jpg[Q=92,optimize_coding]")]),
+        both("heic-jpg", 1, 1, heic, [cli("jpg"), ("heif-convert", per_file(
+            lambda f, o: ["heif-convert", "-q", "92", f, os.path.join(o, stem(f) + ".jpg")]))]),
         both("compress50-12mp", 2, 1, jpg, compress(jpg, 50, 70), 50, 70),
         both("compress50-48mp", 2, 1, sets["jpg48"], compress(sets["jpg48"], 50, 70), 50, 70),
         both("compress10-12mp", 2, 1, jpg, compress(jpg, 10, 70), 10, 70),
