@@ -11,7 +11,7 @@ checked for their pixel size.
 
 Usage: scripts/bench-peers.py [--build build/default] [--work /tmp/pictavo-bench-peers]
            [--rounds 5] [--files 6] [--big] [--today <bench_convert of an older build>]
-           [--cases jpg-jpg,jpg-png,...]
+           [--cases jpg-jpg,jpg-png,png-jpg,heic-jpg,compress50-12mp,compress50-48mp,compress10-12mp,tabs]
 --today adds that build's pipeline as an arm, for before/after figures in the same run;
 --big adds the 108-megapixel compression case.
 """
@@ -48,6 +48,7 @@ def make_inputs(work, files, big):
     sets = {}
     bases = [photo("a12.jpg", "4000x3000", 1), photo("b12.jpg", "4000x3000", 2)]
     sets["jpg12"] = copies(work, "jpg12", bases, files, ".jpg")
+    sets["tabs12"] = copies(work, "tabs12", bases, 3 * files, ".jpg")
     pngs = []
     for base in bases:
         png = base[:-4] + ".png"
@@ -222,34 +223,31 @@ def run_case(args, case):
 
 
 def run_tabs(args, sets):
-    files = sets["jpg12"] * 2
+    """Three tabs at once against the same tabs one after the other (bench_convert tabs), and
+    the same files as eight CLI processes at a time."""
+    files = sets["tabs12"]
     out = os.path.join(args.work, "out", "tabs")
-    for label, bench in [("pictavo", args.bench)] + ([("pictavo-today", args.today)] if args.today else []):
-        if label == "pictavo-today":
-            continue  # the older tabs mode measured different work
-        ratios = []
-        for _ in range(args.rounds):
-            text = run([bench, "tabs", out] + files).stdout.decode()
-            ratios.append(float(text.split("three_tabs_speed_over_one=")[1].split()[0]))
-        print("tabs (%d files): three tabs at once over the same tabs one after the other: median %.2fx" %
-              (len(files), statistics.median(ratios)))
     cli_out = os.path.join(args.work, "out", "xargs")
-    serial, parallel = [], []
+    serial, three, parallel = [], [], []
     for _ in range(args.rounds):
-        for jobs, into in ((1, serial), (8, parallel)):
-            shutil.rmtree(cli_out, ignore_errors=True)
-            os.makedirs(cli_out)
-            start = time.monotonic()
-            procs = []
-            pending = list(files)
-            while pending or procs:
-                while pending and len(procs) < jobs:
-                    f = pending.pop()
-                    procs.append(subprocess.Popen([CONVERT, f, os.path.join(cli_out, stem(f) + "-%d.jpg" % len(pending))]))
-                procs.pop(0).wait()
-            into.append(time.monotonic() - start)
-    print("  8 convert processes at once over one after the other: median %.2fx" %
-          (statistics.median(serial) / statistics.median(parallel)))
+        text = run([args.bench, "tabs", out] + files).stdout.decode()
+        serial.append(float(text.split("one_tab=")[1].split("s")[0]))
+        three.append(float(text.split("three_tabs=")[1].split("s")[0]))
+        shutil.rmtree(cli_out, ignore_errors=True)
+        os.makedirs(cli_out)
+        start = time.monotonic()
+        procs, pending = [], list(enumerate(files))
+        while pending or procs:
+            while pending and len(procs) < 8:
+                i, f = pending.pop()
+                procs.append(subprocess.Popen([CONVERT, f, "-auto-orient"] + JPEG_FLATTEN +
+                                              [os.path.join(cli_out, "%d.jpg" % i)]))
+            procs.pop(0).wait()
+        parallel.append(time.monotonic() - start)
+    t1, t3, tp = (statistics.median(v) for v in (serial, three, parallel))
+    print("tabs (%d files, %d rounds): one tab after the other %.3fs, three at once %.3fs: %.2fx" %
+          (len(files), args.rounds, t1, t3, t1 / t3))
+    print("  8 convert processes at a time %.3fs: ratio %.2f" % (tp, tp / t3))
 
 
 def main():
@@ -261,7 +259,6 @@ def main():
     parser.add_argument("--big", action="store_true")
     parser.add_argument("--today")
     parser.add_argument("--cases", default="")
-    parser.add_argument("--no-tabs", action="store_true")
     args = parser.parse_args()
     args.bench = os.path.abspath(os.path.join(args.build, "bench", "bench_convert"))
     # The CLI gets Pictavo's own resource limits: with the system's 256 MiB it would page a
@@ -275,7 +272,7 @@ def main():
     print("load average before: %.2f %.2f %.2f on %d cores" % (os.getloadavg() + (os.cpu_count(),)))
     for case in cases(args, sets):
         run_case(args, case)
-    if not args.no_tabs and not args.cases:
+    if not args.cases or "tabs" in args.cases.split(","):
         run_tabs(args, sets)
     print("load average after: %.2f %.2f %.2f" % os.getloadavg())
 
