@@ -1,10 +1,12 @@
 #include "MagickDriver.h"
 
+#include "MagickLeftovers.h"
 #include "StringHelper.h"
 
 #include <wand/MagickWand.h>
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -26,11 +28,24 @@ bool g_stopped = false; // guarded by g_magickLock
 
 constexpr const char* kShutDownText = "ImageMagick has been shut down";
 
+// Set when the program leaves: a running command stops at its next progress report, so a
+// large image never keeps a closing program alive.
+std::atomic<bool> g_abort{false};
+
+MagickBooleanType ContinueUnlessLeaving(const char*, const MagickOffsetType, const MagickSizeType, void*)
+{
+    return g_abort.load() ? MagickFalse : MagickTrue;
+}
+
 void StartOnce(const std::string& configDir)
 {
     std::call_once(g_startOnce, [&configDir] {
         if (!configDir.empty())
             ::setenv("MAGICK_CONFIGURE_PATH", configDir.c_str(), 1);
+        // Its temporary files go to a folder of this process, so that a later start can tell
+        // what a killed one left behind.
+        if (const std::string temp = MagickTemporaryFolder(); !temp.empty())
+            ::setenv("MAGICK_TEMPORARY_PATH", temp.c_str(), 1);
         MagickCoreGenesis("Pictavo", MagickFalse);
     });
 }
@@ -79,6 +94,12 @@ std::string SystemReason(const char* what, const std::string& path)
     return std::string(what) + " `" + path + "': " + std::strerror(errno);
 }
 
+// A socket opens with ENXIO; FIFOs and devices open and are refused by their type.
+std::string NotRegularReason(const std::string& path)
+{
+    return "unable to open image `" + path + "': not a regular file";
+}
+
 // The input image, opened by us and read by ImageMagick through its descriptor.
 class InputImage
 {
@@ -87,16 +108,24 @@ public:
     {
         const std::string path = AnsiToUtf8(ansiPath);
         m_path = path;
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Non-blocking, so that a FIFO or a device named like an image is refused here instead
+        // of blocking the open until a writer appears; a regular file is then read normally.
+        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
         if (m_fd < 0)
         {
-            error = SystemReason("unable to open image", path);
+            error = errno == ENXIO ? NotRegularReason(path) : SystemReason("unable to open image", path);
             return false;
         }
         struct stat st = {};
         if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))
         {
-            error = "unable to open image `" + path + "': not a regular file";
+            error = NotRegularReason(path);
+            return false;
+        }
+        const int flags = ::fcntl(m_fd, F_GETFL);
+        if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        {
+            error = SystemReason("unable to open image", path);
             return false;
         }
         m_device = st.st_dev;
@@ -139,8 +168,7 @@ public:
         std::string stem = Basename(finalPath).substr(0, 64);
         for (int attempt = 0; attempt < 100; ++attempt)
         {
-            m_temp = Dirname(finalPath) + "/.~" + stem + "." + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter.fetch_add(1)) + (ext.empty() ? "" : "." + ext);
+            m_temp = Dirname(finalPath) + "/" + HiddenOutputName(stem, counter.fetch_add(1), ext);
             m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
             if (m_fd >= 0 || errno != EEXIST)
                 break;
@@ -165,6 +193,7 @@ public:
         const std::string fd = "fd:" + std::to_string(m_fd);
         return m_coder.empty() ? fd : m_coder + ":" + fd;
     }
+    int Descriptor() const { return m_fd; }
     bool IsJpeg() const { return m_coder == "JPEG"; }
     bool IsPng() const { return m_coder == "PNG"; }
     bool Commit(std::string& error)
@@ -201,6 +230,7 @@ public:
     explicit CommandContext(bool firstImageOnly)
         : m_exception(AcquireExceptionInfo()), m_info(AcquireImageInfo())
     {
+        (void)SetImageInfoProgressMonitor(m_info, ContinueUnlessLeaving, nullptr);
         if (firstImageOnly)
         {
             // Read only the first image (the composite of a psd): one input, one output file.
@@ -231,36 +261,132 @@ void ReplaceAllText(std::string& text, const std::string& from, const std::strin
         text.replace(pos, from.size(), to);
 }
 
-// The root cause of a failed command: the first error of the exception chain (a writer's
-// "WriteBlob Failed" follows the real reason), without ImageMagick's " @ file/line" suffix,
-// with our descriptor names turned back into the user's paths.
-std::string ReasonText(const ExceptionInfo* exception, const InputImage& input, const std::string& output,
-                       const std::string& outputArgument)
+// The files of one command, to turn the descriptor names ImageMagick repeats back into the
+// user's paths: every "fd:N" it writes, with or without its coder, names one of them.
+struct CommandFiles
 {
-    const char* reason = exception->reason;
-    auto* chain = static_cast<LinkedListInfo*>(exception->exceptions);
-    if (chain != nullptr)
+    const InputImage& input;
+    std::string outputPath;
+    std::string outputArgument;
+    int outputDescriptor = -1;
+};
+
+void NameFiles(std::string& text, const CommandFiles& files)
+{
+    if (!files.outputArgument.empty())
+        ReplaceAllText(text, files.outputArgument, files.outputPath);
+    for (size_t pos = text.find("fd:"); pos != std::string::npos; pos = text.find("fd:", pos))
     {
-        ResetLinkedListIterator(chain);
-        while (const auto* link = static_cast<const ExceptionInfo*>(GetNextValueInLinkedList(chain)))
+        size_t end = pos + 3;
+        while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])) != 0)
+            ++end;
+        if (end == pos + 3)
         {
-            if (link->severity >= ErrorException && link->reason != nullptr)
-            {
-                reason = link->reason;
-                break;
-            }
+            pos = end;
+            continue;
         }
+        const bool isOutput =
+            files.outputDescriptor >= 0 && std::atoi(text.c_str() + pos + 3) == files.outputDescriptor;
+        const std::string& path = isOutput ? files.outputPath : files.input.Path();
+        text.replace(pos, end - pos, path);
+        pos += path.size();
     }
+    ReplaceAllText(text, "`'", "`" + files.input.Path() + "'");
+    // ImageMagick reads from a copy of the input in its temporary folder ("magick-...") and
+    // names that copy, or its disk cache, instead.
+    for (size_t open = text.find('`'); open != std::string::npos; open = text.find('`', open + 1))
+    {
+        const size_t close = text.find('\'', open + 1);
+        if (close == std::string::npos)
+            break;
+        const std::string quoted = text.substr(open + 1, close - open - 1);
+        if (quoted != files.input.Path() && quoted != files.outputPath &&
+            Basename(quoted).rfind("magick-", 0) == 0)
+            text.replace(open + 1, quoted.size(), files.input.Path());
+    }
+}
+
+// ImageMagick's text of one exception, without its " @ file/line" suffix and with the user's
+// file names.
+std::string CleanReason(const char* reason, const CommandFiles& files)
+{
     if (reason == nullptr || *reason == '\0')
         return std::string();
     std::string text = reason;
     const size_t at = text.find(" @ ");
     if (at != std::string::npos)
         text.erase(at);
-    if (!outputArgument.empty())
-        ReplaceAllText(text, outputArgument, output);
-    ReplaceAllText(text, input.Argument(), input.Path());
-    ReplaceAllText(text, "`'", "`" + input.Path() + "'");
+    NameFiles(text, files);
+    return text;
+}
+
+template <typename Visit> void ForEachException(const ExceptionInfo* exception, Visit visit)
+{
+    auto* chain = static_cast<LinkedListInfo*>(exception->exceptions);
+    if (chain == nullptr)
+        return;
+    ResetLinkedListIterator(chain);
+    while (const auto* link = static_cast<const ExceptionInfo*>(GetNextValueInLinkedList(chain)))
+    {
+        if (!visit(*link))
+            return;
+    }
+}
+
+// The policy's resource limits refuse an image before its pixels are read (or spilled to
+// disk); the user is told what that means.
+bool IsSizeRefusal(const ExceptionInfo& link)
+{
+    static constexpr const char* kLimits[] = {"cache resources exhausted", "width or height exceeds limit",
+                                              "pixel cache allocation failed"};
+    if (link.severity == ResourceLimitError || link.severity == ResourceLimitFatalError)
+        return true;
+    for (const char* limit : kLimits)
+    {
+        if (link.reason != nullptr && std::strncmp(link.reason, limit, std::strlen(limit)) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The root cause of a failed command: the first error of the exception chain (a writer's
+// "WriteBlob Failed" follows the real reason), without ImageMagick's " @ file/line" suffix,
+// with our descriptor names turned back into the user's paths.
+std::string ReasonText(const ExceptionInfo* exception, const CommandFiles& files)
+{
+    const ExceptionInfo* root = nullptr;
+    ForEachException(exception, [&root](const ExceptionInfo& link) {
+        if (link.severity >= ErrorException && link.reason != nullptr)
+            root = &link;
+        return root == nullptr;
+    });
+    if (root != nullptr && IsSizeRefusal(*root))
+    {
+        const std::string limit = CleanReason(root->reason, files);
+        return "image too large to convert `" + files.input.Path() + "' (" +
+               limit.substr(0, limit.find(" `")) + ")";
+    }
+    return CleanReason(root != nullptr ? root->reason : exception->reason, files);
+}
+
+// Decoders report an input that ends before its pixels do only as a warning and fill the rest
+// (libjpeg with grey); such an image is refused. Other warnings, such as stray bytes before a
+// marker in a camera's file, leave a good picture and are not.
+std::string TruncationText(const ExceptionInfo* exception, const CommandFiles& files)
+{
+    static constexpr const char* kEndsEarly[] = {"Premature end of JPEG file", "unexpected end-of-file",
+                                                 "insufficient image data"};
+    std::string text;
+    ForEachException(exception, [&](const ExceptionInfo& link) {
+        if (link.severity < WarningException || link.severity >= ErrorException || link.reason == nullptr)
+            return true;
+        for (const char* phrase : kEndsEarly)
+        {
+            if (std::strncmp(link.reason, phrase, std::strlen(phrase)) == 0)
+                text = CleanReason(link.reason, files);
+        }
+        return text.empty();
+    });
     return text;
 }
 
@@ -278,11 +404,24 @@ bool RunConvert(const Arguments& arguments, const InputImage& input, OutputImage
     CommandContext context(true);
     const MagickBooleanType ok = ConvertImageCommand(context.Info(), static_cast<int>(arguments.size()),
                                                      argv.data(), nullptr, context.Exception());
-    const std::string reason = ReasonText(context.Exception(), input, outputPath, output.Argument());
+    // A command stopped by its progress monitor may still report success with what it had.
+    if (g_abort.load())
+    {
+        error = "conversion stopped, the program is closing `" + input.Path() + "'";
+        return false;
+    }
+    const CommandFiles files{input, outputPath, output.Argument(), output.Descriptor()};
+    const std::string reason = ReasonText(context.Exception(), files);
     if (!reason.empty())
         error = reason;
     if (ok == MagickFalse)
         return false;
+    const std::string truncated = TruncationText(context.Exception(), files);
+    if (!truncated.empty())
+    {
+        error = truncated;
+        return false;
+    }
     return output.Commit(error);
 }
 
@@ -398,9 +537,9 @@ public:
     CommandLock() : m_lock(g_magickLock) {}
     bool Usable(std::string& error) const
     {
-        if (g_stopped)
+        if (g_stopped || g_abort.load())
             error = kShutDownText;
-        return !g_stopped;
+        return !g_stopped && !g_abort.load();
     }
 
 private:
@@ -413,8 +552,14 @@ void MagickStartup(const std::string& configDir)
     StartOnce(configDir);
 }
 
+void MagickAbortCommands()
+{
+    g_abort = true;
+}
+
 void MagickShutdown()
 {
+    MagickAbortCommands();
     std::unique_lock<std::shared_mutex> lock(g_magickLock);
     if (g_stopped)
         return;
@@ -423,6 +568,7 @@ void MagickShutdown()
     std::call_once(g_startOnce, [&started] { started = false; });
     if (started)
         MagickCoreTerminus();
+    RemoveMagickTemporaryFolder();
 }
 
 bool ConvertImageFile(const std::string& inputPath, const std::string& outputPath, std::string& error)
@@ -491,7 +637,8 @@ bool GetImageSize(const std::string& path, int& width, int& height, std::string&
     }
     if (text != nullptr)
         DestroyString(text);
-    const std::string reason = ReasonText(context.Exception(), input, std::string(), std::string());
+    const std::string reason =
+        ReasonText(context.Exception(), CommandFiles{input, std::string(), std::string()});
     if (!reason.empty())
         error = reason;
     return ok != MagickFalse;

@@ -12,12 +12,17 @@
 // the program's own policy.xml (its resource limits suit large photos); it must be given
 // before the first command. Safe to call more than once; later calls do nothing.
 void MagickStartup(const std::string& configDir);
-// Shuts ImageMagick down once, at program exit: waits for commands still running, and
-// every later command fails.
+// At exit: every running command stops at its next progress report and fails (its output
+// never appears), and every later command fails at once. Does not wait.
+void MagickAbortCommands();
+// Shuts ImageMagick down once, at program exit: stops the commands still running as above,
+// waits for them to end, and every later command fails.
 void MagickShutdown();
 
 // Converts one image into the format named by the output's extension (png, jpg, bmp). A
-// multi-image input (psd, gif, multi-page tiff, heic) gives its first image.
+// multi-image input (psd, gif, multi-page tiff, heic) gives its first image. Inputs that are
+// no regular file, end before their pixels do, or pass the policy's size limits fail; every
+// error text names the user's files.
 bool ConvertImageFile(const std::string& input, const std::string& output, std::string& error);
 // Resizes by a percentage and re-encodes; quality 100 keeps the metadata and the encoder's
 // default quality, any other quality strips the metadata.

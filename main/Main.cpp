@@ -5,6 +5,7 @@
 #include "HugePageStart.h"
 #include "Log.h"
 #include "MagickDriver.h"
+#include "MagickLeftovers.h"
 #include "MainDlg.h"
 #include "PathHelper.h"
 #include "RegSettings.h"
@@ -36,6 +37,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     ClusterCurl::GlobalInit();
     platform::InitDisplayBackend();
     MagickStartup(WideToAnsi(moduleDir) + "/magick");
+    RemoveDeadMagickFolders();
 
     CPaintManagerUI::SetInstance(hInstance);
     CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + L"skin");
@@ -53,12 +55,16 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
     auto* mainDlg = new CMainDlg; // deletes itself when its window is gone
     const std::wstring title = ProgramWindowTitle(PictavoProgram::MAIN, appName);
-    if (mainDlg->Create(nullptr, title.c_str(), kMainStyle, kMainExStyle, 0, 0, kCreateWidth,
-                        kCreateHeight) != nullptr)
+    if (const HWND hwnd = mainDlg->Create(nullptr, title.c_str(), kMainStyle, kMainExStyle, 0, 0,
+                                          kCreateWidth, kCreateHeight))
     {
         mainDlg->CenterWindow();
         mainDlg->ShowWindow(true, true);
         CPaintManagerUI::MessageLoop();
+        // Leaving withdraws the window at once, so that a new start never finds it; the
+        // window waits for the workers, whose commands were stopped when the user left.
+        if (::IsWindow(hwnd))
+            ::DestroyWindow(hwnd);
     }
     else
     {

@@ -7,6 +7,7 @@
 #include "EditUI.h"
 #include "HttpMgr.h"
 #include "LineListUI.h"
+#include "MagickDriver.h"
 #include "ProductFiles.h"
 #include "SettingDlg.h"
 #include "SingleInstance.h"
@@ -123,6 +124,8 @@ void CMainDlg::InitWindow()
     ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~kNoMaximizeNoResize);
     FindControls();
     LoadOutDir();
+    for (int tab = 0; tab < TAB_COUNT; ++tab)
+        m_nTabOutType[tab] = GetOutType(tab);
     if (CControlUI* version = m_PaintManager.FindControl(L"version_txt"))
         version->SetText((L"当前版本：" + CConfigIni::GetVersionStr()).c_str());
     // The tray icon is added here once it exists.
@@ -199,10 +202,28 @@ void CMainDlg::Notify(TNotifyUI& msg)
 
 void CMainDlg::OnOutTypeChanged(int tab)
 {
+    // The click guard stops the mouse; a double click's second press, the keyboard or any
+    // other road that selects an option of a converting tab is undone here.
+    if (IsConverting(tab))
+    {
+        ShowOutType(tab, m_nTabOutType[tab]);
+        ShowTips(kModifyRefused);
+        return;
+    }
     const int outType = GetOutType(tab);
+    m_nTabOutType[tab] = outType;
     for (FileItem* item : GetTabItems(tab))
         item->m_nOutType = outType;
     SortLines(tab);
+}
+
+void CMainDlg::ShowOutType(int tab, int outType)
+{
+    static constexpr const wchar_t* prefixes[TAB_COUNT] = {L"nc_", L"hc_", L"cc_"};
+    static constexpr const wchar_t* types[] = {L"radio_png", L"radio_jpg", L"radio_bmp"};
+    const std::wstring name = std::wstring(prefixes[tab]) + types[outType];
+    if (auto* option = dynamic_cast<COptionUI*>(m_PaintManager.FindControl(name.c_str())))
+        option->Selected(true, false);
 }
 
 void CMainDlg::OnRowOutTypeChanged(TNotifyUI& msg)
@@ -369,6 +390,7 @@ LRESULT CMainDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
     case WM_COPYDATA:
         return OnCopyData(uMsg, wParam, lParam, bHandled);
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
         bHandled = GuardOutTypeClick(lParam) ? TRUE : FALSE;
         return bHandled ? 1 : 0;
     case WM_DROPFILES:
@@ -430,14 +452,24 @@ void CMainDlg::ExitApp()
     if (::IsWindowEnabled(m_hWnd))
         ::ShowWindow(m_hWnd, SW_HIDE);
     g_bAppExit = true;
+    LeaveAtOnce();
     // The tray icon is removed here once the program has one.
     CloseAllTips();
     ::PostQuitMessage(0);
 }
 
+void CMainDlg::LeaveAtOnce()
+{
+    // A large image would otherwise keep the closing program, its lock and its window alive
+    // for many seconds, and a new start would find a window that never answers.
+    MagickAbortCommands();
+    ReleaseSingleInstance();
+}
+
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
     g_bAppExit = true;
+    LeaveAtOnce();
     CloseWorkEvents();
     for (CLineListUI* list : {m_pNCList, m_pHCList, m_pCCList})
     {

@@ -59,8 +59,9 @@ public:
 
     virtual LRESULT OnCopyData(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
-    // Ends the program: hides the window, sets the stop flag, closes the toasts and posts
-    // the quit message. Does not wait for any thread.
+    // Ends the program: hides the window, sets the stop flag, stops the running conversions,
+    // lets a new copy start, closes the toasts and posts the quit message. Does not wait for
+    // any thread.
     void ExitApp();
 
     // Without a window (the conversion tests and benchmarks): the handle results are posted
@@ -186,9 +187,13 @@ private:
     void OnRowSetting(int row);
     void OnRowDelete(int row);
     void OnOutTypeChanged(int tab);
+    // Selects the tab's option of an output type without a notification.
+    void ShowOutType(int tab, int outType);
     void OnRowOutTypeChanged(DuiLib::TNotifyUI& msg);
     bool GuardOutTypeClick(LPARAM lParam);
     void ShowMainPage(int page);
+    // Stops the running ImageMagick commands and gives up the single-instance lock.
+    static void LeaveAtOnce();
     // The index in its list of the row that holds control, or -1.
     static int RowIndexOf(DuiLib::CControlUI* control);
 
@@ -204,6 +209,8 @@ private:
     void DeleteAllItems();
 
     IConvertView* m_pConvertView = this;
+    // The output type each tab's options stand for: what a refused change goes back to.
+    int m_nTabOutType[TAB_COUNT] = {0, 0, 0};
     // Workers between waking up and going back to sleep; the destructor waits for them so
     // that a file being converted at closing never outlives the window's data.
     std::atomic<int> m_nBusyWorkers{0};

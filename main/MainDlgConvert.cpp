@@ -260,7 +260,8 @@ void CMainDlg::ConvertQueue(int tab)
             run = g_tabRun[tab].load();
         }
         ConvertResultRecord* record = ConvertOne(tab, item, last, run);
-        if (!PostMessageW(m_hWnd, work.resultMessage, reinterpret_cast<WPARAM>(record), 0))
+        // Leaving, nobody reads results any more (the window may stay until the process ends).
+        if (g_bAppExit || !PostMessageW(m_hWnd, work.resultMessage, reinterpret_cast<WPARAM>(record), 0))
             delete record; // the window is gone: nobody else will free it
     }
 }
@@ -272,7 +273,12 @@ ConvertResultRecord* CMainDlg::ConvertOne(int tab, FileItem item, bool last, uns
     const std::wstring outPath = MakeOutputPath(item);
     std::string error;
     bool ok = false;
-    if (outPath.size() > kMaxOutputPath)
+    if (m_strOutDir.empty() || m_strOutDir[0] != L'/')
+    {
+        // Without a folder (no documents folder was found) the path would name the root.
+        error = "no output folder `" + WideToAnsi(m_strOutDir) + "'";
+    }
+    else if (outPath.size() > kMaxOutputPath)
     {
         error = "output path too long";
     }

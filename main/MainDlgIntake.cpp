@@ -7,6 +7,7 @@
 #include "EditUI.h"
 #include "LineListUI.h"
 #include "Log.h"
+#include "MagickLeftovers.h"
 #include "PathHelper.h"
 #include "StringHelper.h"
 #include "TipsDlg.h"
@@ -406,6 +407,9 @@ void CMainDlg::LoadOutDir()
     if (dir.empty() || PathExists(dir, 0) == -1)
         dir = GetDefaultOutDir();
     SetOutDir(dir);
+    // Half-written outputs of a conversion that was killed are never finished: they go.
+    if (!dir.empty())
+        RemoveDeadHiddenOutputs(WideToAnsi(dir));
 }
 
 void CMainDlg::RegisterDropTarget()

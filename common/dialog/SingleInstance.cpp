@@ -1,5 +1,15 @@
 #include "SingleInstance.h"
 
+#include <mutex>
+#include <vector>
+
+namespace
+{
+// The mutexes this process holds, closed by ReleaseSingleInstance.
+std::mutex g_heldLock;
+std::vector<HANDLE> g_held;
+} // namespace
+
 std::wstring ProgramWindowTitle(PictavoProgram program, const std::wstring& appName)
 {
     return appName + GetProgramTraits(program).titleSuffix;
@@ -20,10 +30,30 @@ bool CheckSingleInstance(LPCWSTR mutexName, const std::wstring& windowTitle)
             ::SendMessageW(first, WM_COPYDATA, ACTIVATE_RUNNING_INSTANCE, reinterpret_cast<LPARAM>(&copy));
         }
     }
-    // Only the name matters: the handle stays open for the life of the process.
+    // Only the name matters: the handle stays open until the program lets it go.
     if (mutex != nullptr)
+    {
         ::ReleaseMutex(mutex);
+        if (running)
+            ::CloseHandle(mutex); // the other copy's lock, never ours
+        else
+        {
+            std::lock_guard<std::mutex> guard(g_heldLock);
+            g_held.push_back(mutex);
+        }
+    }
     return running;
+}
+
+void ReleaseSingleInstance()
+{
+    std::vector<HANDLE> held;
+    {
+        std::lock_guard<std::mutex> guard(g_heldLock);
+        held.swap(g_held);
+    }
+    for (HANDLE mutex : held)
+        ::CloseHandle(mutex);
 }
 
 bool CheckSingleInstance(PictavoProgram program, const std::wstring& appName)

@@ -14,12 +14,14 @@ constexpr WPARAM ACTIVATE_RUNNING_INSTANCE = 2024;
 std::wstring ProgramWindowTitle(PictavoProgram program, const std::wstring& appName);
 
 // True when another copy already holds the named mutex (after asking its window titled
-// windowTitle, if there is one, to come forward). The mutex stays in existence for the life of
-// the process.
+// windowTitle, if there is one, to come forward). The mutex stays in existence until
+// ReleaseSingleInstance or the end of the process.
 bool CheckSingleInstance(LPCWSTR mutexName, const std::wstring& windowTitle);
 // The program's own mutex and title: appName is GetAppName() for the main program, the
 // uninstaller and the updater, and install.ini's appname for the setup program.
 bool CheckSingleInstance(PictavoProgram program, const std::wstring& appName);
+// Lets the next copy start while this one is still on its way out; safe to call more than once.
+void ReleaseSingleInstance();
 
 // The answer of a top-level window's HandleCustomMessage to WM_COPYDATA: shows, restores or
 // raises the window when the second copy asks. Always handled, always 0.

@@ -16,8 +16,15 @@ class HeadlessBackend final : public WindowBackend
 {
 };
 
-HeadlessBackend g_headless;
-std::atomic<WindowBackend*> g_backend{&g_headless};
+// Never destroyed: threads that outlive main (a request thread, the log writer) may still post
+// while static objects are torn down, and a post wakes the backend.
+WindowBackend& Headless()
+{
+    static WindowBackend* const backend = new HeadlessBackend;
+    return *backend;
+}
+
+std::atomic<WindowBackend*> g_backend{nullptr};
 std::atomic<long long> g_cursor{0};
 
 bool IsMouseMessage(UINT msg)
@@ -36,13 +43,13 @@ POINT ScreenPoint(HWND hwnd, LPARAM lParam)
 
 WindowBackend* SetWindowBackend(WindowBackend* backend)
 {
-    WindowBackend* previous = g_backend.exchange(backend != nullptr ? backend : &g_headless);
-    return previous == &g_headless ? nullptr : previous;
+    return g_backend.exchange(backend == &Headless() ? nullptr : backend);
 }
 
 WindowBackend& GetWindowBackend()
 {
-    return *g_backend.load(std::memory_order_acquire);
+    WindowBackend* backend = g_backend.load(std::memory_order_acquire);
+    return backend != nullptr ? *backend : Headless();
 }
 
 POINT LastCursorPos()

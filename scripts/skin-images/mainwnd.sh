@@ -73,11 +73,13 @@ nine btn_cancel_pushed.png '#cc3a3f' '#cc3a3f'
 nine edit_bk.png '#ffffff' "$line"
 nine list_bk.png '#ffffff' "$line"
 
-# The drop hint: a dashed rounded frame around an upload arrow, on white; 300 x 180 with 5 px
-# corners, stretched as a nine-patch with a 40 px border so the arrow keeps its size.
+# The drop hint: a dashed rounded frame around an upload cloud, on white, drawn at the size
+# the hint button is shown (940 x 326) so that nothing is stretched; the cloud sits above the
+# button's text, which the skin pads 120 px down.
 out=drag_hint.png
-png -size 300x180 xc:white -fill none -stroke '#c5cbe6' -strokewidth 1.5 \
-    -draw "stroke-dasharray 6 4 roundrectangle 1,1 298,178 5,5" \
-    -stroke "$blue" -strokewidth 2.5 \
-    -draw "path 'M 126,74 C 118,74 114,68 116,62 C 118,55 126,53 131,56 C 134,46 148,44 154,52 C 162,48 172,54 170,63 C 177,64 178,74 170,74'" \
-    -draw "line 150,96 150,66" -draw "polyline 141,75 150,66 159,75"
+png -size 940x326 xc:white -fill none -stroke '#c5cbe6' -strokewidth 1.5 \
+    -draw "stroke-dasharray 6 4 roundrectangle 1,1 938,324 5,5" \
+    -stroke "$blue" -strokewidth 1.8 \
+    -draw "affine 1.5,0,0,1.5,245,44 path 'M 126,74 C 118,74 114,68 116,62 C 118,55 126,53 131,56 C 134,46 148,44 154,52 C 162,48 172,54 170,63 C 177,64 178,74 170,74'" \
+    -draw "affine 1.5,0,0,1.5,245,44 line 150,96 150,66" \
+    -draw "affine 1.5,0,0,1.5,245,44 polyline 141,75 150,66 159,75"

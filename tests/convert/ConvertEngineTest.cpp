@@ -284,6 +284,29 @@ TEST_F(ConvertEngine, AnUnknownOutputTypeGivesAPathEndingInADot)
     EXPECT_EQ(item->m_strOutPath, testsupport::Wide(m_out / "odd."));
 }
 
+TEST_F(ConvertEngine, WithoutAnOutputFolderEveryFileFailsAndNothingIsWritten)
+{
+    // The documents folder could not be found: the folder is empty (or, from a hand-edited
+    // config.ini, relative); an output must never land at the root or beside the program.
+    const std::string stem = "pictavo-no-folder-" + std::to_string(::getpid());
+    for (const std::wstring folder : {L"", L"relative"})
+    {
+        m_dlg.m_strOutDir = folder;
+        FileItem* item = Add(TAB_NORMAL, stem + ".png");
+        m_dlg.StartConvert(TAB_NORMAL);
+        ASSERT_TRUE(WaitIdle(TAB_NORMAL));
+        EXPECT_EQ(item->m_nStatus, FILE_FAILED);
+        EXPECT_FALSE(testsupport::Exists("/" + stem + ".jpg"));
+        EXPECT_FALSE(testsupport::Exists("relative/" + stem + ".jpg"));
+        m_dlg.ClearList(TAB_NORMAL);
+    }
+    CLog::GetInstance()->Stop();
+    std::lock_guard<std::mutex> guard(g_linesLock);
+    EXPECT_TRUE(std::any_of(g_lines.begin(), g_lines.end(), [&](const std::string& line) {
+        return line.find(stem) != std::string::npos && line.find("no output folder") != std::string::npos;
+    }));
+}
+
 TEST_F(ConvertEngine, ThreeTabsConvertAtOnce)
 {
     for (int i = 0; i < 5; ++i)

@@ -147,4 +147,9 @@ TEST(SingleInstance, InOneProcessTheSecondCheckReportsRunningEvenAfterAnEarlierE
     // A stale "already exists" is not taken for this name's answer.
     ::SetLastError(ERROR_ALREADY_EXISTS);
     EXPECT_FALSE(CheckSingleInstance(L"{A0000000-0000-0000-0000-00000000DA1B}", L"nobody"));
+    // A copy on its way out lets the next one in, for every name it held.
+    ReleaseSingleInstance();
+    EXPECT_FALSE(CheckSingleInstance(name, L"nobody"));
+    EXPECT_FALSE(CheckSingleInstance(L"{A0000000-0000-0000-0000-00000000DA1B}", L"nobody"));
+    ReleaseSingleInstance();
 }

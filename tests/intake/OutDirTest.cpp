@@ -3,6 +3,7 @@
 #include "IntakeKit.h"
 
 #include "EditUI.h"
+#include "MagickLeftovers.h"
 
 #include "platform/Dialogs.h"
 #include "support/TestSupport.h"
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using intaketest::ConfigIniGuard;
 using intaketest::MainWindow;
@@ -62,10 +65,21 @@ TEST_F(OutDir, ConfiguredFolderIsUsedWhileItExistsAndKeptWhenItIsGone)
     TempDir chosen{"chosen"};
     const std::string text = "[CONFIG]\nout_dir=" + chosen.path() + "\n";
     WriteFile(m_config.path(), text);
+    // A conversion killed while writing left its hidden output; one that runs now has one too.
+    const pid_t gonePid = ::fork();
+    if (gonePid == 0)
+        ::_exit(0);
+    ::waitpid(gonePid, nullptr, 0);
+    const std::string killed = chosen / (".~photo.png." + std::to_string(gonePid) + "-0.png");
+    const std::string running = chosen / HiddenOutputName("photo.jpg", 0, "jpg");
+    WriteFile(killed, "");
+    WriteFile(running, "");
     {
         MainWindow win;
         ExpectShown(win, chosen.wpath());
     }
+    EXPECT_FALSE(testsupport::Exists(killed)) << "the window's start removes what the dead one left";
+    EXPECT_TRUE(testsupport::Exists(running));
     const std::string gone = chosen.path() + "/gone";
     const std::string goneText = "[CONFIG]\nout_dir=" + gone + "\n";
     WriteFile(m_config.path(), goneText);

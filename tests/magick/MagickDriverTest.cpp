@@ -1,15 +1,28 @@
 #include "MagickDriver.h"
+#include "MagickLeftovers.h"
 
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <future>
 #include <set>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <thread>
+#include <tuple>
+#include <unistd.h>
 #include <vector>
+#include <zlib.h>
 
 using testsupport::Exists;
 using testsupport::TempDir;
@@ -194,23 +207,247 @@ TEST_F(MagickDriver, BadInputsFailWithTheRootReasonAndLeaveNoOutput)
     MakeImage("-size 300x300 plasma:", In("big.jpg"));
     const std::string whole = testsupport::ReadFile(In("big.jpg"));
     testsupport::WriteFile(In("cut.jpg"), whole.substr(0, 200));
-    for (const std::string name : {"garbage.jpg", "empty.png", "cut.jpg", "missing.png"})
+    // Ends in the middle of its pixels: libjpeg only warns and fills the rest with grey.
+    testsupport::WriteFile(In("half.jpg"), whole.substr(0, whole.size() * 6 / 10));
+    for (const std::string name : {"garbage.jpg", "empty.png", "cut.jpg", "half.jpg", "missing.png"})
     {
         std::string error;
         EXPECT_FALSE(ConvertImageFile(In(name), In("out.png"), error)) << name;
         EXPECT_FALSE(error.empty()) << name;
         EXPECT_EQ(error.find(" @ "), std::string::npos) << error;
         EXPECT_EQ(error.find("fd:"), std::string::npos) << error;
+        EXPECT_EQ(error.find(MagickTemporaryFolder()), std::string::npos) << error;
         EXPECT_FALSE(Exists(In("out.png"))) << name;
     }
+    std::string error;
+    EXPECT_FALSE(CompressImageFile(In("half.jpg"), In("half-small.jpg"), 50, 80, error));
+    EXPECT_NE(error.find("Premature end of JPEG file `" + In("half.jpg") + "'"), std::string::npos) << error;
+    EXPECT_FALSE(Exists(In("half-small.jpg")));
+
+    // Stray bytes before a marker (common in camera files) are only a warning: it converts.
+    const size_t afterApp0 =
+        4 + ((static_cast<unsigned char>(whole[4]) << 8) | static_cast<unsigned char>(whole[5]));
+    testsupport::WriteFile(In("stray.jpg"), whole.substr(0, afterApp0) + "abc" + whole.substr(afterApp0));
+    error.clear();
+    EXPECT_TRUE(ConvertImageFile(In("stray.jpg"), In("stray.png"), error)) << error;
+    EXPECT_NE(error.find("extraneous bytes"), std::string::npos) << "the warning was there: " << error;
+    EXPECT_EQ(Describe(In("stray.png")), "PNG 300x300\n");
+
     // a PNG named .jpg is still a picture: ImageMagick goes by its content
     MakeImage("-size 5x5 xc:blue", In("real.png"));
     std::rename(In("real.png").c_str(), In("named.jpg").c_str());
-    std::string error;
     EXPECT_TRUE(ConvertImageFile(In("named.jpg"), In("named.bmp"), error)) << error;
-    // only the inputs and the one good output are left: no temporary files
+    // only the inputs and the good outputs are left: no temporary files
     for (const std::string& name : Names(m_dir.path()))
         EXPECT_NE(name.rfind(".~", 0), 0u) << name;
+}
+
+TEST_F(MagickDriver, FifosSocketsDevicesAndFoldersAreRefusedWithoutBlocking)
+{
+    ASSERT_EQ(::mkfifo(In("fifo.jpg").c_str(), 0600), 0);
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", In("socket.png").c_str());
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::symlink("/dev/zero", In("device.png").c_str()), 0);
+    ASSERT_EQ(::mkdir(In("folder.png").c_str(), 0700), 0);
+    MakeImage("-size 5x5 xc:blue", In("real.png"));
+
+    using Call = std::function<bool(const std::string&, std::string&)>;
+    const std::vector<std::pair<const char*, Call>> calls = {
+        {"convert",
+         [&](const std::string& in, std::string& e) { return ConvertImageFile(in, In("o.png"), e); }},
+        {"compress", [&](const std::string& in,
+                         std::string& e) { return CompressImageFile(in, In("o.jpg"), 50, 80, e); }},
+        {"size",
+         [](const std::string& in, std::string& e) {
+             int w = 0, h = 0;
+             return GetImageSize(in, w, h, e);
+         }},
+    };
+    for (const std::string name : {"fifo.jpg", "socket.png", "device.png", "folder.png"})
+    {
+        for (const auto& [what, call] : calls)
+        {
+            std::string error;
+            auto answer = std::async(std::launch::async, [&] { return call(In(name), error); });
+            if (answer.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
+            {
+                ADD_FAILURE() << what << " blocked on " << name;
+                // a writer releases the blocked open, so the test ends instead of hanging
+                ::close(::open(In("fifo.jpg").c_str(), O_WRONLY | O_NONBLOCK));
+                answer.wait();
+                continue;
+            }
+            EXPECT_FALSE(answer.get()) << what << " " << name;
+            EXPECT_NE(error.find("`" + In(name) + "': not a regular file"), std::string::npos) << error;
+        }
+    }
+    ::close(server);
+    // the size query still answers for a real file
+    int width = 0, height = 0;
+    std::string error;
+    EXPECT_TRUE(GetImageSize(In("real.png"), width, height, error));
+    EXPECT_EQ(width, 5);
+}
+
+TEST_F(MagickDriver, ImagesPastTheSizeLimitsAreRefusedAtOnceAndA108MegapixelPhotoConverts)
+{
+    // A few dozen bytes that claim a huge picture: the header and one tiny compressed row.
+    auto bomb = [this](const std::string& name, uint32_t side) {
+        auto chunk = [](const std::string& type, const std::string& data) {
+            std::string bytes;
+            for (int shift : {24, 16, 8, 0})
+                bytes += char((data.size() >> shift) & 0xff);
+            bytes += type + data;
+            const uLong crc =
+                ::crc32(::crc32(0, reinterpret_cast<const Bytef*>(type.data()), 4),
+                        reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
+            for (int shift : {24, 16, 8, 0})
+                bytes += char((crc >> shift) & 0xff);
+            return bytes;
+        };
+        std::string header;
+        for (int i = 0; i < 2; ++i)
+            for (int shift : {24, 16, 8, 0})
+                header += char((side >> shift) & 0xff);
+        header += std::string("\x08\x02\0\0\0", 5);
+        const std::string row(16, '\0');
+        std::string packed(64, '\0');
+        uLongf packedSize = packed.size();
+        ::compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                   reinterpret_cast<const Bytef*>(row.data()), row.size());
+        packed.resize(packedSize);
+        testsupport::WriteFile(In(name), std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
+                                             chunk("IDAT", packed) + chunk("IEND", ""));
+    };
+    bomb("claims-30000.png", 30000);
+    bomb("claims-20000.png", 20000);
+    ASSERT_LT(testsupport::ReadFile(In("claims-30000.png")).size(), 100u);
+    for (const std::string name : {"claims-30000.png", "claims-20000.png"})
+    {
+        std::string error;
+        EXPECT_FALSE(ConvertImageFile(In(name), In("bomb.jpg"), error));
+        EXPECT_NE(error.find("image too large to convert `" + In(name) + "'"), std::string::npos) << error;
+        EXPECT_FALSE(CompressImageFile(In(name), In("bomb.jpg"), 50, 80, error));
+        EXPECT_NE(error.find("image too large to convert `" + In(name) + "'"), std::string::npos) << error;
+        EXPECT_EQ(error.find(MagickTemporaryFolder()), std::string::npos) << error;
+        EXPECT_FALSE(Exists(In("bomb.jpg")));
+    }
+
+    // Today's largest camera photos, 12000 x 9000, are well inside the limits.
+    Shell("MAGICK_CONFIGURE_PATH=" + Quote(PICTAVO_MAGICK_CONFIG_DIR) +
+          " convert -size 12000x9000 gradient:navy-orange -quality 85 " + Quote(In("photo108.jpg")));
+    ASSERT_TRUE(Exists(In("photo108.jpg")));
+    std::string error;
+    ASSERT_TRUE(CompressImageFile(In("photo108.jpg"), In("photo108-half.jpg"), 50, 80, error)) << error;
+    EXPECT_EQ(Shell("identify -ping -format '%wx%h' " + Quote(In("photo108-half.jpg"))), "6000x4500");
+}
+
+TEST_F(MagickDriver, ErrorTextsNameTheUsersFilesNeverADescriptor)
+{
+    // A small file of a large picture, and a disk that fills up: every write past 8 KiB fails
+    // as it would with no space left.
+    MakeImage("-size 1200x1200 pattern:checkerboard", In("board.png"));
+    ASSERT_LT(testsupport::ReadFile(In("board.png")).size(), 8192u);
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit small = previous;
+    small.rlim_cur = 8192;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    std::string bmpError, pngError, jpgError;
+    const bool bmp = ConvertImageFile(In("board.png"), In("full.bmp"), bmpError);
+    const bool png = CompressImageFile(In("board.png"), In("full.png"), 150, 100, pngError);
+    const bool jpg = CompressImageFile(In("board.png"), In("full.jpg"), 100, 95, jpgError);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    for (const auto& [ok, error, out] :
+         {std::tuple{bmp, bmpError, In("full.bmp")}, std::tuple{png, pngError, In("full.png")},
+          std::tuple{jpg, jpgError, In("full.jpg")}})
+    {
+        EXPECT_FALSE(ok) << out;
+        EXPECT_EQ(error.find("fd:"), std::string::npos) << error;
+        EXPECT_NE(error.find("`" + out + "'"), std::string::npos) << error;
+        EXPECT_FALSE(Exists(out));
+    }
+    for (const std::string& name : Names(m_dir.path()))
+        EXPECT_NE(name.rfind(".~", 0), 0u) << name;
+}
+
+TEST_F(MagickDriver, LeavingStopsARunningCommandAndItsOutputNeverAppears)
+{
+    MakeImage("-size 2500x2500 xc:gray +noise Random", In("large.png"));
+    std::string error;
+    std::atomic<bool> done{false};
+    bool ok = true;
+    std::thread worker([&] {
+        ok = CompressImageFile(In("large.png"), In("larger.png"), 400, 100, error);
+        done = true;
+    });
+    // Once its hidden output exists the command has begun.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto started = [this] {
+        for (const std::string& name : Names(m_dir.path()))
+            if (name.rfind(".~larger.png.", 0) == 0)
+                return true;
+        return false;
+    };
+    while (!started() && !done && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(started() || done);
+    MagickAbortCommands();
+    worker.join();
+    EXPECT_FALSE(ok);
+    EXPECT_NE(error.find("the program is closing `" + In("large.png") + "'"), std::string::npos) << error;
+    EXPECT_EQ(Names(m_dir.path()), std::set<std::string>{"large.png"}) << "no output, no hidden file";
+    // nothing starts any more
+    EXPECT_FALSE(ConvertImageFile(In("large.png"), In("late.png"), error));
+    EXPECT_FALSE(Exists(In("late.png")));
+}
+
+TEST_F(MagickDriver, LeftoversOfAKilledConversionGoAtTheNextStartAndLiveOnesStay)
+{
+    MakeImage("-size 3000x3000 xc:gray +noise Random -quality 95", In("photo.jpg"));
+    // ImageMagick of this process keeps its temporary files in a folder of its own.
+    const std::string ownFolder = MagickTemporaryFolder();
+    ASSERT_FALSE(ownFolder.empty());
+    ASSERT_EQ(ownFolder, testsupport::TestRoot() + "/tmp/pictavo-magick-" + std::to_string(::getpid()));
+
+    const std::string program = testsupport::TestBinaryDir() + "/magick_convert";
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        ::execl(program.c_str(), program.c_str(), PICTAVO_MAGICK_CONFIG_DIR, In("photo.jpg").c_str(),
+                In("photo.png").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const std::string hidden = ".~photo.png." + std::to_string(child) + "-0.png";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!Exists(In(hidden)) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::string childFolder = testsupport::TestRoot() + "/tmp/pictavo-magick-" + std::to_string(child);
+    ASSERT_TRUE(Exists(In(hidden))) << "killed while writing";
+    ASSERT_TRUE(Exists(childFolder));
+    testsupport::WriteFile(childFolder + "/magick-copy", "what ImageMagick was working on");
+
+    // A running conversion's files and the user's own files that merely look alike stay.
+    const std::string live = HiddenOutputName("busy.png", 7, "png");
+    for (const std::string& name : {live, std::string(".~notes.txt"), std::string("holiday.123-4.png"),
+                                    std::string(".~x.png.abc-1.png")})
+        testsupport::WriteFile(In(name), "keep");
+    testsupport::WriteFile(ownFolder + "/magick-working", "in use");
+
+    RemoveDeadHiddenOutputs(m_dir.path());
+    RemoveDeadMagickFolders();
+    EXPECT_FALSE(Exists(In(hidden)));
+    EXPECT_FALSE(Exists(childFolder));
+    EXPECT_EQ(Names(m_dir.path()), (std::set<std::string>{"photo.jpg", live, ".~notes.txt",
+                                                          "holiday.123-4.png", ".~x.png.abc-1.png"}));
+    EXPECT_TRUE(Exists(ownFolder + "/magick-working"));
+    std::remove((ownFolder + "/magick-working").c_str());
 }
 
 TEST_F(MagickDriver, OutputFolderProblemsFailCleanly)

@@ -12,6 +12,7 @@
 #include "ComboUI.h"
 #include "platform/Dialogs.h"
 #include "platform/Drop.h"
+#include "platform/WindowFinder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -92,6 +93,20 @@ TEST_F(MainWindowTest, SkinGivesTheFixedSizeAndEveryNamedControl)
                   testsupport::Wide(m_out.path()).c_str());
     }
     EXPECT_NE(m_dlg->GetTabList(TAB_NORMAL)->GetInterface(L"LineList"), nullptr) << "the rows' own list";
+
+    // The drag hint's picture is drawn at the size the hint is shown, so nothing is stretched.
+    const TImageInfo* hint = m_dlg->GetPaintManager().GetImageEx(L"drag_hint.png");
+    ASSERT_NE(hint, nullptr);
+    for (LPCTSTR name : {L"nc_btn_drag", L"hc_btn_drag", L"cc_btn_drag"})
+    {
+        ASSERT_TRUE(Click(name == std::wstring(L"nc_btn_drag")   ? L"op_normal"
+                          : name == std::wstring(L"hc_btn_drag") ? L"op_heic"
+                                                                 : L"op_compress"));
+        const RECT shown = Control(name)->GetPos();
+        EXPECT_EQ(hint->nX, shown.right - shown.left) << testsupport::Narrow(name);
+        EXPECT_EQ(hint->nY, shown.bottom - shown.top) << testsupport::Narrow(name);
+    }
+    ASSERT_TRUE(Click(L"op_normal"));
 
     // Start and cancel share one place.
     m_dlg->m_bNCConverting = false;
@@ -338,6 +353,60 @@ TEST_F(MainWindowTest, OutputTypeClickOnAConvertingTabIsSwallowedWithTheToast)
     m_dlg->m_bHCConverting = false;
 }
 
+TEST_F(MainWindowTest, OutputTypeOfAConvertingTabHoldsOnEveryRoad)
+{
+    AddImages(TAB_NORMAL, 2);
+    m_dlg->m_bNCConverting = true;
+    CControlUI* png = Control(L"nc_radio_png");
+    CControlUI* jpg = Control(L"nc_radio_jpg");
+    CControlUI* bmp = Control(L"nc_radio_bmp");
+    auto expectKept = [&](const char* road) {
+        EXPECT_TRUE(IsSelected(png)) << road;
+        EXPECT_FALSE(IsSelected(jpg) || IsSelected(bmp)) << road;
+        for (FileItem* item : m_dlg->m_vecNCItems)
+            EXPECT_EQ(item->m_nOutType, 0) << road;
+        const std::vector<std::wstring> toasts = OpenToasts();
+        EXPECT_FALSE(toasts.empty()) << road;
+        EXPECT_TRUE(std::all_of(toasts.begin(), toasts.end(),
+                                [](const std::wstring& t) { return t == kModifyRefused; }));
+        CloseAllTips();
+        PumpUntil([] { return g_vecTips.empty(); }, 3000);
+    };
+
+    // A double click: its second press arrives as a double-click message.
+    const RECT rc = jpg->GetPos();
+    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        platform::headless::InjectMessage(m_hwnd, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+    Pump();
+    expectKept("double click");
+
+    // The keyboard: Tab to the option, then Space.
+    for (int presses = 0; presses < 100 && !bmp->IsFocused(); ++presses)
+    {
+        platform::headless::InjectMessage(m_hwnd, WM_KEYDOWN, VK_TAB, 0);
+        Pump();
+    }
+    ASSERT_TRUE(bmp->IsFocused());
+    platform::headless::InjectMessage(m_hwnd, WM_KEYDOWN, VK_SPACE, 0);
+    Pump();
+    expectKept("keyboard");
+
+    // Any other road that selects an option ends in its "selectchanged".
+    static_cast<COptionUI*>(jpg)->Selected(true);
+    Pump();
+    expectKept("selectchanged");
+
+    // Once the run is over the same key changes every row.
+    m_dlg->m_bNCConverting = false;
+    platform::headless::InjectMessage(m_hwnd, WM_KEYDOWN, VK_SPACE, 0);
+    Pump();
+    EXPECT_TRUE(IsSelected(bmp));
+    for (FileItem* item : m_dlg->m_vecNCItems)
+        EXPECT_EQ(item->m_nOutType, 2);
+    EXPECT_TRUE(OpenToasts().empty());
+}
+
 // ---- Conversion results ---------------------------------------------------------------------
 
 TEST_F(MainWindowTest, ARealRunUpdatesRowsAndButtons)
@@ -477,6 +546,33 @@ TEST_F(MainWindowTest, AltF4AndTheCloseButtonEndTheProgram)
         ASSERT_TRUE(PumpUntil([] { return g_vecTips.empty(); }, 3000)) << "toasts closed";
         EXPECT_TRUE(::IsWindow(m_hwnd)) << "the window goes with the process";
     }
+}
+
+TEST_F(MainWindowTest, LeavingDuringALargeConversionStopsItAndLetsANewStartInAtOnce)
+{
+    MagickStartup(PICTAVO_MAGICK_CONFIG_DIR);
+    const LPCWSTR instance = L"{A0000000-0000-0000-0000-00000000E1A7}";
+    ASSERT_FALSE(CheckSingleInstance(instance, L"nobody")) << "this copy runs";
+    const std::string large = MakeImage(m_dir / "large.png", "-size 2500x2500 xc:gray +noise Random");
+    m_dlg->AddFiles(TAB_COMPRESS, {testsupport::Wide(large)});
+    m_dlg->m_vecCCItems[0]->m_nResize = 400; // a conversion of many seconds
+    ASSERT_TRUE(Click(L"op_compress"));
+    ASSERT_TRUE(Click(L"cc_btn_start_conv"));
+    auto outputs = [this] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_out.path()))
+            names.push_back(entry.path().filename().string());
+        return names;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return !outputs().empty(); }, 20000)) << "the conversion has begun";
+
+    ASSERT_TRUE(Click(L"closeBtn"));
+    EXPECT_FALSE(CheckSingleInstance(instance, L"nobody")) << "a new start is not kept waiting";
+    ReleaseSingleInstance();
+    // What the program does after its message loop: the window goes, once its worker stopped.
+    ::DestroyWindow(m_hwnd);
+    EXPECT_EQ(::FindWindowW(L"MainDlg", nullptr), nullptr) << "nobody finds the leaving window";
+    EXPECT_TRUE(outputs().empty()) << "the stopped conversion left nothing";
 }
 
 TEST_F(MainWindowTest, DestroyingTheWindowFreesItsItemsAndEndsTheLoop)

@@ -7,7 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace DuiLib;
 using settingstest::OpenSetting;
@@ -224,15 +230,33 @@ TEST_F(SettingDlgTest, CloseButtonLeavesTheSettingsAndKeysDoNotCloseIt)
 }
 
 // A file ImageMagick cannot read: the size is unknown, the edits stay 0 and nothing divides
-// by it; the sliders still work and confirm still writes them.
+// by it; the sliders still work and confirm still writes them. A FIFO named like an image
+// is refused at once instead of freezing the window.
 TEST(SettingDlgUnknownSize, EditsStayZeroAndTheSliderKeepsItsValue)
 {
     TempDir dir("broken");
     const std::string broken = dir / "broken.png";
     testsupport::WriteFile(broken, std::string("\x89PNG\r\n\x1a\n not really a picture", 30));
-    for (const std::string& path : {broken, dir / "missing.jpg"})
+    const std::string fifo = dir / "pipe.jpg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Should the size query block on the FIFO, a writer releases it after a while and the
+    // test fails instead of hanging.
+    std::atomic<bool> opened{false};
+    std::atomic<bool> blocked{false};
+    std::thread watchdog([&] {
+        for (int waited = 0; waited < 1000 && !opened; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!opened)
+        {
+            blocked = true;
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        }
+    });
+    for (const std::string& path : {fifo, broken, dir / "missing.jpg"})
     {
         OpenSetting open(CompressItem(path, 60));
+        opened = true;
+        EXPECT_FALSE(blocked) << path;
         EXPECT_EQ(open.dlg().m_nImageWidth, 0);
         EXPECT_EQ(open.dlg().m_nImageHeight, 0);
         ExpectShown(open, {L"0", L"0", 60, L"60%"}, "opened");
@@ -249,4 +273,5 @@ TEST(SettingDlgUnknownSize, EditsStayZeroAndTheSliderKeepsItsValue)
         EXPECT_EQ(open.dlg().m_item.m_nResize, 35);
         EXPECT_EQ(open.dlg().m_item.m_nQuality, 80);
     }
+    watchdog.join();
 }
