@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 # CI=true (as CI sets it) turns warnings into errors.
 WERROR := $(if $(filter true 1 yes,$(CI)),ON,OFF)
 
-.PHONY: all deps build build-asan build-fuzz test test-default test-asan fuzz run bench bench-peers install format clean
+.PHONY: all deps build build-asan build-fuzz test test-default test-asan fuzz run bench bench-peers install dist format clean
 
 all: build
 
@@ -47,7 +47,11 @@ bench: build
 bench-peers: build
 	python3 scripts/bench-peers.py --build build/default
 
-install: build
+install: dist
+
+# The release layout: the setup program beside its payload folder.
+dist: build
+	rm -rf dist
 	cmake --install build/default --prefix dist
 
 format:

@@ -48,6 +48,7 @@ function(pictavo_program name folder)
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/Main.cpp)
         add_executable(${name} Main.cpp)
         target_link_libraries(${name} PRIVATE ${folder}_core)
-        set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN")
+        # ENABLE_EXPORTS: crash reports name the program's own functions in their backtrace.
+        set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN" INSTALL_RPATH "$ORIGIN" ENABLE_EXPORTS ON)
     endif()
 endfunction()

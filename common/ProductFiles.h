@@ -38,6 +38,19 @@ inline std::wstring SelfDeleteScriptName()
 {
     return L"_uninstall_acc.sh";
 }
+// The updater's own one: both programs may leave a script behind at the same time.
+inline std::wstring UpdaterSelfDeleteScriptName()
+{
+    return L"_update_acc.sh";
+}
+
+// The update package folder below the install folder, the package and its version file. The
+// folder cannot be called "Update" as on Windows: that is the updater program's own name here.
+inline constexpr const wchar_t* kPackageFolder = L"UpdatePackage";
+inline constexpr const wchar_t* kPackageFile = L"Update.zip";
+inline constexpr const wchar_t* kPackageIniFile = L"update.ini";
+// The updater's private folder, directly after the temporary path (which ends with "/").
+inline constexpr const wchar_t* kUpdaterTempFolder = L"PictavoUpdate";
 
 // The program that opens a folder, a file or a web address in the user's default handler.
 inline const wchar_t* DefaultOpenerProgram()
@@ -52,6 +65,16 @@ inline bool OpenWithShell(const std::wstring& target)
 {
     const HINSTANCE result = ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOW);
     return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+// A program's name as another program may be called: a name that ends with the Windows
+// program suffix (a download saved with it) loses it; any other stays as it is.
+inline std::wstring WithoutProgramSuffix(const std::wstring& name)
+{
+    static const std::wstring suffix = L".exe";
+    const bool ends =
+        name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return ends ? name.substr(0, name.size() - suffix.size()) : name;
 }
 
 // An icon of a skin (named without extension): the skins carry PNG images.

@@ -1,7 +1,9 @@
 // The main program: one running copy, the skin, the log, the main window and its message loop.
 
+#include "CheckUpdate.h"
 #include "ClusterCurl.h"
 #include "CommandLine.h"
+#include "CrashHandler.h"
 #include "HugePageStart.h"
 #include "Log.h"
 #include "MagickDriver.h"
@@ -11,6 +13,7 @@
 #include "RegSettings.h"
 #include "SingleInstance.h"
 #include "StringHelper.h"
+#include "WkeApi.h"
 
 #include "platform/Display.h"
 #include "platform/Shell.h"
@@ -48,10 +51,21 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     CLog::GetInstance()->m_nLevel =
         static_cast<int>(GetPrivateProfileIntW(L"CONFIG", L"LogLevel", LOG_LEVEL_INFO, configPath.c_str()));
 
-    // A ready update package is handed to the updater here, before any window, and the web
-    // view engine is loaded and the background update check started (unless checkUpdate is
-    // false) once those parts exist.
-    static_cast<void>(checkUpdate);
+    // A ready update package is handed to the updater here, before any window.
+    CCheckUpdate checkUpdater;
+    bool startCheck = false;
+    if (RunUpdateHandOver(&checkUpdater, moduleDir, checkUpdate, &startCheck))
+    {
+        LOG_INFO(L"WinMain", L"程序已退出！！！");
+        CLog::GetInstance()->Stop();
+        MagickShutdown();
+        return 0;
+    }
+    // Without the engine (no display, no library) the web page panel shows its failure state.
+    if (LoadWkeApi() == 0)
+        LOG_INFO(L"WinMain", L"web view engine not loaded");
+    if (startCheck)
+        checkUpdater.StartCheckDownUpdatePackThread();
 
     auto* mainDlg = new CMainDlg; // deletes itself when its window is gone
     const std::wstring title = ProgramWindowTitle(PictavoProgram::MAIN, appName);
@@ -72,7 +86,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         delete mainDlg;
     }
 
+    ShutdownWkeApi(); // a view still standing keeps the engine's context until it goes
     LOG_INFO(L"WinMain", L"程序已退出！！！");
+    checkUpdater.EndThreads(0);
     CLog::GetInstance()->Stop();
     MagickShutdown();
     return 0;
@@ -81,5 +97,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 int main(int, char** argv)
 {
     StartWithHugePages(argv);
+    CCrashHandler crashHandler;
     return WinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }

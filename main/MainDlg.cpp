@@ -3,15 +3,19 @@
 
 #include "MainDlg.h"
 
+#include "AnimImg.h"
 #include "ConfigIni.h"
 #include "EditUI.h"
 #include "HttpMgr.h"
 #include "LineListUI.h"
 #include "MagickDriver.h"
+#include "MyCenterDlg.h"
 #include "ProductFiles.h"
+#include "RegSettings.h"
 #include "SettingDlg.h"
 #include "SingleInstance.h"
 #include "TipsDlg.h"
+#include "WkeWebkitUI.h"
 
 #include "platform/Drop.h"
 
@@ -98,6 +102,8 @@ CMainDlg::~CMainDlg()
         Sleep(5);
     CloseWorkEvents();
     DeleteAllItems();
+    delete m_pMyCenterDlg;
+    m_trayIcon.Delete();
 }
 
 LPCTSTR CMainDlg::GetWindowClassName() const
@@ -119,7 +125,7 @@ void CMainDlg::OnFinalMessage(HWND hWnd)
 void CMainDlg::InitWindow()
 {
     g_hMainWnd = m_hWnd;
-    // The web page panel's script functions are bound here once the web view exists.
+    BindScriptFunctions();
     OnCreateShadow();
     ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~kNoMaximizeNoResize);
     FindControls();
@@ -128,7 +134,7 @@ void CMainDlg::InitWindow()
         m_nTabOutType[tab] = GetOutType(tab);
     if (CControlUI* version = m_PaintManager.FindControl(L"version_txt"))
         version->SetText((L"当前版本：" + CConfigIni::GetVersionStr()).c_str());
-    // The tray icon is added here once it exists.
+    m_trayIcon.Add(GetAppName().c_str());
     ShowMainPage(0);
     if (m_pConvTab != nullptr)
         m_pConvTab->SelectItem(TAB_NORMAL);
@@ -138,7 +144,8 @@ void CMainDlg::InitWindow()
     // No message filter keeps WM_DROPFILES or WM_COPYDATA from a window here.
     RegisterDropTarget();
     InitWorkThread();
-    // The auto-login timer and the first-run report start here with the login.
+    ::SetTimer(m_hWnd, TIMER_AUTO_LOGIN, 2000, nullptr);
+    StartInstallerStatistics();
 }
 
 void CMainDlg::FindControls()
@@ -165,8 +172,10 @@ void CMainDlg::FindControls()
     m_pNCEditPath = edit(L"nc_edit_path");
     m_pHCEditPath = edit(L"hc_edit_path");
     m_pCCEditPath = edit(L"cc_edit_path");
-    m_pWebView = m_PaintManager.FindControl(L"wkePay");
-    m_pLoadingAnim = m_PaintManager.FindControl(L"loadingAnim");
+    m_pWebView = static_cast<CWkeWebkitUI*>(m_PaintManager.FindControl(L"wkePay"));
+    if (m_pWebView != nullptr)
+        m_pWebView->SetListener(this);
+    m_pLoadingAnim = static_cast<CAnimImg*>(m_PaintManager.FindControl(L"loadingAnim"));
     m_pLoadingTxt = m_PaintManager.FindControl(L"loadingTxt");
     m_pLoadErrorImg = m_PaintManager.FindControl(L"loadErrorImg");
     m_pRefreshBtn = button(L"btnRefresh");
@@ -184,7 +193,7 @@ CControlUI* CMainDlg::CreateControl(LPCTSTR pstrClass)
     const CDuiString tag(pstrClass);
     if (tag.CompareNoCase(L"LineList") == 0)
         return new CLineListUI;
-    // The web view and the animated controls come with the web page panel.
+    // The web view and the animated controls are in the framework's factory (MainControls).
     return nullptr;
 }
 
@@ -251,7 +260,12 @@ void CMainDlg::OnClick(TNotifyUI& msg)
         OpenSitePage(L"/help");
     else if (name == L"btn_back")
         ShowMainPage(0);
-    // btn_login, btn_mycenter and btnRefresh are answered by the login and the web page panel.
+    else if (name == L"btn_login")
+        OpenWebPage(MakeUrl(CConfigIni().GetLoginUrl()));
+    else if (name == L"btn_mycenter")
+        ShowMyCenter();
+    else if (name == L"btnRefresh")
+        OnRefresh();
 }
 
 bool CMainDlg::OnTabClick(const CDuiString& name)
@@ -389,6 +403,8 @@ LRESULT CMainDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
     {
     case WM_COPYDATA:
         return OnCopyData(uMsg, wParam, lParam, bHandled);
+    case WM_TRAY_NOTIFY:
+        return OnTrayIcon(uMsg, wParam, lParam, bHandled);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         bHandled = GuardOutTypeClick(lParam) ? TRUE : FALSE;
@@ -400,8 +416,8 @@ LRESULT CMainDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         delete reinterpret_cast<HttpReply*>(wParam);
         return 1;
     default:
-        // The tray, login, logout, first-page and avatar messages are routed with their parts.
-        if (HandleConvertMessage(uMsg, wParam, lParam, result))
+        // The login, logout, first-page, avatar and conversion messages are routed with their parts.
+        if (HandleLoginMessage(uMsg, wParam, result) || HandleConvertMessage(uMsg, wParam, lParam, result))
             return result;
         bHandled = FALSE;
         return 0;
@@ -453,7 +469,7 @@ void CMainDlg::ExitApp()
         ::ShowWindow(m_hWnd, SW_HIDE);
     g_bAppExit = true;
     LeaveAtOnce();
-    // The tray icon is removed here once the program has one.
+    m_trayIcon.Delete();
     CloseAllTips();
     ::PostQuitMessage(0);
 }

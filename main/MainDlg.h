@@ -6,7 +6,9 @@
 #include "ConvertResultRecord.h"
 #include "ConvertView.h"
 #include "FileItem.h"
+#include "TrayIcon.h"
 #include "WinBaseEx.h"
+#include "WkeEvent.h"
 
 #include "platform/Win32.h"
 
@@ -14,7 +16,10 @@
 #include <string>
 #include <vector>
 
+class CAnimImg;
 class CLineListUI;
+class CMyCenterDlg;
+class CWkeWebkitUI;
 namespace DuiLib
 {
 class CEditUI;
@@ -30,13 +35,15 @@ constexpr UINT WM_AVATAR_READY = 2031;
 constexpr UINT WM_NC_CONVERT_RESULT = 2038;
 constexpr UINT WM_HC_CONVERT_RESULT = 2039;
 constexpr UINT WM_CC_CONVERT_RESULT = 2040;
+// The auto-login, two seconds after the window starts.
+constexpr UINT_PTR TIMER_AUTO_LOGIN = 3001;
 
 // The stop flag of the whole program: set when the main window goes away.
 extern std::atomic<bool> g_bAppExit;
 // The main window's handle, for threads and handlers that post to it.
 extern HWND g_hMainWnd;
 
-class CMainDlg : public CWinBaseEx, private IConvertView
+class CMainDlg : public CWinBaseEx, private IConvertView, public IWkeEvent
 {
 public:
     CMainDlg();
@@ -58,6 +65,8 @@ public:
     DuiLib::CControlUI* CreateControl(LPCTSTR pstrClass) override;
 
     virtual LRESULT OnCopyData(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    // WM_TRAY_NOTIFY: lParam the mouse message on the icon (MainDlgTray.cpp).
+    virtual LRESULT OnTrayIcon(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
     // Ends the program: hides the window, sets the stop flag, stops the running conversions,
     // lets a new copy start, closes the toasts and posts the quit message. Does not wait for
@@ -125,6 +134,44 @@ public:
     int m_nCCNextId = 1;
     // end of file intake
 
+    // Web page panel (MainDlgWeb.cpp)
+    // Binds the page's script functions; once, before the first page.
+    static void BindScriptFunctions();
+    // Shows the panel loading the address.
+    void OpenWebPage(const std::wstring& url);
+    void OnRefresh();
+    bool OnWkeNavigation(wkeWebView webView, int navigationType, wkeString url) override;
+    void OnWkeLoadingFinish(wkeWebView webView, wkeString url, int result, wkeString failedReason) override;
+    void OnWkeTitleChanged(wkeWebView webView, wkeString title) override;
+    void OnWkeURLChanged(wkeWebView webView, wkeString url) override;
+    // Whether an address is a page of the login site (the origin of login_url).
+    static bool IsLoginSitePage(const std::wstring& url);
+    // Opens an http(s) address in the desktop's browser; anything else is ignored.
+    static bool OpenInBrowser(const std::wstring& url);
+    // end of web page panel
+
+    // Login, account window and first-run report (MainDlgLogin.cpp)
+    std::wstring MakeUrl(const std::wstring& base) const;
+    void AutoLogin();
+    LRESULT OnLoginResult(const std::wstring* text);
+    void ShowLoginState(bool loggedIn);
+    static unsigned DownImgProc(void* mainDlg);
+    LRESULT OnAvatarReady();
+    LRESULT OnLogout();
+    void StartInstallerStatistics();
+    void ShowMyCenter();
+    CMyCenterDlg* GetMyCenterDlg();
+    // The avatar file of an account: empty when the name cannot be a file name.
+    static std::wstring AvatarPath(const std::wstring& account);
+    bool HandleLoginMessage(UINT msg, WPARAM wParam, LRESULT& result);
+    bool m_bLogin = false;
+    std::wstring m_strAccount;
+    std::wstring m_strUuid;
+    std::wstring m_strUkey;
+    std::wstring m_strImgUrl;
+    CMyCenterDlg* m_pMyCenterDlg = nullptr;
+    // end of login
+
     DUI_DECLARE_MESSAGE_MAP()
 
     // The one output folder of all three tabs; it does not change while a tab converts.
@@ -163,14 +210,20 @@ public:
     DuiLib::CTabLayoutUI* m_pMainTab = nullptr;
     DuiLib::CTabLayoutUI* m_pConvTab = nullptr;
     // The web page panel (page 1 of main_tab).
-    DuiLib::CControlUI* m_pWebView = nullptr;
-    DuiLib::CControlUI* m_pLoadingAnim = nullptr;
+    CWkeWebkitUI* m_pWebView = nullptr;
+    CAnimImg* m_pLoadingAnim = nullptr;
     DuiLib::CButtonUI* m_pRefreshBtn = nullptr;
     DuiLib::CControlUI* m_pLoadingTxt = nullptr;
     DuiLib::CControlUI* m_pLoadErrorImg = nullptr;
     DuiLib::CControlUI* m_pLoadLayout = nullptr;
+    CTrayIcon m_trayIcon;
 
 private:
+    // Tray icon (MainDlgTray.cpp)
+    void ShowFromTray();
+    void PopupTrayMenu();
+    void RunTrayCommand(const DuiLib::CDuiString& command);
+
     // IConvertView, answered with the window's own controls.
     void ShowConvertButtons(int tab, bool converting) override;
     void SortLines(int tab) override;

@@ -14,7 +14,9 @@ packages=(
     fonts-wqy-microhei
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-    xvfb xauth xdotool imagemagick libheif-examples unzip zip python3 openssl
+    xvfb xauth xdotool trayer imagemagick libheif-examples unzip zip python3 openssl
+    # the setup's desktop entries are checked with the desktop's own tools
+    desktop-file-utils libglib2.0-bin xdg-user-dirs
     # benchmark peers only: the product never links libvips
     libvips-tools
 )

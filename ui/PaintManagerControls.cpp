@@ -47,6 +47,16 @@ bool CPaintManagerUI::AttachDialog(CControlUI* pControl)
     return InitControls(pControl);
 }
 
+CControlUI* CPaintManagerUI::DetachRoot()
+{
+    SetFocus(nullptr);
+    m_pEventHover = nullptr;
+    m_pEventClick = nullptr;
+    CControlUI* root = m_pRoot;
+    m_pRoot = nullptr;
+    return root;
+}
+
 bool CPaintManagerUI::InitControls(CControlUI* pControl, CControlUI* pParent)
 {
     if (pControl == nullptr)

@@ -116,6 +116,8 @@ public:
     // Deletes a removed control once the current message is done.
     void AddDelayedCleanup(CControlUI* pControl);
     CControlUI* GetRoot() const { return m_pRoot; }
+    // Lets go of the tree without deleting it (its owner keeps it) and returns it.
+    CControlUI* DetachRoot();
     CControlUI* FindControl(POINT pt) const;
     CControlUI* FindControl(LPCTSTR pstrName) const;
     CControlUI* FindSubControlByPoint(CControlUI* pParent, POINT pt) const;

@@ -131,6 +131,9 @@ bool CSkinSource::Load(LPCTSTR name, std::vector<BYTE>& data)
     data.clear();
     if (name == nullptr || *name == 0)
         return false;
+    // An absolute path names a file of the disk (a picture the program saved), zip or not.
+    if (name[0] == L'/')
+        return LoadFromFolder(name, data);
     std::shared_ptr<CSkinZip> zip;
     {
         std::lock_guard<std::mutex> guard(Shared().lock);

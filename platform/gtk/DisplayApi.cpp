@@ -1,6 +1,8 @@
 // Choosing the backend, compositing, and window icons.
 #include "GtkBackend.h"
+#include "IndicatorTray.h"
 #include "NativeWindow.h"
+#include "StatusIconTray.h"
 #include "platform/Display.h"
 #include "platform/WinError.h"
 
@@ -8,10 +10,8 @@
 
 using platform::GtkBackend;
 
-namespace
-{
 // The decoded image, or nullptr when the bytes are not one.
-GdkPixbuf* DecodeImage(const void* bytes, std::size_t size)
+GdkPixbuf* platform::DecodeImage(const void* bytes, std::size_t size)
 {
     if (bytes == nullptr || size == 0)
         return nullptr;
@@ -27,13 +27,25 @@ GdkPixbuf* DecodeImage(const void* bytes, std::size_t size)
     g_object_unref(loader);
     return image;
 }
-} // namespace
 
 namespace platform
 {
 bool InitDisplayBackend()
 {
-    return GtkBackend::Install();
+    const bool installed = GtkBackend::Install();
+    static bool s_trayChosen = false;
+    if (installed && !s_trayChosen)
+    {
+        // Once, at start: an XEmbed tray where one runs, else the StatusNotifierItem road.
+        s_trayChosen = true;
+        static StatusIconTray s_statusIcons;
+        static IndicatorTray s_indicators;
+        if (StatusIconTray::TrayPresent())
+            SetNotifyIconBackend(&s_statusIcons);
+        else
+            SetNotifyIconBackend(&s_indicators);
+    }
+    return installed;
 }
 
 bool HasDisplay()

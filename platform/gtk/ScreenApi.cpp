@@ -119,3 +119,41 @@ BOOL SystemParametersInfoW(UINT action, UINT, PVOID param, UINT)
     *static_cast<RECT*>(param) = CurrentScreen().workArea;
     return TRUE;
 }
+
+namespace
+{
+HMONITOR const kPrimaryMonitor = reinterpret_cast<HMONITOR>(static_cast<std::intptr_t>(1));
+} // namespace
+
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags)
+{
+    if (!IsWindow(hwnd) && flags == MONITOR_DEFAULTTONULL)
+        return nullptr;
+    return kPrimaryMonitor;
+}
+
+HMONITOR MonitorFromPoint(POINT, DWORD)
+{
+    return kPrimaryMonitor;
+}
+
+BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info)
+{
+    if (monitor != kPrimaryMonitor || info == nullptr || info->cbSize < sizeof(MONITORINFO))
+    {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const Screen screen = CurrentScreen();
+    info->rcMonitor = screen.monitor;
+    info->rcWork = screen.workArea;
+    info->dwFlags = MONITORINFOF_PRIMARY;
+    return TRUE;
+}
+
+void platform::headless::SetScreen(const RECT& monitor, const RECT& workArea)
+{
+    std::lock_guard lock(g_lock);
+    g_screen.monitor = monitor;
+    g_screen.workArea = workArea;
+}

@@ -1,5 +1,6 @@
 #include "CopyDataServer.h"
 
+#include "platform/CrashReport.h"
 #include "platform/Messages.h"
 #include "platform/WinError.h"
 
@@ -47,7 +48,10 @@ bool CopyDataServer::Start(const std::string& path, WindowFilter isShared)
     m_listen = ListenAt(path);
     if (m_listen < 0)
         return false;
-    std::thread([this] { AcceptLoop(); }).detach();
+    std::thread([this] {
+        PrepareThreadForCrashes();
+        AcceptLoop();
+    }).detach();
     return true;
 }
 
@@ -76,6 +80,7 @@ void CopyDataServer::AcceptLoop()
         }
         ++m_workers;
         std::thread([this, fd] {
+            PrepareThreadForCrashes();
             Serve(fd);
             ::close(fd);
             --m_workers;

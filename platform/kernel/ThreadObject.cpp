@@ -2,6 +2,7 @@
 // object, so the handle may be closed (or the thread "terminated") while it runs.
 #include "Waitable.h"
 
+#include "platform/CrashReport.h"
 #include "platform/Kernel.h"
 #include "platform/WinError.h"
 
@@ -79,6 +80,7 @@ int ThreadObject::Launch(size_t stackSize)
 
 void* ThreadObject::Entry(void* self)
 {
+    PrepareThreadForCrashes();
     auto* thread = static_cast<ThreadObject*>(self);
     if (thread->AwaitStart())
         thread->Finish(thread->m_start(thread->m_arg));

@@ -1,5 +1,6 @@
 #include "ProcessObject.h"
 
+#include "platform/CrashReport.h"
 #include "platform/Process.h"
 #include "platform/WinError.h"
 
@@ -113,7 +114,10 @@ ProcessObject* ProcessObject::ForChild(pid_t pid)
     auto state = std::make_shared<ProcessState>(pid, true);
     try
     {
-        std::thread([state] { Reap(state); }).detach();
+        std::thread([state] {
+            PrepareThreadForCrashes();
+            Reap(state);
+        }).detach();
     }
     catch (const std::system_error&)
     {

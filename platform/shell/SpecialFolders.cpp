@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 
 namespace platform
@@ -40,6 +42,10 @@ std::string FolderOf(int csidl, bool root)
     case CSIDL_APPDATA:
     case CSIDL_COMMON_APPDATA:
         return UserDirs::ConfigHome();
+    // The start menu and its "Programs" folder are both the applications folder: menus are
+    // built from the entries found there, so there is no level between them.
+    case CSIDL_STARTMENU:
+    case CSIDL_COMMON_STARTMENU:
     case CSIDL_PROGRAMS:
     case CSIDL_COMMON_PROGRAMS:
         return Applications(root);
@@ -51,7 +57,10 @@ std::string FolderOf(int csidl, bool root)
 
 bool SpecialFolders::IsRoot()
 {
-    return ::geteuid() == 0;
+    // PICTAVO_USER_FOLDERS=1 keeps root in its own home's folders: a private install, and
+    // tests that run as root without touching /opt or /usr/share.
+    const char* user = std::getenv("PICTAVO_USER_FOLDERS");
+    return ::geteuid() == 0 && !(user != nullptr && std::string(user) == "1");
 }
 
 std::wstring SpecialFolders::PathOf(int csidl)

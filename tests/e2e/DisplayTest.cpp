@@ -4,6 +4,8 @@
 #include "support/TestSupport.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <sstream>
 #include <thread>
 
 namespace e2e
@@ -22,6 +24,20 @@ void DisplayTest::SetUp()
 std::string DisplayTest::ShotPath(const char* name)
 {
     return testsupport::TestRoot() + "/" + name + ".png";
+}
+
+POINT DisplayTest::WindowOrigin(const std::string& window)
+{
+    std::istringstream shell(XServer::Output("xdotool getwindowgeometry --shell " + window));
+    POINT origin{-1, -1};
+    for (std::string line; std::getline(shell, line);)
+    {
+        if (line.rfind("X=", 0) == 0)
+            origin.x = std::atoi(line.c_str() + 2);
+        else if (line.rfind("Y=", 0) == 0)
+            origin.y = std::atoi(line.c_str() + 2);
+    }
+    return origin;
 }
 
 bool DisplayTest::WaitUntil(const std::function<bool()>& done, int timeoutMs)

@@ -2,6 +2,8 @@
 // The base of the end-to-end fixtures: each test runs on the private Xvfb and is skipped, not
 // failed, where the server or one of the command-line tools it drives the display with is missing.
 
+#include "platform/WinTypes.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -22,6 +24,8 @@ protected:
     static std::string ShotPath(const char* name);
     // Polls done() without pumping this thread's messages; false after the time.
     static bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
+    // The top left corner of an X window (xdotool's id) on the screen; {-1, -1} when unknown.
+    static POINT WindowOrigin(const std::string& window);
 
 private:
     std::vector<std::string> m_tools;

@@ -77,19 +77,7 @@ protected:
     }
 
     // The window's top left corner on the screen.
-    POINT Origin() const
-    {
-        std::istringstream shell(XServer::Output("xdotool getwindowgeometry --shell " + m_window));
-        POINT origin{-1, -1};
-        for (std::string line; std::getline(shell, line);)
-        {
-            if (line.rfind("X=", 0) == 0)
-                origin.x = std::atoi(line.c_str() + 2);
-            else if (line.rfind("Y=", 0) == 0)
-                origin.y = std::atoi(line.c_str() + 2);
-        }
-        return origin;
-    }
+    POINT Origin() const { return WindowOrigin(m_window); }
 
     // A grid of the list area's pixels as the screen shows them now.
     std::vector<COLORREF> ListPixels() const

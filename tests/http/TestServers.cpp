@@ -136,7 +136,7 @@ void LocalHttpServer::AddHandlers()
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_lastPost = SeenPost{req.get_header_value("Content-Type"), req.body,
-                                  req.get_header_value("Content-Length")};
+                                  req.get_header_value("Content-Length"), req.target};
         }
         HandleEcho(req, res);
     });

@@ -19,6 +19,7 @@ struct SeenPost
     std::string contentType;
     std::string body;
     std::string contentLength;
+    std::string target; // path and query as sent
 };
 
 class LocalHttpServer

@@ -83,3 +83,33 @@ constexpr UINT SPI_GETWORKAREA = 0x0030;
 int GetSystemMetrics(int index);
 // SPI_GETWORKAREA fills the RECT at param; anything else fails with ERROR_INVALID_PARAMETER.
 BOOL SystemParametersInfoW(UINT action, UINT uiParam, PVOID param, UINT winIni);
+
+// ---- Monitors ----------------------------------------------------------------------------------
+
+constexpr DWORD MONITOR_DEFAULTTONULL = 0;
+constexpr DWORD MONITOR_DEFAULTTOPRIMARY = 1;
+constexpr DWORD MONITOR_DEFAULTTONEAREST = 2;
+constexpr DWORD MONITORINFOF_PRIMARY = 1;
+
+struct MONITORINFO
+{
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+};
+using LPMONITORINFO = MONITORINFO*;
+
+// Every window counts as being on the primary monitor, which answers for all of them (placement
+// of popups against a work area needs no more). NULL only for an invalid window with
+// MONITOR_DEFAULTTONULL.
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags);
+HMONITOR MonitorFromPoint(POINT point, DWORD flags);
+// FALSE with ERROR_INVALID_PARAMETER for an unknown monitor or a wrong cbSize.
+BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info);
+
+namespace platform::headless
+{
+// The headless screen (monitor and work area) that the screen queries answer, for tests.
+void SetScreen(const RECT& monitor, const RECT& workArea);
+} // namespace platform::headless

@@ -40,7 +40,9 @@ HINSTANCE ShellExecuteW(HWND hwnd, LPCWSTR operation, LPCWSTR file, LPCWSTR para
 constexpr int CSIDL_DESKTOP = 0x0000;
 constexpr int CSIDL_PROGRAMS = 0x0002;
 constexpr int CSIDL_PERSONAL = 0x0005;
+constexpr int CSIDL_STARTMENU = 0x000B;
 constexpr int CSIDL_DESKTOPDIRECTORY = 0x0010;
+constexpr int CSIDL_COMMON_STARTMENU = 0x0016;
 constexpr int CSIDL_COMMON_PROGRAMS = 0x0017;
 constexpr int CSIDL_APPDATA = 0x001A;
 constexpr int CSIDL_COMMON_APPDATA = 0x0023;

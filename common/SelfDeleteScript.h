@@ -1,0 +1,12 @@
+#pragma once
+// Removing a program's own files once it has ended: a POSIX sh script in the temporary folder,
+// started detached as the program's last act.
+
+#include <string>
+
+// Writes <temporary folder>/<scriptName> and starts it: it waits (bounded, with a pause between
+// tries) for this process to end, removes folder with everything in it, then itself. The
+// paths reach the script as arguments, never as part of its text. The temporary folder becomes
+// the current directory, so that this process no longer holds folder. False when the script
+// could not be written or started; nothing is removed then.
+bool WriteSelfDeleteBatch(const std::wstring& scriptName, const std::wstring& folder);

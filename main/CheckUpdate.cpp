@@ -1,0 +1,255 @@
+#include "CheckUpdate.h"
+
+#include "ClusterCurl.h"
+#include "ConfigIni.h"
+#include "HttpMgr.h"
+#include "Log.h"
+#include "PathHelper.h"
+#include "PrivateFolder.h"
+#include "ProcessHelper.h"
+#include "ProductFiles.h"
+#include "ProductProcesses.h"
+#include "StringHelper.h"
+#include "UpdateJournal.h"
+
+#include "platform/MessageBox.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+namespace
+{
+constexpr std::uint64_t kReadyPackageBytes = 100;
+constexpr DWORD kStopWaitMs = 5000;
+
+[[noreturn]] void EndForMissingParameter(const wchar_t* function)
+{
+    MessageBoxW(nullptr, L"创建检测升级线程失败,请重新启动!", L"错误", MB_OK);
+    LOG_ERROR(function, L"%s 线程参数有问题 threadid=[%d]", function, static_cast<int>(GetCurrentThreadId()));
+    CLog::GetInstance()->Stop();
+    std::_Exit(-1);
+}
+} // namespace
+
+bool IsUpdatePackReady(const std::wstring& exeDir)
+{
+    const std::wstring folder = exeDir + L"/" + ProductFiles::kPackageFolder;
+    const std::wstring package = folder + L"/" + ProductFiles::kPackageFile;
+    if (PathExists(folder, 0) != 0 || PathExists(package, 0) != 0)
+        return false;
+    if (GetFileSize64(package) >= kReadyPackageBytes)
+        return true;
+    RemoveFile(package);
+    return false;
+}
+
+CCheckUpdate::CCheckUpdate() : m_strExeDir(GetModuleDir()) {}
+
+std::wstring CCheckUpdate::PackageDir() const
+{
+    return m_strExeDir + L"/" + ProductFiles::kPackageFolder;
+}
+
+std::wstring CCheckUpdate::UpdaterTempFolder()
+{
+    wchar_t temp[MAX_PATH] = {};
+    const DWORD length = GetTempPathW(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH)
+        return {};
+    return std::wstring(temp) + ProductFiles::kUpdaterTempFolder;
+}
+
+// Only the product's own updaters: those run from the install folder or from its temporary copy,
+// and never one that is applying a package (false then: its files must be left alone).
+bool CCheckUpdate::StopUpdater() const
+{
+    if (IsUpdateApplying())
+        return false;
+    return StopProgramsIn(ProductFiles::kUpdateProgram, {m_strExeDir, UpdaterTempFolder()}, kStopWaitMs)
+        .allEnded;
+}
+
+bool CCheckUpdate::CheckNeedUpdate(const std::wstring& serverVersion)
+{
+    const std::wstring installed = CConfigIni::GetVersionStr();
+    const bool newer = CompareVersion(installed, serverVersion) > 0;
+    LOG_INFO(L"CCheckUpdate::CheckNeedUpdate", L"%s strNowMajor=[%s] strNewMajor=[%s] bRet=[%d]",
+             L"CCheckUpdate::CheckNeedUpdate", installed.c_str(), serverVersion.c_str(), newer ? 1 : 0);
+    return newer;
+}
+
+bool CCheckUpdate::StartUpdateThread()
+{
+    LOG_INFO(L"CCheckUpdate::StartUpdateThread", L"start update ...");
+    const uintptr_t thread = _beginthreadex(nullptr, 0, &CCheckUpdate::UpdateThreadProc, this, 0, nullptr);
+    if (thread == 0)
+    {
+        LOG_ERROR(L"CCheckUpdate::StartUpdateThread", L"%s %s errorCode=[%d]",
+                  L"CCheckUpdate::StartUpdateThread", L"创建检测升级线程失败",
+                  static_cast<int>(GetLastError()));
+        return false;
+    }
+    // Only this side closes the handle, after the wait.
+    m_hUpdateThread = reinterpret_cast<HANDLE>(thread);
+    WaitForSingleObject(m_hUpdateThread, INFINITE);
+    CloseHandle(m_hUpdateThread);
+    m_hUpdateThread = INVALID_HANDLE_VALUE;
+    return m_bHandedOver;
+}
+
+unsigned CCheckUpdate::UpdateThreadProc(void* param)
+{
+    auto* self = static_cast<CCheckUpdate*>(param);
+    if (self == nullptr)
+        EndForMissingParameter(L"CCheckUpdate::UpdateThreadProc");
+    self->m_bHandedOver = self->UpateFunc() && self->StartUpdateExe();
+    LOG_INFO(L"CCheckUpdate::UpdateThreadProc", L"%s 检测版本完成 线程threadid=[%d]退出",
+             L"CCheckUpdate::UpdateThreadProc", static_cast<int>(GetCurrentThreadId()));
+    return 0;
+}
+
+bool CCheckUpdate::UpateFunc()
+{
+    if (!StopUpdater())
+        return false;
+    const std::wstring folder = UpdaterTempFolder();
+    if (folder.empty())
+        return false;
+    // Made afresh and checked ours: the temporary path may be a folder that others share.
+    DeleteDirectoryTree(folder);
+    if (!CreatePrivateFolder(folder))
+    {
+        LOG_ERROR(L"CCheckUpdate::UpateFunc", L"%s 临时目录创建失败 szTempDir=[%s]",
+                  L"CCheckUpdate::UpateFunc", folder.c_str());
+        return false;
+    }
+    for (const wchar_t* name : ProductFiles::kUpdaterCopyFiles)
+    {
+        const std::wstring source = m_strExeDir + L"/" + name;
+        const std::wstring target = folder + L"/" + name;
+        const BOOL copied = CopyFileW(source.c_str(), target.c_str(), FALSE);
+        LOG_INFO(L"CCheckUpdate::UpateFunc", L"%s 拷贝依赖szSourceFile=[%s], szDestFile=[%s] bRet=%d",
+                 L"CCheckUpdate::UpateFunc", source.c_str(), target.c_str(), copied);
+        if (!copied)
+            return false;
+    }
+    return true;
+}
+
+bool CCheckUpdate::StartUpdateExe()
+{
+    const std::wstring updater = UpdaterTempFolder() + L"/" + ProductFiles::kUpdateProgram;
+    std::wstring command = platform::BuildCommandLine({updater, m_strExeDir});
+    LOG_INFO(L"CCheckUpdate::StartUpdateExe", L"%s 启动升级 szCmd=[%s]", L"CCheckUpdate::StartUpdateExe",
+             command.c_str());
+    // Named apart from the command line, which cannot carry a double quote in its first word.
+    return StartProcess(updater.c_str(), command.data(), false);
+}
+
+void CCheckUpdate::StartCheckDownUpdatePackThread()
+{
+    LOG_INFO(L"CCheckUpdate::StartCheckDownUpdatePackThread", L"start CheckDownUpdatePack ...");
+    const uintptr_t thread = _beginthreadex(nullptr, 0, &CCheckUpdate::DownPackThreadProc, this, 0, nullptr);
+    if (thread == 0)
+    {
+        LOG_ERROR(L"CCheckUpdate::StartCheckDownUpdatePackThread", L"%s %s errorCode=[%d]",
+                  L"CCheckUpdate::StartCheckDownUpdatePackThread", L"创建检测升级线程失败",
+                  static_cast<int>(GetLastError()));
+        return;
+    }
+    m_hDownPackThread = reinterpret_cast<HANDLE>(thread);
+}
+
+unsigned CCheckUpdate::DownPackThreadProc(void* param)
+{
+    auto* self = static_cast<CCheckUpdate*>(param);
+    if (self == nullptr)
+        EndForMissingParameter(L"CCheckUpdate::DownPackThreadProc");
+    if (!self->CheckDownUpdatePack())
+        DeleteDirectoryTree(self->PackageDir());
+    return 0;
+}
+
+bool CCheckUpdate::CheckDownUpdatePack()
+{
+    std::wstring version;
+    std::wstring packUrl;
+    CHttpMgr::RequestVersion(
+        WideToAnsi(CConfigIni(m_strExeDir + L"/" + ProductFiles::kConfigFile).GetVersionUrl()), &version,
+        &packUrl);
+    if (!CheckNeedUpdate(version))
+        return false;
+    if (packUrl.empty())
+    {
+        LOG_ERROR(L"CCheckUpdate::CheckDownUpdatePack", L"strDownZipUrl=%s", packUrl.c_str());
+        return false;
+    }
+    // An updater applying a package owns the package folder until it is done.
+    if (!StopUpdater())
+    {
+        LOG_INFO(L"CCheckUpdate::CheckDownUpdatePack", L"an update is being applied; no download");
+        return true;
+    }
+    const std::wstring folder = PackageDir();
+    DeleteDirectoryTree(folder);
+    if (PathExists(folder, 0) != 0)
+        MakeDir(folder);
+    ClusterCurl curl;
+    curl.SetTimeOut(30, 3600);
+    const CurlResult result =
+        curl.downloadFile(WideToAnsi(packUrl), WideToAnsi(folder), WideToAnsi(ProductFiles::kPackageFile));
+    if (result.code != 200)
+    {
+        LOG_ERROR(L"CCheckUpdate::CheckDownUpdatePack", L"DownLoadFile url=%s error=%s", packUrl.c_str(),
+                  AnsiToWide(result.message).c_str());
+        return false;
+    }
+    const std::wstring ini = folder + L"/" + ProductFiles::kPackageIniFile;
+    WritePrivateProfileStringW(L"CONFIG", L"version_str", version.c_str(), ini.c_str());
+    LOG_INFO(L"CCheckUpdate::CheckDownUpdatePack",
+             L"%s 版本写入ini文件 szUpdateIniFile=[%s], versionStr=[%s]",
+             L"CCheckUpdate::CheckDownUpdatePack", ini.c_str(), version.c_str());
+    return true;
+}
+
+void CCheckUpdate::EndThreads(DWORD waitMs)
+{
+    if (m_hDownPackThread == INVALID_HANDLE_VALUE)
+        return;
+    if (WaitForSingleObject(m_hDownPackThread, waitMs) != WAIT_OBJECT_0)
+        TerminateThread(m_hDownPackThread, 0);
+    CloseHandle(m_hDownPackThread);
+    m_hDownPackThread = INVALID_HANDLE_VALUE;
+}
+
+bool RunUpdateHandOver(CCheckUpdate* check, const std::wstring& exeDir, bool checkUpdate, bool* startCheck)
+{
+    *startCheck = checkUpdate;
+    // An updater at work owns the install folder: its journal is no cut-off update, and its
+    // package is not to be removed or handed over again.
+    if (IsUpdateApplying())
+    {
+        LOG_INFO(L"WinMain", L"an update is being applied; no hand-over");
+        return IsUpdatePackReady(exeDir);
+    }
+    const CUpdateJournal::Outcome outcome = CUpdateJournal(exeDir).RecoverAndLog(L"WinMain");
+    const std::wstring packageDir = exeDir + L"/" + ProductFiles::kPackageFolder;
+    // The start after an update never hands over again: a package left there would else loop.
+    if (!checkUpdate || outcome == CUpdateJournal::Outcome::RolledForward)
+    {
+        if (PathExists(packageDir, 0) == 0)
+        {
+            DeleteDirectoryTree(packageDir);
+            LOG_INFO(L"WinMain", L"leftover update package removed: %s", packageDir.c_str());
+        }
+        return false;
+    }
+    if (!IsUpdatePackReady(exeDir))
+        return false;
+    if (check->StartUpdateThread())
+        return true;
+    LOG_ERROR(L"WinMain", L"update hand-over failed; starting normally");
+    *startCheck = false;
+    return false;
+}

@@ -1,0 +1,101 @@
+#include "IndicatorTray.h"
+
+#include "TrayEntries.h"
+#include "platform/Utf.h"
+
+#include <libayatana-appindicator/app-indicator.h>
+
+#include <climits>
+#include <string>
+#include <unistd.h>
+
+namespace platform
+{
+namespace
+{
+
+std::string ProgramIconFile()
+{
+    char path[PATH_MAX] = {};
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof(path) - 1);
+    std::string folder(path, length > 0 ? static_cast<size_t>(length) : 0);
+    folder.erase(folder.find_last_of('/') + 1);
+    return folder + "icon.png";
+}
+} // namespace
+
+void IndicatorTray::Add(const NotifyIconState& icon)
+{
+    RunOnTrayUi([this, icon] {
+        auto entry = std::make_unique<Entry>();
+        entry->state = icon;
+        const std::string id = "pictavo-tray-" + std::to_string(::getpid()) + "-" + std::to_string(icon.id);
+        entry->indicator = app_indicator_new(id.c_str(), ProgramIconFile().c_str(),
+                                             APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
+        const std::string tip = ToUtf8(icon.tip);
+        app_indicator_set_title(entry->indicator, tip.c_str());
+        // An indicator without a menu is not shown at all.
+        entry->menu = gtk_menu_new();
+        g_object_ref_sink(entry->menu);
+        app_indicator_set_menu(entry->indicator, GTK_MENU(entry->menu));
+        app_indicator_set_status(entry->indicator, APP_INDICATOR_STATUS_ACTIVE);
+        m_entries.push_back(std::move(entry));
+    });
+}
+
+void IndicatorTray::Modify(const NotifyIconState& icon)
+{
+    RunOnTrayUi([this, icon] {
+        if (Entry* entry = Find(icon))
+        {
+            entry->state = icon;
+            app_indicator_set_title(entry->indicator, ToUtf8(icon.tip).c_str());
+        }
+    });
+}
+
+void IndicatorTray::Delete(const NotifyIconState& icon)
+{
+    RunOnTrayUi([this, icon] {
+        Entry* entry = Find(icon);
+        if (entry == nullptr)
+            return;
+        app_indicator_set_status(entry->indicator, APP_INDICATOR_STATUS_PASSIVE);
+        g_object_unref(entry->indicator);
+        gtk_widget_destroy(entry->menu);
+        g_object_unref(entry->menu);
+        std::erase_if(m_rows, [entry](const std::unique_ptr<Row>& row) { return row->entry == entry; });
+        std::erase_if(m_entries, [entry](const std::unique_ptr<Entry>& e) { return e.get() == entry; });
+    });
+}
+
+void IndicatorTray::SetMenu(const NotifyIconState& icon, const std::vector<NotifyIconMenuRow>& rows)
+{
+    RunOnTrayUi([this, icon, rows] {
+        Entry* entry = Find(icon);
+        if (entry == nullptr)
+            return;
+        for (const NotifyIconMenuRow& row : rows)
+        {
+            GtkWidget* item = gtk_menu_item_new_with_label(ToUtf8(row.text).c_str());
+            m_rows.push_back(std::make_unique<Row>(Row{entry, row.command}));
+            g_signal_connect(item, "activate", G_CALLBACK(&IndicatorTray::OnActivate), m_rows.back().get());
+            gtk_menu_shell_append(GTK_MENU_SHELL(entry->menu), item);
+            gtk_widget_show(item);
+        }
+    });
+}
+
+void IndicatorTray::OnActivate(GtkMenuItem*, gpointer data)
+{
+    const auto* row = static_cast<const Row*>(data);
+    const NotifyIconState& state = row->entry->state;
+    if (state.callbackMessage != 0)
+        PostMessageW(state.hwnd, state.callbackMessage, row->command, static_cast<LPARAM>(WM_COMMAND));
+}
+
+IndicatorTray::Entry* IndicatorTray::Find(const NotifyIconState& icon)
+{
+    return FindTrayEntry(m_entries, icon);
+}
+} // namespace platform

@@ -1,0 +1,117 @@
+#include "StatusIconTray.h"
+
+#include "TrayEntries.h"
+#include "platform/Utf.h"
+
+#include <gdk/gdkx.h>
+
+#include <string>
+
+// GtkStatusIcon is the one GTK 3 road into an XEmbed tray; it is deprecated, not gone.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+namespace platform
+{
+namespace
+{
+
+UINT MouseMessage(const GdkEventButton* event)
+{
+    const bool left = event->button == 1;
+    const bool right = event->button == 3;
+    switch (event->type)
+    {
+    case GDK_BUTTON_PRESS:
+        return left ? WM_LBUTTONDOWN : right ? WM_RBUTTONDOWN : 0;
+    case GDK_2BUTTON_PRESS:
+        return left ? WM_LBUTTONDBLCLK : right ? WM_RBUTTONDBLCLK : 0;
+    case GDK_BUTTON_RELEASE:
+        return left ? WM_LBUTTONUP : right ? WM_RBUTTONUP : 0;
+    default:
+        return 0;
+    }
+}
+} // namespace
+
+bool StatusIconTray::TrayPresent()
+{
+    GdkDisplay* display = gdk_display_get_default();
+    if (display == nullptr || !GDK_IS_X11_DISPLAY(display))
+        return false;
+    Display* x = GDK_DISPLAY_XDISPLAY(display);
+    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(x));
+    return XGetSelectionOwner(x, XInternAtom(x, name.c_str(), False)) != None;
+}
+
+void StatusIconTray::Show(Entry& entry)
+{
+    const std::vector<unsigned char> png = IconImage(entry.state.icon);
+    if (GdkPixbuf* pixbuf = DecodeImage(png.data(), png.size()))
+    {
+        gtk_status_icon_set_from_pixbuf(entry.icon, pixbuf);
+        g_object_unref(pixbuf);
+    }
+    else
+    {
+        gtk_status_icon_set_from_icon_name(entry.icon, "image-x-generic");
+    }
+    const std::string tip = ToUtf8(entry.state.tip);
+    gtk_status_icon_set_tooltip_text(entry.icon, tip.c_str());
+    gtk_status_icon_set_title(entry.icon, tip.c_str());
+}
+
+void StatusIconTray::Add(const NotifyIconState& icon)
+{
+    RunOnTrayUi([this, icon] {
+        auto entry = std::make_unique<Entry>();
+        entry->state = icon;
+        entry->icon = gtk_status_icon_new();
+        Show(*entry);
+        g_signal_connect(entry->icon, "button-press-event", G_CALLBACK(&StatusIconTray::OnButton),
+                         entry.get());
+        g_signal_connect(entry->icon, "button-release-event", G_CALLBACK(&StatusIconTray::OnButton),
+                         entry.get());
+        gtk_status_icon_set_visible(entry->icon, TRUE);
+        m_entries.push_back(std::move(entry));
+    });
+}
+
+void StatusIconTray::Modify(const NotifyIconState& icon)
+{
+    RunOnTrayUi([this, icon] {
+        if (Entry* entry = Find(icon))
+        {
+            entry->state = icon;
+            Show(*entry);
+        }
+    });
+}
+
+void StatusIconTray::Delete(const NotifyIconState& icon)
+{
+    RunOnTrayUi([this, icon] {
+        Entry* entry = Find(icon);
+        if (entry == nullptr)
+            return;
+        gtk_status_icon_set_visible(entry->icon, FALSE);
+        g_signal_handlers_disconnect_by_data(entry->icon, entry);
+        g_object_unref(entry->icon);
+        std::erase_if(m_entries, [entry](const std::unique_ptr<Entry>& e) { return e.get() == entry; });
+    });
+}
+
+StatusIconTray::Entry* StatusIconTray::Find(const NotifyIconState& icon)
+{
+    return FindTrayEntry(m_entries, icon);
+}
+
+gboolean StatusIconTray::OnButton(GtkStatusIcon*, GdkEventButton* event, gpointer data)
+{
+    const auto* entry = static_cast<const Entry*>(data);
+    const UINT mouse = MouseMessage(event);
+    if (mouse != 0 && entry->state.callbackMessage != 0)
+        PostMessageW(entry->state.hwnd, entry->state.callbackMessage, entry->state.id,
+                     static_cast<LPARAM>(mouse));
+    return TRUE;
+}
+} // namespace platform

@@ -1,0 +1,89 @@
+// The setup program: one running copy, the skin, the log in the temporary folder, the name of
+// the program that started it (the channel may come from it) and the wizard window.
+
+#include "ClusterCurl.h"
+#include "HttpMgr.h"
+#include "InstallIni.h"
+#include "Log.h"
+#include "PathHelper.h"
+#include "SetupDlg.h"
+#include "SingleInstance.h"
+#include "StringHelper.h"
+
+#include "RegSettings.h"
+
+#include "platform/Display.h"
+#include "platform/Shell.h"
+#include "platform/Win32.h"
+
+using namespace DuiLib;
+
+namespace
+{
+constexpr DWORD kSetupStyle = 0x10CF0000;
+constexpr DWORD kSetupExStyle = 0x60000;
+constexpr int kCreateWidth = 710;
+constexpr int kCreateHeight = 470;
+constexpr long kConnectTimeoutSec = 5;
+constexpr long kTotalTimeoutSec = 15;
+
+void StartLog()
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + kDefaultAppName;
+    if (!IsDirectory(folder))
+        MakeDir(folder);
+    CLog::GetInstance()->Init(WideToAnsi(folder).c_str(), "install.log");
+}
+
+void RememberParent()
+{
+    const DWORD parent = platform::GetParentProcessId();
+    const std::wstring image = parent != 0 ? platform::GetProcessImagePath(parent) : std::wstring();
+    if (image.empty())
+    {
+        LOG_ERROR(L"WinMain", L"GetParentPIDAndName--> err code: %d", static_cast<int>(GetLastError()));
+        return;
+    }
+    g_strParentName = ParentNameOf(image);
+}
+} // namespace
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+{
+    // The setup's own folder first: install.ini, which names the window, is read from there.
+    SetCurrentDirectoryW(GetModuleDir().c_str());
+    if (CheckSingleInstance(PictavoProgram::SETUP, ReadInstallAppName()))
+        return 0;
+    ClusterCurl::GlobalInit();
+    CHttpMgr::SetRequestOptions(kConnectTimeoutSec, kTotalTimeoutSec, true);
+    platform::InitDisplayBackend();
+
+    CPaintManagerUI::SetInstance(hInstance);
+    CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + L"SetupSkin");
+    CWndShadow::Initialize(hInstance);
+    StartLog();
+    RememberParent();
+
+    auto* setupDlg = new CSetupDlg; // deletes itself when its window is gone
+    if (setupDlg->Create(nullptr, GetSetupTitle().c_str(), kSetupStyle, kSetupExStyle, 0, 0, kCreateWidth,
+                         kCreateHeight) != nullptr)
+    {
+        setupDlg->CenterWindow();
+        setupDlg->ShowWindow(true, true);
+        CPaintManagerUI::MessageLoop();
+    }
+    else
+    {
+        LOG_ERROR(L"WinMain", L"setup window not created");
+        delete setupDlg;
+    }
+    CLog::GetInstance()->Stop();
+    return 0;
+}
+
+int main()
+{
+    return WinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
+}

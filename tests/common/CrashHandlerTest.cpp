@@ -1,0 +1,235 @@
+// The crash handler in a real crashing program: each run uses its own copy of the program in a
+// folder of its own, a recorder script in place of the message copy, and ends with the signal.
+#include "CrashHandler.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace testsupport;
+
+namespace
+{
+constexpr auto kDeadline = std::chrono::seconds(20);
+
+struct CrashRun
+{
+    pid_t pid = -1;
+    int status = 0;
+    bool ended = false;
+};
+
+class CrashProgram
+{
+public:
+    CrashProgram() : m_program(m_dir / "Crasher"), m_record(m_dir / "notice.txt")
+    {
+        std::filesystem::copy_file(TestBinaryDir() + "/common_crasher", m_program);
+        const std::string recorder = m_dir / "record.sh";
+        WriteFile(recorder, "#!/bin/sh\nenv | grep '^" + std::string(CCrashHandler::kNoticeVariable) +
+                                "=' > '" + m_record + ".tmp'\nmv '" + m_record + ".tmp' '" + m_record +
+                                "'\n");
+        ::chmod(recorder.c_str(), 0755);
+        m_environment = {std::string(CCrashHandler::kNoticeProgramVariable) + "=" + recorder};
+    }
+
+    const std::string& Program() const { return m_program; }
+    std::string Report() const { return m_program + ".dmp"; }
+    const std::string& Record() const { return m_record; }
+    void AddEnvironment(const std::string& entry) { m_environment.push_back(entry); }
+
+    // Starts the copy with the sanitizer's own handlers off for the signals the handler takes.
+    pid_t Start(const std::string& mode) const
+    {
+        std::vector<std::string> entries;
+        for (char** entry = environ; *entry != nullptr; ++entry)
+        {
+            if (std::string(*entry).rfind("ASAN_OPTIONS=", 0) != 0)
+                entries.emplace_back(*entry);
+        }
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        entries.push_back(std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") +
+                          ":handle_segv=0:handle_sigbus=0:handle_sigill=0:handle_sigfpe=0:handle_abort=0:"
+                          "detect_leaks=0");
+        entries.insert(entries.end(), m_environment.begin(), m_environment.end());
+        std::vector<char*> envp;
+        for (std::string& entry : entries)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        std::string program = m_program;
+        std::string argument = mode;
+        char* argv[] = {program.data(), argument.data(), nullptr};
+        const pid_t pid = ::fork();
+        if (pid == 0)
+        {
+            ::execve(program.c_str(), argv, envp.data());
+            ::_exit(127);
+        }
+        return pid;
+    }
+
+    // Runs the copy to its end (or kills it after the deadline).
+    CrashRun Run(const std::string& mode) const
+    {
+        CrashRun run;
+        run.pid = Start(mode);
+        run.ended = WaitEnd(run.pid, &run.status);
+        return run;
+    }
+
+    static bool WaitEnd(pid_t pid, int* status)
+    {
+        const auto until = std::chrono::steady_clock::now() + kDeadline;
+        while (std::chrono::steady_clock::now() < until)
+        {
+            if (::waitpid(pid, status, WNOHANG) == pid)
+                return true;
+            ::usleep(5000);
+        }
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, status, 0);
+        return false;
+    }
+
+    // The recorder's line, once the detached message process has written it.
+    std::string AwaitRecord() const
+    {
+        const auto until = std::chrono::steady_clock::now() + kDeadline;
+        while (std::chrono::steady_clock::now() < until && !Exists(m_record))
+            ::usleep(5000);
+        return ReadFile(m_record);
+    }
+
+private:
+    TempDir m_dir{"crash"};
+    std::string m_program;
+    std::string m_record;
+    std::vector<std::string> m_environment;
+};
+
+int Occurrences(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+} // namespace
+
+TEST(CrashHandlerTest, EachCrashLeavesItsReportStartsTheMessageAndEndsWithTheSignal)
+{
+    struct Case
+    {
+        const char* mode;
+        int signal;
+        const char* function; // the faulting function, as the backtrace must name it
+    };
+    const Case cases[] = {
+        {"null", SIGSEGV, "CrasherWriteThroughNull"},   {"abort", SIGABRT, "CrasherAbort"},
+        {"purevirtual", SIGABRT, "CrasherCallCorners"}, {"thread", SIGSEGV, "CrasherWriteThroughNull"},
+        {"overflow", SIGSEGV, "CrasherRecurse"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.mode);
+        CrashProgram program;
+        const CrashRun run = program.Run(c.mode);
+        ASSERT_TRUE(run.ended);
+        ASSERT_TRUE(WIFSIGNALED(run.status)) << "status " << run.status;
+        EXPECT_EQ(c.signal, WTERMSIG(run.status));
+
+        const std::string report = ReadFile(program.Report());
+        EXPECT_NE(std::string::npos, report.find("signal: " + std::to_string(c.signal) + " ("));
+        EXPECT_NE(std::string::npos, report.find("program: " + program.Program()));
+        EXPECT_NE(std::string::npos, report.find(c.function)) << report.substr(0, 3000);
+        EXPECT_NE(std::string::npos, report.find("memory map:\n"));
+        if (std::string(c.mode) == "null" || std::string(c.mode) == "thread")
+        {
+            EXPECT_NE(std::string::npos, report.find("address: 0x0\n"));
+        }
+        if (std::string(c.mode) == "thread" || std::string(c.mode) == "overflow")
+        {
+            EXPECT_EQ(std::string::npos, report.find("thread: " + std::to_string(run.pid) + " "));
+        }
+        EXPECT_EQ(std::string(CCrashHandler::kNoticeVariable) + "=1\n", program.AwaitRecord());
+    }
+}
+
+TEST(CrashHandlerTest, ReportThatCannotBeCreatedStartsNoMessageAndASecondCrashEndsAtOnce)
+{
+    {
+        // A folder where the report belongs: nothing can be written, nothing is announced.
+        CrashProgram program;
+        std::filesystem::create_directory(program.Report());
+        const CrashRun run = program.Run("null");
+        ASSERT_TRUE(run.ended);
+        ASSERT_TRUE(WIFSIGNALED(run.status));
+        EXPECT_EQ(SIGSEGV, WTERMSIG(run.status));
+        EXPECT_FALSE(Exists(program.Record()));
+    }
+    {
+        // The report is a pipe that this test holds full while the handler writes; a second
+        // crash signal then must end the process without a second report or a message.
+        CrashProgram program;
+        ASSERT_EQ(0, ::mkfifo(program.Report().c_str(), 0600));
+        const int reader = ::open(program.Report().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        ASSERT_GE(reader, 0);
+        ::fcntl(reader, F_SETPIPE_SZ, 4096);
+        const pid_t pid = program.Start("abort");
+        pollfd waiting{reader, POLLIN, 0};
+        ASSERT_EQ(1, ::poll(&waiting, 1, static_cast<int>(kDeadline / std::chrono::milliseconds(1))));
+        ::kill(pid, SIGSEGV);
+
+        std::string written;
+        int status = 0;
+        bool ended = false;
+        const auto until = std::chrono::steady_clock::now() + kDeadline;
+        while (!ended && std::chrono::steady_clock::now() < until)
+        {
+            char buffer[4096];
+            for (ssize_t got; (got = ::read(reader, buffer, sizeof(buffer))) > 0;)
+                written.append(buffer, static_cast<size_t>(got));
+            ended = ::waitpid(pid, &status, WNOHANG) == pid;
+            ::usleep(2000);
+        }
+        if (!ended)
+            CrashProgram::WaitEnd(pid, &status);
+        ::close(reader);
+        ASSERT_TRUE(ended);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(SIGSEGV, WTERMSIG(status));
+        EXPECT_EQ(1, Occurrences(written, "crash report\n"));
+        EXPECT_FALSE(Exists(program.Record()));
+    }
+}
+
+TEST(CrashHandlerTest, MessageCopyShowsTheTextAndRunsNothingOfTheProgram)
+{
+    CrashProgram program;
+    const std::string out = program.Program() + ".out";
+    for (const char* written : {"1", "0"})
+    {
+        SCOPED_TRACE(written);
+        // "null" would crash if anything after the handler's construction ran.
+        const std::string command = "env -u DISPLAY " + std::string(CCrashHandler::kNoticeVariable) + "=" +
+                                    written + " '" + program.Program() + "' null 2>'" + out + "'";
+        EXPECT_EQ(0, std::system(command.c_str()));
+        const std::string expected = std::string(written) == "1"
+                                         ? "本程序遇到未处理的异常，MiniDump文件已经生成在程序的运行目录。\n"
+                                         : "本程序遇到未处理的异常，生成MiniDump文件失败\n";
+        EXPECT_EQ(expected, ReadFile(out));
+        EXPECT_FALSE(Exists(program.Report()));
+    }
+}

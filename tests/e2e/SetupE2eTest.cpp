@@ -1,0 +1,338 @@
+// The real PictavoSetup from an installed release layout (cmake --install) into the test's
+// HOME, over an earlier install whose program is still running: the four pages, the overwrite
+// question, the installed files, manifest, entries and registry values, and the installed
+// Pictavo started from the finish page.
+#include "DisplayTest.h"
+#include "Screenshot.h"
+#include "XServer.h"
+#include "support/TestSupport.h"
+
+#include "Base64.h"
+#include "InstallManifest.h"
+#include "RegSettings.h"
+#include "http/TestServers.h"
+
+#include "platform/Firewall.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <tuple>
+
+using namespace e2e;
+namespace fs = std::filesystem;
+
+namespace
+{
+// Centres of the wizard's controls in window coordinates (the skin's 640 x 400 layout).
+constexpr int kInstallX = 340, kInstallY = 304;
+constexpr int kProtocolX = 140, kProtocolY = 364;
+constexpr int kExtendX = 560, kExtendY = 363;
+constexpr int kBackX = 50, kBackY = 35;
+constexpr int kStartX = 320, kStartY = 304;
+constexpr int kCloseX = 614, kCloseY = 21;
+
+std::string Trim(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+// Processes whose program file is path (also when it was replaced since); zombies have none.
+int RunningFrom(const std::string& path)
+{
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc"))
+    {
+        std::error_code error;
+        const std::string exe = fs::read_symlink(entry.path() / "exe", error).string();
+        if (!error && (exe == path || exe == path + " (deleted)"))
+            ++count;
+    }
+    return count;
+}
+
+std::wstring ProductValue(const wchar_t* name)
+{
+    wchar_t buffer[1024] = {};
+    CRegSettings(HKEY_LOCAL_MACHINE, kProductRegKey, false, false).GetValue(name, buffer, 1024 * 2);
+    return buffer;
+}
+
+class SetupE2eTest : public DisplayTest
+{
+protected:
+    SetupE2eTest() : DisplayTest({"xdotool", "import"}) {}
+
+    void SetUp() override
+    {
+        DisplayTest::SetUp();
+        if (IsSkipped())
+            return;
+        ::setenv("PICTAVO_USER_FOLDERS", "1", 1);
+        // A HOME and a state folder of this test's own, which the programs it starts inherit.
+        m_home = m_dir / "home";
+        fs::create_directories(m_home);
+        fs::create_directories(m_dir / "state");
+        m_previousHome = std::getenv("HOME");
+        m_previousState = std::getenv("PICTAVO_STATE_DIR");
+        ::setenv("HOME", m_home.c_str(), 1);
+        ::setenv("PICTAVO_STATE_DIR", (m_dir / "state").c_str(), 1);
+        m_dist = m_dir / "dist";
+        ASSERT_EQ(std::system(("'" + std::string(PICTAVO_CMAKE) + "' --install '" + PICTAVO_BUILD_DIR +
+                               "' --prefix '" + m_dist + "' >/dev/null")
+                                  .c_str()),
+                  0);
+        fs::create_directories(m_home + "/Desktop");
+    }
+
+    void TearDown() override
+    {
+        for (const std::string& window : {m_setup, m_pictavo})
+            if (!window.empty())
+                XServer::Run("xdotool windowclose " + window + " 2>/dev/null");
+        if (!m_previousHome.empty())
+        {
+            ::setenv("HOME", m_previousHome.c_str(), 1);
+            ::setenv("PICTAVO_STATE_DIR", m_previousState.c_str(), 1);
+        }
+    }
+
+    static std::string FindWindow(const std::string& pattern, int timeoutMs = 15000)
+    {
+        std::string window;
+        WaitUntil(
+            [&] {
+                window = Trim(XServer::Output("xdotool search --onlyvisible --name '" + pattern +
+                                              "' 2>/dev/null | tail -1"));
+                return !window.empty();
+            },
+            timeoutMs);
+        return window;
+    }
+
+    static std::pair<int, int> Size(const std::string& window)
+    {
+        std::istringstream shell(XServer::Output("xdotool getwindowgeometry --shell " + window));
+        int width = 0, height = 0;
+        for (std::string line; std::getline(shell, line);)
+        {
+            if (line.rfind("WIDTH=", 0) == 0)
+                width = std::atoi(line.c_str() + 6);
+            else if (line.rfind("HEIGHT=", 0) == 0)
+                height = std::atoi(line.c_str() + 7);
+        }
+        return {width, height};
+    }
+
+    static void Click(const std::string& window, int x, int y)
+    {
+        XServer::Run("xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
+                     std::to_string(y) + " sleep 0.2 click 1 sleep 0.2");
+    }
+
+    // The window as a PNG: kept with the test's files, and in $PICTAVO_SCREENSHOT_DIR when set.
+    static void Shoot(const std::string& window, const char* name)
+    {
+        const std::string path = ShotPath(name);
+        XServer::Run("import -window " + window + " '" + path + "'");
+        if (const char* keep = std::getenv("PICTAVO_SCREENSHOT_DIR"))
+            fs::copy_file(path, std::string(keep) + "/" + name + ".png",
+                          fs::copy_options::overwrite_existing);
+    }
+
+    // The colour at a point of the window, from a screenshot of the whole screen.
+    static COLORREF PixelAt(const std::string& window, int x, int y)
+    {
+        std::istringstream shell(XServer::Output("xdotool getwindowgeometry --shell " + window));
+        int left = 0, top = 0;
+        for (std::string line; std::getline(shell, line);)
+        {
+            if (line.rfind("X=", 0) == 0)
+                left = std::atoi(line.c_str() + 2);
+            else if (line.rfind("Y=", 0) == 0)
+                top = std::atoi(line.c_str() + 2);
+        }
+        Screenshot shot;
+        return shot.Take(ShotPath("screen")) ? shot.Pixel(left + x, top + y) : Screenshot::kNone;
+    }
+
+    testsupport::TempDir m_dir{"e2e-setup"};
+    std::string m_home;
+    std::string m_dist;
+    std::string m_setup;
+    std::string m_pictavo;
+    std::string m_previousHome;
+    std::string m_previousState;
+};
+} // namespace
+
+TEST_F(SetupE2eTest, InstallsOverARunningEarlierInstallAndStartsPictavo)
+{
+    if (IsSkipped())
+        return;
+    // An earlier install, registered, whose program still runs from its folder.
+    const std::string installDir = m_home + "/.local/opt/Pictavo";
+    fs::create_directories(installDir);
+    fs::copy_file(testsupport::TestBinaryDir() + "/common_sleeper", installDir + "/Pictavo");
+    CRegSettings(HKEY_LOCAL_MACHINE, kProductRegKey, false, true)
+        .SetValue(L"installDir", testsupport::Wide(installDir).c_str());
+    XServer::Run("'" + installDir + "/Pictavo' 60000 >/dev/null 2>&1 &");
+    // The install report goes to a server of the test's own.
+    httptest::LocalHttpServer statistics;
+    ASSERT_TRUE(statistics.ok());
+    testsupport::WriteFile(m_dist + "/PictavoInstaller/config.ini",
+                           "[Config]\ninstall_statistics_url=" + statistics.Url("/echo") + "\n");
+    ASSERT_TRUE(WaitUntil([&] { return RunningFrom(installDir + "/Pictavo") == 1; }, 5000));
+
+    XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >'" + (m_dir / "setup.out") + "' 2>&1 &");
+    m_setup = FindWindow("^Pictavo安装程序$");
+    ASSERT_FALSE(m_setup.empty()) << testsupport::ReadFile(m_dir / "setup.out");
+    EXPECT_EQ(Size(m_setup), std::make_pair(640, 400));
+    Shoot(m_setup, "setup-welcome");
+
+    Click(m_setup, kExtendX, kExtendY);
+    EXPECT_TRUE(WaitUntil([&] { return Size(m_setup) == std::make_pair(640, 440); }, 5000))
+        << "folder bar not shown";
+    Shoot(m_setup, "setup-welcome-folder");
+    Click(m_setup, kProtocolX, kProtocolY);
+    EXPECT_TRUE(WaitUntil([&] { return Size(m_setup) == std::make_pair(640, 400); }, 5000));
+    Shoot(m_setup, "setup-licence");
+    Click(m_setup, kBackX, kBackY);
+
+    Click(m_setup, kInstallX, kInstallY);
+    const std::string question = FindWindow("^提示$", 10000);
+    ASSERT_FALSE(question.empty()) << "no overwrite question";
+    const auto [width, height] = Size(question);
+    Click(question, width / 2 + 70, height - 60); // "是"
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow("^提示$", 200).empty(); }, 5000));
+    // The worker ends the running program and pauses before it copies: the progress page.
+    Shoot(m_setup, "setup-progress");
+    // Closing is refused while the worker runs, by the close button and by the keyboard.
+    Click(m_setup, kCloseX, kCloseY);
+    XServer::Run("xdotool windowfocus --sync " + m_setup + " key alt+F4");
+
+    // The finish page's button is blue where the progress page is white.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const COLORREF pixel = PixelAt(m_setup, kStartX, kStartY + 15);
+            // COLORREF is 0x00BBGGRR.
+            return pixel != Screenshot::kNone && ((pixel >> 16) & 0xFF) > 150 && (pixel & 0xFF) < 130;
+        },
+        20000))
+        << "the finish page did not come";
+    Shoot(m_setup, "setup-finish");
+
+    EXPECT_EQ(RunningFrom(installDir + "/Pictavo"), 0) << "the old program runs on";
+    EXPECT_EQ(ProductValue(L"installDir"), testsupport::Wide(installDir));
+    EXPECT_EQ(ProductValue(L"MachineId").size(), 32u);
+    EXPECT_EQ(ProductValue(L"installDirCreated"), L"0");
+    EXPECT_TRUE(platform::FirewallStore::Find(L"Pictavo", nullptr));
+    CInstallManifest manifest;
+    ASSERT_TRUE(manifest.Load(testsupport::Wide(installDir)));
+    for (const char* file : {"Pictavo", "libDuiLib.so", "config.ini", "icon.png", "magick/policy.xml"})
+    {
+        EXPECT_TRUE(fs::exists(installDir + "/" + file)) << file;
+        EXPECT_NE(std::find(manifest.Files().begin(), manifest.Files().end(), testsupport::Wide(file)),
+                  manifest.Files().end())
+            << file;
+    }
+    EXPECT_FALSE(fs::exists(installDir + "/PictavoSetup"));
+    ASSERT_TRUE(WaitUntil([&] { return statistics.RequestCount() > 0; }, 5000)) << "no install report";
+    const httptest::SeenPost report = statistics.LastPost();
+    EXPECT_EQ(report.target, "/echo?versionid=&version=1.0.0.0&qudao=guanwan");
+    const std::string base64 = report.body.substr(report.body.find('=') + 1);
+    const std::string json = Base64Decode(base64.c_str(), static_cast<int>(base64.size()));
+    EXPECT_NE(json.find("\"install\":0"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"machineid\":\"" + testsupport::Narrow(ProductValue(L"MachineId")) + "\""),
+              std::string::npos)
+        << json;
+    for (const std::string& entry :
+         {m_home + "/Desktop/Pictavo.desktop", m_home + "/.local/share/applications/Pictavo/Pictavo.desktop",
+          m_home + "/.local/share/applications/Pictavo/卸载 Pictavo.desktop"})
+        EXPECT_TRUE(fs::exists(entry)) << entry;
+
+    Click(m_setup, kStartX, kStartY);
+    m_pictavo = FindWindow("^Pictavo$");
+    ASSERT_FALSE(m_pictavo.empty()) << "the installed Pictavo did not show its window";
+    const std::string pid = Trim(XServer::Output("xdotool getwindowpid " + m_pictavo));
+    EXPECT_EQ(fs::read_symlink("/proc/" + pid + "/exe").string(), installDir + "/Pictavo");
+    EXPECT_TRUE(WaitUntil([&] { return FindWindow("^Pictavo安装程序$", 200).empty(); }, 5000));
+    m_setup.clear();
+}
+
+// A folder of the user's own where the product would go: the setup asks first, and "否" leaves
+// the folder and everything else untouched, the wizard still on its first page. Without a
+// programs folder to propose, installing is refused as an invalid folder.
+TEST_F(SetupE2eTest, AsksBeforeUsingAUsersFolderAndRefusesAnInvalidOne)
+{
+    if (IsSkipped())
+        return;
+    const std::string folder = m_home + "/.local/opt/Pictavo";
+    fs::create_directories(folder);
+    testsupport::WriteFile(folder + "/mine.txt", "the user's own file");
+
+    XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >'" + (m_dir / "setup.out") + "' 2>&1 &");
+    m_setup = FindWindow("^Pictavo安装程序$");
+    ASSERT_FALSE(m_setup.empty()) << testsupport::ReadFile(m_dir / "setup.out");
+    Click(m_setup, kInstallX, kInstallY);
+    std::string question = FindWindow("^提示$", 10000);
+    ASSERT_FALSE(question.empty()) << "no question before using the user's folder";
+    auto [width, height] = Size(question);
+    Click(question, width / 2 - 70, height - 60); // "否"
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow("^提示$", 200).empty(); }, 5000));
+    EXPECT_FALSE(FindWindow("^Pictavo安装程序$", 2000).empty()) << "the wizard closed";
+    EXPECT_EQ(Size(m_setup), std::make_pair(640, 400));
+    EXPECT_FALSE(fs::exists(folder + "/Pictavo"));
+    EXPECT_FALSE(fs::exists(folder + "/install.manifest"));
+    EXPECT_EQ(testsupport::ReadFile(folder + "/mine.txt"), "the user's own file");
+    EXPECT_TRUE(ProductValue(L"installDir").empty());
+    Click(m_setup, kCloseX, kCloseY);
+    ASSERT_TRUE(WaitUntil([&] { return RunningFrom(m_dist + "/PictavoSetup") == 0; }, 5000))
+        << "close did not end it";
+
+    // No programs folder can be had: nothing is proposed, and installing says the folder is invalid.
+    fs::remove_all(m_home + "/.local/opt");
+    testsupport::WriteFile(m_home + "/.local/opt", "a file where the folder would be");
+    XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >>'" + (m_dir / "setup.out") + "' 2>&1 &");
+    m_setup = FindWindow("^Pictavo安装程序$");
+    ASSERT_FALSE(m_setup.empty());
+    Click(m_setup, kInstallX, kInstallY);
+    question = FindWindow("^提示$", 10000);
+    ASSERT_FALSE(question.empty()) << "no invalid-folder message";
+    std::tie(width, height) = Size(question);
+    Click(question, width / 2, height - 60); // "确定"
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow("^提示$", 200).empty(); }, 5000));
+    EXPECT_FALSE(fs::exists("/Pictavo"));
+    EXPECT_TRUE(ProductValue(L"installDir").empty());
+    EXPECT_EQ(Size(m_setup), std::make_pair(640, 400));
+}
+
+// A release without its payload: the failed copy is shown in a message box, the wizard stays on
+// its progress page without a finish, nothing is registered, and the window may then be closed.
+TEST_F(SetupE2eTest, FailedCopyIsShownAndNeverFinishes)
+{
+    if (IsSkipped())
+        return;
+    fs::remove_all(m_dist + "/PictavoInstaller");
+    XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >'" + (m_dir / "setup.out") + "' 2>&1 &");
+    m_setup = FindWindow("^Pictavo安装程序$");
+    ASSERT_FALSE(m_setup.empty()) << testsupport::ReadFile(m_dir / "setup.out");
+    Click(m_setup, kInstallX, kInstallY);
+    const std::string message = FindWindow("^提示$", 10000);
+    ASSERT_FALSE(message.empty()) << "the failure was not shown";
+    const auto [width, height] = Size(message);
+    Click(message, width / 2, height - 60); // "确定"
+    ASSERT_TRUE(WaitUntil([&] { return FindWindow("^提示$", 200).empty(); }, 5000));
+    const COLORREF pixel = PixelAt(m_setup, kStartX, kStartY + 15);
+    EXPECT_TRUE(pixel != Screenshot::kNone && (pixel & 0xFF) > 200) << "the finish page came after a failure";
+    EXPECT_TRUE(ProductValue(L"installDir").empty());
+    EXPECT_TRUE(ProductValue(L"MachineId").empty());
+    Click(m_setup, kCloseX, kCloseY);
+    EXPECT_TRUE(WaitUntil([&] { return RunningFrom(m_dist + "/PictavoSetup") == 0; }, 5000))
+        << "close refused";
+    m_setup.clear();
+}

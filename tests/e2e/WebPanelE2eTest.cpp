@@ -1,0 +1,225 @@
+// The real Pictavo with its web view engine on the test display, against a real login site
+// on 127.0.0.1: the login page shown in the panel, a click and typed text forwarded to it, the
+// page's login call ending in the logged-in title bar with the avatar, logout through the
+// account window running the page's clearCookie, and the failure state and refresh against a
+// port where nothing listens yet.
+#include "DisplayTest.h"
+#include "LoginSite.h"
+#include "Screenshot.h"
+#include "XServer.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace e2e;
+namespace fs = std::filesystem;
+using webtest::LoginSite;
+
+namespace
+{
+// Window coordinates of the skin (1000 x 640): the login button of the title bar, and the top
+// left corner of the web view on the panel.
+constexpr int kLoginX = 803, kLoginY = 25;
+constexpr int kViewX = 1, kViewY = 91;
+constexpr COLORREF kPageColour = RGB(0xe0, 0xf0, 0xd0);
+constexpr COLORREF kAvatarColour = RGB(0xff, 0x80, 0x00);
+constexpr COLORREF kRefreshColour = RGB(0x5e, 0x70, 0xc4);
+
+// The page: a field and a button at fixed places; the button reports the field's text and
+// then logs in through the program's script function.
+std::string LoginPage(const std::string& avatarUrl)
+{
+    return R"page(<!doctype html><html><head><meta charset="utf-8"><title>login</title><style>
+body{margin:0;background:#e0f0d0} #name{position:absolute;left:20px;top:20px;width:200px;height:30px}
+#go{position:absolute;left:20px;top:80px;width:200px;height:40px}</style></head><body>
+<input id="name" onfocus="fetch('/focused')"><button id="go">login</button><script>
+document.getElementById('go').onclick = function () {
+  var v = document.getElementById('name').value;
+  fetch('/typed?v=' + encodeURIComponent(v)).then(function () {
+    OnLoginCallBack(btoa(JSON.stringify({account: 'alice', uuid: 'u1', ukey: 'key+/=', img_url: ')page" +
+           avatarUrl + R"page('})));
+  });
+};
+function clearCookie() { fetch('/cleared'); }
+</script></body></html>)page";
+}
+
+class WebPanelE2eTest : public DisplayTest
+{
+protected:
+    void SetUp() override
+    {
+        DisplayTest::SetUp();
+        if (IsSkipped())
+            return;
+        // The program's own folder: config.ini and the avatar are written beside it.
+        for (const char* file : {PICTAVO_PROGRAM, PICTAVO_WKE_LIBRARY, PICTAVO_DUILIB_LIBRARY})
+            fs::copy_file(file, m_program / fs::path(file).filename());
+        fs::create_directories(fs::path(std::getenv("HOME")) / "Documents" / "Pictavo");
+    }
+
+    void TearDown() override
+    {
+        if (!m_window.empty())
+            XServer::Run("xdotool windowclose " + m_window + " 2>/dev/null");
+    }
+
+    void Start(const std::string& loginUrl, const std::string& storedKey = "")
+    {
+        std::ofstream(m_program / "config.ini")
+            << "[Config]\nlogin_url=" << loginUrl << "\ninstall_stattistics=0\nkey=" << storedKey << "\n";
+        XServer::Run("(" + (m_program / "Pictavo").string() + "; echo exit=$?) >'" + m_dir / "out.txt" +
+                     "' 2>&1 &");
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                m_window =
+                    XServer::Output("xdotool search --onlyvisible --name '^Pictavo$' 2>/dev/null | tail -1");
+                return !m_window.empty();
+            },
+            15000))
+            << testsupport::ReadFile(m_dir / "out.txt");
+        while (!m_window.empty() && m_window.back() == '\n')
+            m_window.pop_back();
+        m_origin = WindowOrigin(m_window);
+    }
+
+    void ClickAt(const std::string& window, int x, int y)
+    {
+        XServer::Run("xdotool mousemove --window " + window + " " + std::to_string(x) + " " +
+                     std::to_string(y) + " click 1");
+    }
+
+    // Waits until the screen shows the colour somewhere in the window rectangle given
+    // (window coordinates); its place, or {-1, -1}.
+    POINT WaitForColour(COLORREF colour, RECT area, const char* shot, int timeoutMs = 15000)
+    {
+        POINT found{-1, -1};
+        WaitUntil(
+            [&] {
+                Screenshot screen;
+                if (!screen.Take(ShotPath(shot)))
+                    return false;
+                for (int y = area.top; y < area.bottom; y += 2)
+                {
+                    for (int x = area.left; x < area.right; x += 2)
+                    {
+                        if (screen.Pixel(m_origin.x + x, m_origin.y + y) == colour)
+                        {
+                            found = POINT{x, y};
+                            return true;
+                        }
+                    }
+                }
+                return false;
+            },
+            timeoutMs);
+        return found;
+    }
+
+    testsupport::TempDir m_dir{"web-e2e"};
+    testsupport::TempDir m_programDir{"program"};
+    fs::path m_program{m_programDir.path()};
+    std::string m_window;
+    POINT m_origin{};
+};
+} // namespace
+
+TEST_F(WebPanelE2eTest, APageLoginEndsInTheTitleBarAndLogoutRunsThePagesClearCookie)
+{
+    LoginSite site;
+    ASSERT_TRUE(site.ok());
+    site.Serve("/Soft/Oauth/Login", 200, LoginPage(site.Url("/avatar.png")), "text/html; charset=utf-8");
+    site.Serve("/typed", 200, "ok", "text/plain");
+    site.Serve("/focused", 200, "ok", "text/plain");
+    site.Serve("/cleared", 200, "ok", "text/plain");
+    site.Serve("/avatar.png", 200, webtest::MakePng(30, 30, "#ff8000"), "image/png");
+    Start(site.Url("/Soft/Oauth/Login"));
+
+    ClickAt(m_window, kLoginX, kLoginY);
+    ASSERT_NE(WaitForColour(kPageColour, RECT{300, 300, 310, 310}, "web-page").x, -1)
+        << "the login page is shown in the panel";
+
+    // A click forwarded into the field focuses it; the typed text arrives once.
+    ClickAt(m_window, kViewX + 120, kViewY + 35);
+    ASSERT_TRUE(WaitUntil([&] { return site.Count("/focused") > 0; }, 10000))
+        << "the click reached the field";
+    XServer::Run("xdotool type --delay 40 'ab中 x'");
+    ClickAt(m_window, kViewX + 120, kViewY + 100);
+    ASSERT_TRUE(WaitUntil([&] { return site.Count("/typed") > 0; }, 10000));
+    const std::vector<std::string> requests = site.Requests();
+    EXPECT_NE(std::find(requests.begin(), requests.end(), "/typed?v=ab%E4%B8%AD%20x"), requests.end())
+        << "typed once, in order: " << ::testing::PrintToString(requests);
+
+    // The page's login call: back on the conversion page, the avatar in the title bar.
+    const POINT avatar = WaitForColour(kAvatarColour, RECT{600, 5, 900, 45}, "logged-in");
+    ASSERT_NE(avatar.x, -1) << "the avatar in the title bar";
+    EXPECT_TRUE(fs::exists(m_program / "alice.png"));
+    EXPECT_NE(testsupport::ReadFile(m_program / "config.ini").find("key="), std::string::npos);
+
+    // The account window, then logout: the page's clearCookie runs and the login button is back.
+    ClickAt(m_window, avatar.x, avatar.y);
+    std::string center;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            center =
+                XServer::Output("xdotool search --onlyvisible --name '^个人中心$' 2>/dev/null | tail -1");
+            return !center.empty();
+        },
+        10000));
+    while (!center.empty() && center.back() == '\n')
+        center.pop_back();
+    Screenshot shot;
+    shot.Take(ShotPath("account-window"));
+    ClickAt(center, 44, 92);
+    EXPECT_TRUE(WaitUntil([&] { return site.Count("/cleared") > 0; }, 10000)) << "clearCookie ran";
+    EXPECT_TRUE(WaitUntil([&] { return !fs::exists(m_program / "alice.png"); }, 5000));
+    EXPECT_EQ(WaitForColour(kAvatarColour, RECT{600, 5, 900, 45}, "logged-out", 300).x, -1);
+}
+
+TEST_F(WebPanelE2eTest, AClosedPortShowsTheFailureStateAndRefreshLoadsThePageOnceItListens)
+{
+    int port = 0;
+    {
+        LoginSite probe; // a port that was free a moment ago, closed again
+        port = probe.port();
+    }
+    const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/Soft/Oauth/Login";
+    Start(url);
+    ClickAt(m_window, kLoginX, kLoginY);
+    const POINT refresh = WaitForColour(kRefreshColour, RECT{400, 300, 600, 500}, "web-failed");
+    ASSERT_NE(refresh.x, -1) << "the failure state's refresh button";
+
+    LoginSite site(port);
+    ASSERT_TRUE(site.ok());
+    site.Serve("/Soft/Oauth/Login", 200, LoginPage(site.Url("/avatar.png")), "text/html; charset=utf-8");
+    ClickAt(m_window, refresh.x + 4, refresh.y + 4);
+    EXPECT_NE(WaitForColour(kPageColour, RECT{300, 300, 310, 310}, "web-refreshed").x, -1)
+        << "refresh loaded the page";
+    EXPECT_GE(site.Count("/Soft/Oauth/Login"), 1);
+}
+
+TEST_F(WebPanelE2eTest, TheStoredKeyLogsInAgainAfterTheNextStart)
+{
+    LoginSite site;
+    ASSERT_TRUE(site.ok());
+    // The page logs in by itself when it is given a key, as the service's page does.
+    std::string page = LoginPage(site.Url("/avatar.png"));
+    page.replace(page.find("function clearCookie"), 0,
+                 "if (location.search.indexOf('ukey=') >= 0) document.getElementById('go').onclick();\n");
+    site.Serve("/Soft/Oauth/Login", 200, page, "text/html; charset=utf-8");
+    site.Serve("/typed", 200, "ok", "text/plain");
+    site.Serve("/avatar.png", 200, webtest::MakePng(30, 30, "#ff8000"), "image/png");
+    Start(site.Url("/Soft/Oauth/Login"), "a2V5Ky89"); // base64 of key+/=
+
+    EXPECT_NE(WaitForColour(kAvatarColour, RECT{600, 5, 900, 45}, "auto-login").x, -1)
+        << "logged in without a click, the window still on its conversion page";
+    bool keyed = false;
+    for (const std::string& request : site.Requests())
+        keyed = keyed || request.find("ukey=key%2B%2F%3D") != std::string::npos;
+    EXPECT_TRUE(keyed) << "the key reaches the page intact: " << ::testing::PrintToString(site.Requests());
+}

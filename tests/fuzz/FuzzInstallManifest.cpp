@@ -1,0 +1,25 @@
+// The install manifest is read by the uninstaller from the install folder, where anyone who can
+// write there may have changed it: whatever it holds, every path it gives back stays inside the
+// install folder, and what it writes reads back the same.
+#include "InstallManifest.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > 1 << 16)
+        return 0;
+    CInstallManifest manifest;
+    manifest.Parse(std::string(reinterpret_cast<const char*>(data), size));
+    for (const auto* list : {&manifest.Files(), &manifest.Folders()})
+        for (const std::wstring& path : *list)
+            if (!CInstallManifest::IsSafeRelativePath(path) || path.front() == L'/' || path == L"..")
+                std::abort();
+    CInstallManifest again;
+    if (!again.Parse(manifest.Serialize()) || again.Files() != manifest.Files() ||
+        again.Folders() != manifest.Folders())
+        std::abort();
+    return 0;
+}

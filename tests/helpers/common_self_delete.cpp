@@ -1,0 +1,20 @@
+// Child process for the self-delete test: starts the removal of a folder through the script,
+// then stays alive until the file named by its second argument exists.
+// Usage: common_self_delete <script name> <release file> <folder>
+#include "SelfDeleteScript.h"
+#include "StringHelper.h"
+
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    if (argc != 4)
+        return 2;
+    if (!WriteSelfDeleteBatch(AnsiToWide(argv[1]), AnsiToWide(argv[3])))
+        return 1;
+    while (::access(argv[2], F_OK) != 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return 0;
+}

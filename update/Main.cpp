@@ -1,0 +1,108 @@
+// The updater: started by Pictavo from its temporary copy with the install folder as its one
+// argument; shows its status window while the package is applied.
+
+#include "Log.h"
+#include "PathHelper.h"
+#include "ProductFiles.h"
+#include "RegSettings.h"
+#include "SingleInstance.h"
+#include "StringHelper.h"
+#include "UpdateDlg.h"
+
+#include "platform/Display.h"
+#include "platform/Win32.h"
+
+#include <climits>
+#include <cstdlib>
+
+using namespace DuiLib;
+
+namespace
+{
+constexpr DWORD kStyle = 0x10CF0000; // WS_VISIBLE | WS_OVERLAPPEDWINDOW
+constexpr DWORD kExStyle = 0x60000;  // WS_EX_APPWINDOW | WS_EX_STATICEDGE
+constexpr int kCreateWidth = 710;    // the skin then gives the window its own size
+constexpr int kCreateHeight = 470;
+constexpr DWORD kRegPathBytes = 1024; // installDir as the setup wrote it
+
+std::wstring RealPath(const std::wstring& path)
+{
+    char resolved[PATH_MAX] = {};
+    return ::realpath(WideToAnsi(path).c_str(), resolved) != nullptr ? AnsiToWide(resolved) : std::wstring();
+}
+
+// Only the registered install folder that holds Pictavo: the updater stops programs, replaces
+// files and writes the product key, and must never do so anywhere else.
+bool IsRegisteredInstall(const std::wstring& folder)
+{
+    const std::wstring registered = ReadProductRegValue(L"installDir", kRegPathBytes);
+    const std::wstring real = RealPath(folder);
+    return !registered.empty() && !real.empty() && RealPath(registered) == real &&
+           PathExists(real + L"/" + ProductFiles::kMainProgram, 0) == 0;
+}
+
+std::wstring StartLog()
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"Pictavo";
+    if (PathExists(folder, 0) != 0)
+        MakeDir(folder);
+    CLog::GetInstance()->Init(WideToAnsi(folder).c_str(), "update.log");
+    return folder;
+}
+} // namespace
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+{
+    const std::wstring appName = GetAppName();
+    if (CheckSingleInstance(PictavoProgram::UPDATE, appName))
+        return 0;
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (args == nullptr || count != 2)
+    {
+        if (args != nullptr)
+            LocalFree(reinterpret_cast<HLOCAL>(args));
+        return -1;
+    }
+    std::wstring strMainExeDir = args[1];
+    LocalFree(reinterpret_cast<HLOCAL>(args));
+    while (strMainExeDir.size() > 1 && strMainExeDir.back() == L'/')
+        strMainExeDir.pop_back();
+    SetCurrentDirectoryW(GetModuleDir().c_str());
+    StartLog();
+    if (!IsRegisteredInstall(strMainExeDir))
+    {
+        LOG_ERROR(L"WinMain", L"strMainExeDir=%s", strMainExeDir.c_str());
+        CLog::GetInstance()->Stop();
+        return -1;
+    }
+
+    platform::InitDisplayBackend();
+    CPaintManagerUI::SetInstance(hInstance);
+    CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + L"UpdateSkin");
+    CWndShadow::Initialize(hInstance);
+
+    auto* dlg = new CUpdateDlg; // deletes itself when its window is gone
+    dlg->strMainExeDir = strMainExeDir;
+    const std::wstring title = ProgramWindowTitle(PictavoProgram::UPDATE, appName);
+    if (dlg->Create(nullptr, title.c_str(), kStyle, kExStyle, 0, 0, kCreateWidth, kCreateHeight) != nullptr)
+    {
+        dlg->CenterWindow();
+        dlg->ShowWindow(true, true);
+        CPaintManagerUI::MessageLoop();
+    }
+    else
+    {
+        LOG_ERROR(L"WinMain", L"status window not created");
+        delete dlg;
+    }
+    CLog::GetInstance()->Stop();
+    return 0;
+}
+
+int main()
+{
+    return WinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
+}

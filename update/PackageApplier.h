@@ -1,0 +1,37 @@
+#pragma once
+// Applies an update package to an install folder so that a failure or a kill at any point
+// leaves the whole old version or the whole new one: the package is unpacked and checked in a
+// staging folder below the package folder (the same file system), config.ini gets the new
+// version there, and the files are then moved in under the journal of CUpdateJournal.
+
+#include "UpdateJournal.h"
+
+#include <atomic>
+#include <string>
+
+class CPackageApplier
+{
+public:
+    // stop: set by another thread to cut the apply short; the old version is then restored.
+    CPackageApplier(const std::wstring& installDir, const std::atomic<bool>* stop);
+
+    // True when the new version stands, with its version recorded in the product key and in
+    // config.ini; false when the installed version is whole (also after a stop).
+    bool Apply(const std::wstring& package, const std::wstring& version, const std::wstring& versionStr);
+    // Why the last Apply failed, for the log.
+    const std::wstring& FailureText() const { return m_failure; }
+
+private:
+    bool Unpack(const std::wstring& package);
+    bool PlanSteps(std::vector<CUpdateJournal::FileStep>* files, std::vector<std::string>* newFolders);
+    bool StageConfig(const std::wstring& version, std::vector<CUpdateJournal::FileStep>* files);
+    bool MoveFilesIn(const std::vector<CUpdateJournal::FileStep>& files);
+    bool Fail(const std::wstring& text);
+    bool Stopped() const { return m_pStop != nullptr && m_pStop->load(); }
+
+    std::wstring m_installDir;
+    std::string m_installUtf8;
+    CUpdateJournal m_journal;
+    const std::atomic<bool>* m_pStop;
+    std::wstring m_failure;
+};

@@ -1,0 +1,369 @@
+#include "WkeView.h"
+
+#include "GdkInput.h"
+#include "WkeEngine.h"
+
+#include "platform/Gdi.h"
+#include "platform/Utf.h"
+
+#include <glib.h>
+
+#include <algorithm>
+
+namespace
+{
+using wkeimpl::WkeEngine;
+
+std::string NewToken()
+{
+    std::string token;
+    for (int i = 0; i < 4; ++i)
+    {
+        char part[9];
+        g_snprintf(part, sizeof part, "%08x", g_random_int());
+        token += part;
+    }
+    return token;
+}
+
+void Report(wkeWebView view, wkeLoadingResult result, const std::string& reason)
+{
+    if (view->onFinish == nullptr)
+        return;
+    wkeStringImpl url{platform::FromUtf8(view->url)};
+    wkeStringImpl why{platform::FromUtf8(reason)};
+    view->onFinish(view, view->finishParam, &url, result, &why);
+}
+
+// A main resource answered with an HTTP error is a failed page for the host.
+bool HttpFailed(WebKitWebView* web)
+{
+    WebKitWebResource* resource = webkit_web_view_get_main_resource(web);
+    WebKitURIResponse* response = resource != nullptr ? webkit_web_resource_get_response(resource) : nullptr;
+    return response != nullptr && webkit_uri_response_get_status_code(response) >= 400;
+}
+
+void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    if (event == WEBKIT_LOAD_STARTED)
+        view->failed = false;
+    if (event != WEBKIT_LOAD_FINISHED || view->failed)
+        return;
+    const char* uri = webkit_web_view_get_uri(web);
+    const std::string shown = uri != nullptr ? uri : "";
+    // WebKit ends some failed loads on about:blank without a failure of their own.
+    if ((shown.empty() || shown == "about:blank") && view->url != "about:blank")
+        Report(view, WKE_LOADING_FAILED, "blank page");
+    else if (HttpFailed(web))
+        Report(view, WKE_LOADING_FAILED, "http error");
+    else
+        Report(view, WKE_LOADING_SUCCEEDED, "");
+}
+
+gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    view->failed = true;
+    // A load given up for a newer one reports nothing: the newer one reports its own end.
+    if (!g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED))
+        Report(view, WKE_LOADING_FAILED, error != nullptr ? error->message : "");
+    return TRUE; // no error page of WebKit's own
+}
+
+void OnTitle(WebKitWebView* web, GParamSpec*, gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    const char* title = webkit_web_view_get_title(web);
+    wkeStringImpl text{platform::FromUtf8(title != nullptr ? title : "")};
+    if (view->onTitle != nullptr)
+        view->onTitle(view, view->titleParam, &text);
+}
+
+void OnUri(WebKitWebView* web, GParamSpec*, gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    const char* uri = webkit_web_view_get_uri(web);
+    wkeStringImpl text{platform::FromUtf8(uri != nullptr ? uri : "")};
+    if (view->onUrl != nullptr)
+        view->onUrl(view, view->urlParam, &text);
+}
+
+wkeNavigationType NavigationType(WebKitNavigationAction* action)
+{
+    switch (webkit_navigation_action_get_navigation_type(action))
+    {
+    case WEBKIT_NAVIGATION_TYPE_LINK_CLICKED:
+        return WKE_NAVIGATION_TYPE_LINKCLICK;
+    case WEBKIT_NAVIGATION_TYPE_FORM_SUBMITTED:
+        return WKE_NAVIGATION_TYPE_FORMSUBMITTE;
+    case WEBKIT_NAVIGATION_TYPE_BACK_FORWARD:
+        return WKE_NAVIGATION_TYPE_BACKFORWARD;
+    case WEBKIT_NAVIGATION_TYPE_RELOAD:
+        return WKE_NAVIGATION_TYPE_RELOAD;
+    case WEBKIT_NAVIGATION_TYPE_FORM_RESUBMITTED:
+        return WKE_NAVIGATION_TYPE_FORMRESUBMITT;
+    default:
+        return WKE_NAVIGATION_TYPE_OTHER;
+    }
+}
+
+gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                        gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE)
+    {
+        // What WebKit cannot show would become a download: refused.
+        if (!webkit_response_policy_decision_is_mime_type_supported(
+                WEBKIT_RESPONSE_POLICY_DECISION(decision)))
+            webkit_policy_decision_ignore(decision);
+        else
+            webkit_policy_decision_use(decision);
+        return TRUE;
+    }
+    WebKitNavigationAction* action =
+        webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    wkeStringImpl target{platform::FromUtf8(webkit_uri_request_get_uri(request))};
+    const bool newWindow = type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION;
+    const wkeNavigationType kind = newWindow ? WKE_NAVIGATION_TYPE_NEWWINDOW : NavigationType(action);
+    const bool allowed =
+        view->onNavigation == nullptr || view->onNavigation(view, view->navigationParam, kind, &target);
+    // A new window is never opened here; the host decides what becomes of its address.
+    if (allowed && !newWindow)
+        webkit_policy_decision_use(decision);
+    else
+        webkit_policy_decision_ignore(decision);
+    return TRUE;
+}
+
+void OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    if (webkit_hit_test_result_context_is_link(hit))
+        view->cursor = WKE_CURSOR_HAND;
+    else if (webkit_hit_test_result_context_is_editable(hit))
+        view->cursor = WKE_CURSOR_IBEAM;
+    else
+        view->cursor = WKE_CURSOR_POINTER;
+}
+
+// Dialogs, menus and tooltips would be windows of their own over an offscreen view: the
+// host shows none of them, so each is answered here (a dialog as dismissed).
+gboolean Swallow(GtkWidget*, gpointer, gpointer)
+{
+    return TRUE;
+}
+gboolean SwallowMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer)
+{
+    return TRUE;
+}
+gboolean SwallowOptionMenu(WebKitWebView*, WebKitOptionMenu*, GdkEvent*, GdkRectangle*, gpointer)
+{
+    return TRUE;
+}
+gboolean NoTooltip(GtkWidget*, gint, gint, gboolean, GtkTooltip*, gpointer)
+{
+    return FALSE;
+}
+
+gboolean OnDamage(GtkWidget*, GdkEventExpose* event, gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    view->dirty = true;
+    if (view->onPaint != nullptr)
+        view->onPaint(view, view->paintParam, nullptr, event->area.x, event->area.y, event->area.width,
+                      event->area.height);
+    return FALSE;
+}
+
+void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    JSCValue* message = webkit_javascript_result_get_js_value(result);
+    if (!jsc_value_is_object(message))
+        return;
+    auto text = [&](const char* name) {
+        JSCValue* value = jsc_value_object_get_property(message, name);
+        std::string out;
+        if (jsc_value_is_string(value))
+        {
+            gchar* chars = jsc_value_to_string(value);
+            out = chars;
+            g_free(chars);
+        }
+        g_object_unref(value);
+        return out;
+    };
+    // Calls without this view's token come from frames or scripts that never got the functions.
+    if (text("t") != view->token)
+        return;
+    const wkeimpl::Binding* binding = WkeEngine::Instance().Find(text("n"));
+    if (binding == nullptr)
+        return;
+    jsExecStateImpl state{view, {}};
+    JSCValue* args = jsc_value_object_get_property(message, "a");
+    for (unsigned i = 0; i < binding->argCount && jsc_value_is_array(args); ++i)
+    {
+        JSCValue* arg = jsc_value_object_get_property_at_index(args, i);
+        std::string chars;
+        if (jsc_value_is_string(arg))
+        {
+            gchar* raw = jsc_value_to_string(arg);
+            chars = raw;
+            g_free(raw);
+        }
+        state.args.push_back(platform::FromUtf8(chars));
+        g_object_unref(arg);
+    }
+    g_object_unref(args);
+    binding->function(&state);
+}
+} // namespace
+
+wkeWebViewImpl::wkeWebViewImpl() : token(NewToken())
+{
+    content = webkit_user_content_manager_new();
+    web = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", WkeEngine::Instance().Context(),
+                                  "user-content-manager", content, nullptr));
+    webkit_user_content_manager_register_script_message_handler(content, "wke");
+    window = gtk_offscreen_window_new();
+    gtk_container_add(GTK_CONTAINER(window), web);
+    ConnectSignals();
+    Resize(1, 1);
+    gtk_widget_show_all(window);
+}
+
+wkeWebViewImpl::~wkeWebViewImpl()
+{
+    g_signal_handlers_disconnect_by_data(content, this);
+    g_signal_handlers_disconnect_by_data(web, this);
+    g_signal_handlers_disconnect_by_data(window, this);
+    ReleaseImage();
+    gtk_widget_destroy(window);
+    g_object_unref(content);
+}
+
+void wkeWebViewImpl::ConnectSignals()
+{
+    g_signal_connect(content, "script-message-received::wke", G_CALLBACK(OnScriptMessage), this);
+    g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), this);
+    g_signal_connect(web, "load-failed", G_CALLBACK(OnLoadFailed), this);
+    g_signal_connect(web, "notify::title", G_CALLBACK(OnTitle), this);
+    g_signal_connect(web, "notify::uri", G_CALLBACK(OnUri), this);
+    g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
+    g_signal_connect(web, "mouse-target-changed", G_CALLBACK(OnMouseTarget), this);
+    g_signal_connect(web, "script-dialog", G_CALLBACK(Swallow), this);
+    g_signal_connect(web, "context-menu", G_CALLBACK(SwallowMenu), this);
+    g_signal_connect(web, "show-option-menu", G_CALLBACK(SwallowOptionMenu), this);
+    g_signal_connect(web, "query-tooltip", G_CALLBACK(NoTooltip), this);
+    g_signal_connect(window, "damage-event", G_CALLBACK(OnDamage), this);
+}
+
+void wkeWebViewImpl::InstallScript()
+{
+    // Bindings made after the view was created count from its next page on.
+    webkit_user_content_manager_remove_all_scripts(content);
+    WebKitUserScript* script = webkit_user_script_new(
+        WkeEngine::Instance().BindingScript(token).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+    webkit_user_content_manager_add_script(content, script);
+    webkit_user_script_unref(script);
+}
+
+void wkeWebViewImpl::LoadUrl(const std::string& address)
+{
+    url = address;
+    InstallScript();
+    webkit_web_view_load_uri(WEBKIT_WEB_VIEW(web), address.c_str());
+}
+
+void wkeWebViewImpl::Reload()
+{
+    const char* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(web));
+    // A page that never loaded has nothing to reload: its address is asked for again.
+    if (uri == nullptr || std::string(uri).empty() || std::string(uri) == "about:blank")
+        LoadUrl(url);
+    else
+    {
+        InstallScript();
+        webkit_web_view_reload(WEBKIT_WEB_VIEW(web));
+    }
+}
+
+void wkeWebViewImpl::Resize(int newWidth, int newHeight)
+{
+    width = newWidth > 0 ? newWidth : 1;
+    height = newHeight > 0 ? newHeight : 1;
+    gtk_widget_set_size_request(web, width, height);
+    gtk_window_set_default_size(GTK_WINDOW(window), width, height);
+    gtk_window_resize(GTK_WINDOW(window), width, height);
+    dirty = true;
+}
+
+void wkeWebViewImpl::ReleaseImage()
+{
+    if (imageDC != nullptr)
+        platform::DeleteCairoDC(imageDC);
+    if (imageCairo != nullptr)
+        cairo_destroy(imageCairo);
+    if (image != nullptr)
+        cairo_surface_destroy(image);
+    imageDC = nullptr;
+    imageCairo = nullptr;
+    image = nullptr;
+}
+
+HDC wkeWebViewImpl::ViewDC()
+{
+    cairo_surface_t* source = gtk_offscreen_window_get_surface(GTK_OFFSCREEN_WINDOW(window));
+    if (source == nullptr)
+        return imageDC;
+    if (!dirty && imageDC != nullptr)
+        return imageDC;
+    GtkAllocation allocation{};
+    gtk_widget_get_allocation(window, &allocation);
+    if (image == nullptr || cairo_image_surface_get_width(image) != allocation.width ||
+        cairo_image_surface_get_height(image) != allocation.height)
+    {
+        ReleaseImage();
+        image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(allocation.width, 1),
+                                           std::max(allocation.height, 1));
+        imageCairo = cairo_create(image);
+        imageDC = platform::CreateCairoDC(imageCairo);
+    }
+    cairo_save(imageCairo);
+    cairo_set_operator(imageCairo, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(imageCairo, source, 0, 0);
+    cairo_paint(imageCairo);
+    cairo_restore(imageCairo);
+    cairo_surface_flush(image);
+    dirty = false;
+    return imageDC;
+}
+
+bool wkeWebViewImpl::SendEvent(GdkEvent* event)
+{
+    if (event == nullptr)
+        return false;
+    const gboolean used = gtk_widget_event(web, event);
+    gdk_event_free(event);
+    return used != FALSE;
+}
+
+void wkeWebViewImpl::Focus(bool in)
+{
+    // To the view only: a focus change sent to the offscreen toplevel is an X error.
+    if (in)
+        gtk_widget_grab_focus(web);
+    GdkEvent* event = wkeimpl::FocusEvent(web, in);
+    gtk_widget_send_focus_change(web, event);
+    gdk_event_free(event);
+}
+
+void wkeWebViewImpl::RunScript(const std::string& script)
+{
+    webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(web), script.c_str(), -1, nullptr, nullptr, nullptr,
+                                        nullptr, nullptr);
+}
