@@ -1,5 +1,7 @@
 #include "InstallManifest.h"
 
+#include "ProductFiles.h"
+
 #include "platform/Utf.h"
 
 #include <algorithm>
@@ -20,7 +22,7 @@ bool IsDotPart(const std::wstring& path, std::size_t start, std::size_t end)
 
 std::wstring CInstallManifest::PathIn(const std::wstring& installDir)
 {
-    return installDir + L"/install.manifest";
+    return installDir + L"/" + ProductFiles::kManifestFile;
 }
 
 bool CInstallManifest::IsSafeRelativePath(const std::wstring& path)

@@ -44,6 +44,24 @@ inline std::wstring UpdaterSelfDeleteScriptName()
     return L"_update_acc.sh";
 }
 
+// What the product itself makes in its install folder while it runs (the setup's manifest
+// does not list these): the main program's log folder, the update package folder, the crash
+// reports of the programs, the settings file and the setup's manifest.
+inline constexpr const wchar_t* kLogFolder = L"log";
+inline constexpr const wchar_t* kManifestFile = L"install.manifest";
+// A crash report lies beside its program as <program>.dmp.
+inline std::wstring CrashReportFileName(const std::wstring& program)
+{
+    return program + L".dmp";
+}
+
+// The network driver tools of the Windows product, named in the uninstaller's log: the older
+// systems' tool and the newer ones'. Neither exists here, so nothing is ever started.
+inline const wchar_t* DriverToolFileName(bool olderSystem)
+{
+    return olderSystem ? L"devcon.exe" : L"tapinstall.exe";
+}
+
 // The update package folder below the install folder, the package and its version file. The
 // folder cannot be called "Update" as on Windows: that is the updater program's own name here.
 inline constexpr const wchar_t* kPackageFolder = L"UpdatePackage";

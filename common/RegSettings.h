@@ -9,6 +9,15 @@
 // The product key under HKEY_LOCAL_MACHINE that the four programs share.
 inline constexpr const wchar_t* kProductRegKey = L"SOFTWARE\\Pictavo";
 inline constexpr const wchar_t* kDefaultAppName = L"Pictavo";
+// Registry value of the product key: "1" when the setup created the install folder.
+inline constexpr const wchar_t* kCreatedFolderValue = L"installDirCreated";
+// The uninstall entry's key under HKEY_LOCAL_MACHINE, and its parent with the product's name.
+inline constexpr const wchar_t* kUninstallRegKey =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pictavo";
+inline constexpr const wchar_t* kUninstallParentKey =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr const wchar_t* kSoftwareKey = L"SOFTWARE";
+inline constexpr const wchar_t* kProductKeyName = L"Pictavo";
 
 class CRegSettings
 {

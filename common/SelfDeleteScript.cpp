@@ -7,13 +7,14 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
-// $1: the process to wait for, $2: the folder to remove. A zombie counts as ended: its parent
-// may never reap it. About 30 s at most, then the folder goes all the same (a running program's
-// files may be unlinked on Linux).
-constexpr const char kScript[] =
+// $1: the process to wait for. A zombie counts as ended: its parent may never reap it. About
+// 30 s at most, then the removal goes on all the same (a running program's files may be
+// unlinked on Linux).
+constexpr const char kWaitForProcess[] =
     "#!/bin/sh\n"
     "n=0\n"
     "while [ \"$n\" -lt 300 ]; do\n"
@@ -21,9 +22,13 @@ constexpr const char kScript[] =
     "    if [ -z \"$state\" ] || [ \"$state\" = Z ]; then break; fi\n"
     "    n=$((n + 1))\n"
     "    sleep 0.1\n"
-    "done\n"
-    "rm -rf -- \"$2\"\n"
-    "rm -f -- \"$0\"\n";
+    "done\n";
+// $2: the folder to remove with everything in it.
+constexpr const char kRemoveFolder[] = "rm -rf -- \"$2\"\n";
+// $2: the program file, $3: its folder, removed only when nothing else is left in it.
+constexpr const char kRemoveProgram[] = "rm -f -- \"$2\"\n"
+                                        "if [ -n \"$3\" ]; then rmdir -- \"$3\" 2>/dev/null; fi\n";
+constexpr const char kRemoveScript[] = "rm -f -- \"$0\"\n";
 
 std::wstring TempFolder()
 {
@@ -34,33 +39,35 @@ std::wstring TempFolder()
 
 // A fresh file: whatever lies under the name (also a link someone planted) is removed first and
 // never written through.
-bool WriteScriptFile(const std::string& path)
+bool WriteScriptFile(const std::string& path, const std::string& text)
 {
     ::unlink(path.c_str());
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
     if (fd < 0)
         return false;
-    const ssize_t size = sizeof kScript - 1;
-    const bool written = ::write(fd, kScript, size) == size;
+    const auto size = static_cast<ssize_t>(text.size());
+    const bool written = ::write(fd, text.data(), text.size()) == size;
     ::close(fd);
     if (!written)
         ::unlink(path.c_str());
     return written;
 }
-} // namespace
 
-bool WriteSelfDeleteBatch(const std::wstring& scriptName, const std::wstring& folder)
+// Writes the script and starts it detached with this process's id and arguments.
+bool StartScript(const std::wstring& scriptName, const std::string& text,
+                 const std::vector<std::wstring>& arguments)
 {
     const std::wstring temp = TempFolder();
-    if (temp.empty() || scriptName.empty() || scriptName.find(L'/') != std::wstring::npos || folder.empty())
+    if (temp.empty() || scriptName.empty() || scriptName.find(L'/') != std::wstring::npos)
         return false;
     const std::wstring script = temp + scriptName;
-    if (!WriteScriptFile(WideToAnsi(script)))
+    if (!WriteScriptFile(WideToAnsi(script), text))
         return false;
     SetCurrentDirectoryW(temp.c_str());
     const std::wstring shell = L"/bin/sh";
-    std::wstring command =
-        platform::BuildCommandLine({shell, script, std::to_wstring(GetCurrentProcessId()), folder});
+    std::vector<std::wstring> words{shell, script, std::to_wstring(GetCurrentProcessId())};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::wstring command = platform::BuildCommandLine(words);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -73,4 +80,19 @@ bool WriteSelfDeleteBatch(const std::wstring& scriptName, const std::wstring& fo
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
     return true;
+}
+} // namespace
+
+bool WriteSelfDeleteBatch(const std::wstring& scriptName, const std::wstring& folder)
+{
+    return !folder.empty() &&
+           StartScript(scriptName, std::string(kWaitForProcess) + kRemoveFolder + kRemoveScript, {folder});
+}
+
+bool WriteSelfDeleteScript(const std::wstring& scriptName, const std::wstring& program,
+                           const std::wstring& folder)
+{
+    return !program.empty() &&
+           StartScript(scriptName, std::string(kWaitForProcess) + kRemoveProgram + kRemoveScript,
+                       {program, folder});
 }

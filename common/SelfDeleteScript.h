@@ -10,3 +10,8 @@
 // the current directory, so that this process no longer holds folder. False when the script
 // could not be written or started; nothing is removed then.
 bool WriteSelfDeleteBatch(const std::wstring& scriptName, const std::wstring& folder);
+// The uninstaller's form: the same wait, then only the file program goes, and folder only when
+// it is empty by then (an empty folder name skips that). Files that are not the program's own
+// are never touched.
+bool WriteSelfDeleteScript(const std::wstring& scriptName, const std::wstring& program,
+                           const std::wstring& folder);

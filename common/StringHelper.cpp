@@ -2,6 +2,8 @@
 
 #include "platform/Win32.h"
 
+#include <algorithm>
+
 namespace
 {
 // The text up to its first zero character, as the Windows conversions stop there.
@@ -74,4 +76,12 @@ void NormalizeSlashes(std::wstring& path)
     ReplaceAll(path, L"\\", L"/");
     if (path.back() != L'/')
         path += L'/';
+}
+
+bool IsPlainName(const std::wstring& name)
+{
+    if (name.empty() || name == L"." || name == L"..")
+        return false;
+    return std::none_of(name.begin(), name.end(),
+                        [](wchar_t c) { return c == L'/' || c < 0x20 || c == 0x7F; });
 }

@@ -20,3 +20,6 @@ std::string AnsiToUtf8(const std::string& text);
 void ReplaceAll(std::wstring& text, const std::wstring& find, const std::wstring& replacement);
 // Backslashes become "/" and a final "/" is ensured; an empty path is left alone.
 void NormalizeSlashes(std::wstring& path);
+// A name that can stand for one file in a folder: not empty, not "." or "..", no "/" and no
+// control character.
+bool IsPlainName(const std::wstring& name);

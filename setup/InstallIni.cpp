@@ -3,6 +3,7 @@
 #include "ProductFiles.h"
 #include "RegSettings.h"
 #include "SingleInstance.h"
+#include "StringHelper.h"
 #include "SystemHelpers.h"
 
 #include "platform/Win32.h"
@@ -33,14 +34,6 @@ std::wstring BesideSetup(const std::wstring& name)
 std::wstring InstallIniPath()
 {
     return BesideSetup(L"install.ini");
-}
-
-bool IsPlainName(const std::wstring& name)
-{
-    if (name.empty() || name == L"." || name == L"..")
-        return false;
-    return std::none_of(name.begin(), name.end(),
-                        [](wchar_t c) { return c == L'/' || c < 0x20 || c == 0x7F; });
 }
 
 std::wstring ReadInstallAppName()

@@ -3,6 +3,8 @@
 // every use; and the distribution channel, which may also come from the name of the program
 // that started the setup.
 
+#include "StringHelper.h"
+
 #include <string>
 
 // The name of the parent process without a Windows program suffix (set once at start-up).
@@ -21,7 +23,5 @@ std::wstring ReadInstallChannel();
 std::wstring GetSetupTitle();
 std::wstring GetPublisherName();
 std::wstring GetPublisherUrl();
-// A name that may stand as a file name: no "/", not "." or "..", no control characters.
-bool IsPlainName(const std::wstring& name);
 // The parent's image name as g_strParentName keeps it: the suffix stripped only when present.
 std::wstring ParentNameOf(const std::wstring& imagePath);

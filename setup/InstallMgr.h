@@ -6,6 +6,7 @@
 // window.
 
 #include "InstallManifest.h"
+#include "RegSettings.h"
 
 #include "platform/Win32.h"
 
@@ -31,11 +32,6 @@ extern int g_nCopiedFiles;
 
 // The payload folder beside the setup program, relative to the current folder.
 inline constexpr const wchar_t* kPayloadFolder = L"PictavoInstaller";
-// Registry value of the product key: "1" when the setup created the install folder.
-inline constexpr const wchar_t* kCreatedFolderValue = L"installDirCreated";
-// The uninstall entry's key under HKEY_LOCAL_MACHINE.
-inline constexpr const wchar_t* kUninstallRegKey =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pictavo";
 
 class CInstallMgr
 {

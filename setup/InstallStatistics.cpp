@@ -1,8 +1,7 @@
 #include "InstallStatistics.h"
 
-#include "Base64.h"
-#include "HttpMgr.h"
 #include "InstallIni.h"
+#include "StatisticsRequest.h"
 #include "StringHelper.h"
 
 #include "platform/Win32.h"
@@ -15,24 +14,6 @@ namespace
 {
 constexpr DWORD kUrlChars = 1024;
 constexpr const wchar_t* kDefaultStatisticsUrl = L"http://api.pictavo.com/Soft/Sys/InstallationPackage";
-
-std::string PercentEncode(const std::wstring& value)
-{
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string encoded;
-    for (unsigned char c : WideToAnsi(value))
-    {
-        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~')
-        {
-            encoded += static_cast<char>(c);
-            continue;
-        }
-        encoded += '%';
-        encoded += kHex[c >> 4];
-        encoded += kHex[c & 0x0F];
-    }
-    return encoded;
-}
 } // namespace
 
 std::wstring InstallStatisticsBaseUrl()
@@ -46,9 +27,7 @@ std::wstring InstallStatisticsBaseUrl()
 
 std::string InstallStatisticsUrl(const std::wstring& base, const InstallStatisticsInfo& info)
 {
-    const std::string joint = base.find(L'?') == std::wstring::npos ? "?" : "&";
-    return WideToAnsi(base) + joint + "versionid=" + PercentEncode(info.versionId) +
-           "&version=" + PercentEncode(info.version) + "&qudao=" + PercentEncode(info.channel);
+    return StatisticsUrl(base, info.versionId, info.version, info.channel);
 }
 
 std::string InstallStatisticsJson(const InstallStatisticsInfo& info)
@@ -70,17 +49,11 @@ std::string InstallStatisticsJson(const InstallStatisticsInfo& info)
 
 std::string InstallStatisticsBody(const InstallStatisticsInfo& info)
 {
-    const std::string json = InstallStatisticsJson(info);
-    return "info=" +
-           Base64Encode(reinterpret_cast<const unsigned char*>(json.data()), static_cast<int>(json.size()));
+    return StatisticsBody(InstallStatisticsJson(info));
 }
 
 int SendInstallStatistics(CHttpMgr* manager, HWND window, const InstallStatisticsInfo& info)
 {
-    const std::string url = InstallStatisticsUrl(InstallStatisticsBaseUrl(), info);
-    const std::string body = InstallStatisticsBody(info);
-    const int id = manager->AsyncPost(url, body, window, 0);
-    const std::wstring line = L"stUrl=" + AnsiToWide(url) + L" stData=" + AnsiToWide(body);
-    OutputDebugStringW(line.substr(0, 4095).c_str());
-    return id;
+    return PostStatistics(manager, window, InstallStatisticsUrl(InstallStatisticsBaseUrl(), info),
+                          InstallStatisticsBody(info));
 }

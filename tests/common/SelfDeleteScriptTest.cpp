@@ -66,3 +66,42 @@ TEST(SelfDeleteScriptTest, RemovesOnlyTheGivenFolderAndItselfOnceTheProgramHasEn
         EXPECT_FALSE(fs::exists(std::string(std::getenv("TMPDIR")) + name));
     }
 }
+
+// The uninstaller's form: once the program has ended, only its file goes, and its folder only
+// when nothing else is left in it; a user's file keeps the folder.
+TEST(SelfDeleteScriptTest, RemovesTheProgramAndItsFolderOnlyWhenEmpty)
+{
+    testsupport::TempDir parent("parent");
+    const std::string script = std::string(std::getenv("TMPDIR")) + "_uninstall_acc.sh";
+    for (const bool userFile : {true, false})
+    {
+        const std::string folder = parent / (userFile ? "with user file" : "empty after");
+        fs::create_directories(folder);
+        testsupport::WriteFile(folder + "/Uninst", "program");
+        if (userFile)
+            testsupport::WriteFile(folder + "/photo.jpg", "user's");
+        const std::string release = parent / "release";
+        fs::remove(release);
+        const pid_t child = ::fork();
+        if (child == 0)
+        {
+            const std::string program = testsupport::TestBinaryDir() + "/common_self_delete";
+            const std::string file = folder + "/Uninst";
+            ::execl(program.c_str(), program.c_str(), "_uninstall_acc.sh", release.c_str(), folder.c_str(),
+                    file.c_str(), nullptr);
+            ::_exit(127);
+        }
+        ASSERT_TRUE(WaitFor([&] { return fs::exists(script); }));
+        EXPECT_TRUE(fs::exists(folder + "/Uninst")) << "removed before the program ended";
+        testsupport::WriteFile(release, "");
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_TRUE(WaitFor([&] { return !fs::exists(folder + "/Uninst") && !fs::exists(script); }));
+        EXPECT_EQ(fs::exists(folder), userFile);
+        if (userFile)
+        {
+            EXPECT_EQ(testsupport::ReadFile(folder + "/photo.jpg"), "user's");
+        }
+    }
+}

@@ -1,6 +1,7 @@
-// Child process for the self-delete test: starts the removal of a folder through the script,
-// then stays alive until the file named by its second argument exists.
-// Usage: common_self_delete <script name> <release file> <folder>
+// Child process for the self-delete test: starts the removal of a folder through the script
+// (or, given a program file, of that file and then of the folder when it is empty), then stays
+// alive until the file named by its second argument exists.
+// Usage: common_self_delete <script name> <release file> <folder> [program file]
 #include "SelfDeleteScript.h"
 #include "StringHelper.h"
 
@@ -10,9 +11,12 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 4)
+    if (argc != 4 && argc != 5)
         return 2;
-    if (!WriteSelfDeleteBatch(AnsiToWide(argv[1]), AnsiToWide(argv[3])))
+    const bool started =
+        argc == 5 ? WriteSelfDeleteScript(AnsiToWide(argv[1]), AnsiToWide(argv[4]), AnsiToWide(argv[3]))
+                  : WriteSelfDeleteBatch(AnsiToWide(argv[1]), AnsiToWide(argv[3]));
+    if (!started)
         return 1;
     while (::access(argv[2], F_OK) != 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

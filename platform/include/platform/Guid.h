@@ -3,14 +3,6 @@
 
 #include "platform/WinTypes.h"
 
-struct GUID
-{
-    DWORD Data1;
-    WORD Data2;
-    WORD Data3;
-    BYTE Data4[8];
-};
-
 // S_OK (0), or E_FAIL (0x80004005) when the random source gave nothing.
 HRESULT CoCreateGuid(GUID* guid);
 // Accepted for the callers' pairing; there is no COM to start here. S_OK / nothing.

@@ -1,0 +1,328 @@
+#include "UninstMgr.h"
+
+#include "FirewallSettings.h"
+#include "InstallManifest.h"
+#include "Log.h"
+#include "PathHelper.h"
+#include "ProductFiles.h"
+#include "ProductProcesses.h"
+#include "RegSettings.h"
+#include "Shortcut.h"
+#include "StringHelper.h"
+#include "SystemHelpers.h"
+
+#include "platform/Firewall.h"
+
+#include <climits>
+#include <sys/stat.h>
+
+HWND g_hUninstWnd = nullptr;
+
+namespace
+{
+constexpr DWORD kPostPauseMs = 300;
+constexpr DWORD kStopWaitMs = 5000;
+constexpr DWORD kRegPathBytes = 1024;
+constexpr int kNamedRemains = 1;
+// The rule an older setup added under a fixed name.
+constexpr const wchar_t* kOlderRuleName = L"kelvane_rule";
+constexpr const wchar_t* kDriverHardwareId = L"tap0901";
+
+std::wstring RealPath(const std::wstring& path)
+{
+    char resolved[PATH_MAX] = {};
+    return ::realpath(WideToAnsi(path).c_str(), resolved) != nullptr ? AnsiToWide(resolved) : std::wstring();
+}
+
+std::wstring Join(const std::wstring& folder, const std::wstring& name)
+{
+    return folder + L"/" + name;
+}
+
+// Every folder between the install folder and the file is a real folder, not a link that
+// could lead out of it to the user's files.
+bool NoLinkedFolderOn(const std::wstring& installDir, const std::wstring& relative)
+{
+    for (std::size_t slash = relative.find(L'/'); slash != std::wstring::npos;
+         slash = relative.find(L'/', slash + 1))
+    {
+        struct stat info;
+        if (::lstat(WideToAnsi(Join(installDir, relative.substr(0, slash))).c_str(), &info) != 0 ||
+            !S_ISDIR(info.st_mode))
+            return false;
+    }
+    return true;
+}
+
+bool Exists(const std::wstring& path)
+{
+    struct stat info;
+    return !path.empty() && ::lstat(WideToAnsi(path).c_str(), &info) == 0;
+}
+
+bool KeyExists(const wchar_t* key)
+{
+    return CRegSettings(HKEY_LOCAL_MACHINE, key, false, false).IsOpen();
+}
+
+// The files the product makes in its folder while it runs (the setup's manifest is handled apart).
+std::vector<std::wstring> ProductMadeFiles()
+{
+    std::vector<std::wstring> files{ProductFiles::kConfigFile};
+    for (const wchar_t* program : {ProductFiles::kMainProgram, ProductFiles::kUpdateProgram,
+                                   ProductFiles::kUninstProgram, ProductFiles::kSetupProgram})
+        files.push_back(ProductFiles::CrashReportFileName(program));
+    return files;
+}
+constexpr const wchar_t* kProductMadeFolders[] = {ProductFiles::kLogFolder, ProductFiles::kPackageFolder};
+} // namespace
+
+CUninstMgr::~CUninstMgr()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+std::wstring CUninstMgr::EntryName()
+{
+    const std::wstring name = GetAppName();
+    return IsPlainName(name) ? name : kDefaultAppName;
+}
+
+bool CUninstMgr::BeginUnInstallThread()
+{
+    LOG_INFO(L"CUninstMgr::BeginUnInstallThread", L"%s %s", L"CUninstMgr::BeginUnInstallThread",
+             L"创建卸载线程");
+    if (m_thread.joinable() || m_running.load())
+        return false;
+    m_running.store(true);
+    m_thread = std::thread([this] {
+        UninstProcThread(this);
+        m_running.store(false);
+    });
+    return true;
+}
+
+unsigned CUninstMgr::UninstProcThread(void* param)
+{
+    if (param == nullptr)
+    {
+        LOG_INFO(L"CUninstMgr::UninstProcThread", L"%s 线程参数有问题 threadid=[%d]",
+                 L"CUninstMgr::UninstProcThread", static_cast<int>(GetCurrentThreadId()));
+        return 0;
+    }
+    static_cast<CUninstMgr*>(param)->UnIntallSoftware();
+    LOG_INFO(L"CUninstMgr::UninstProcThread", L"%s 卸载完成 线程threadid=[%d]退出",
+             L"CUninstMgr::UninstProcThread", static_cast<int>(GetCurrentThreadId()));
+    return 0;
+}
+
+void CUninstMgr::UnIntallSoftware()
+{
+    ReadInstallRecord();
+    StopPrograms();
+    PostProgress({5, 0, L"开始卸载"});
+    LOG_INFO(L"CUninstMgr::UnIntallSoftware", L"%s 卸载step=5", L"CUninstMgr::UnIntallSoftware");
+    UnInstallDriver();
+    DeleteLink();
+    RemoveFirewall();
+    DeleteRegedit();
+    DeleleOtherFile();
+    CollectRemaining();
+    PostProgress({100, m_remaining.empty() ? 0 : -1, LastRecordText()});
+    LOG_INFO(L"CUninstMgr::UnIntallSoftware", L"%s 卸载step=100", L"CUninstMgr::UnIntallSoftware");
+}
+
+// Read before the keys go: whether this folder is the registered install, and the name the
+// entries and the rule were made with.
+void CUninstMgr::ReadInstallRecord()
+{
+    m_strAppName = EntryName();
+    m_ownProgram = RealPath(m_strProgramFile);
+    const std::wstring registered = ReadProductRegValue(L"installDir", kRegPathBytes);
+    const std::wstring real = RealPath(m_strInstallDir);
+    const bool owns = !registered.empty() && !real.empty() && RealPath(registered) == real &&
+                      PathExists(Join(real, ProductFiles::kMainProgram), 0) == 0;
+    if (owns)
+    {
+        m_strInstallDir = real;
+        m_manifest.Load(m_strInstallDir);
+    }
+    m_ownsInstallDir.store(owns);
+    LOG_INFO(L"CUninstMgr::ReadInstallRecord", L"installDir=[%s] registered=[%s] owns=%d created=[%s]",
+             m_strInstallDir.c_str(), registered.c_str(), owns ? 1 : 0,
+             ReadProductRegValue(kCreatedFolderValue, 16).c_str());
+}
+
+// Only the product's own programs: those that run from this folder, and the updater's
+// temporary copy.
+void CUninstMgr::StopPrograms()
+{
+    if (!OwnsInstallDir())
+        return;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::vector<std::wstring> folders{m_strInstallDir,
+                                            std::wstring(temp) + ProductFiles::kUpdaterTempFolder};
+    for (const wchar_t* program : {ProductFiles::kMainProgram, ProductFiles::kUpdateProgram})
+    {
+        const StopProgramsResult result = StopProgramsIn(program, folders, kStopWaitMs);
+        if (!result.allEnded)
+            LOG_INFO(L"CUninstMgr::UnIntallSoftware", L"%s did not end in time", program);
+    }
+}
+
+bool CUninstMgr::UnInstallDriver()
+{
+    LOG_INFO(L"CUninstMgr::UnInstallDriver", L"%s 卸载驱动 step=%d", L"CUninstMgr::UnInstallDriver", 30);
+    PostProgress({30, 0, L"卸载驱动"});
+    const int code = GetOSVersionCode();
+    const bool older = code < 4;
+    std::wstring folder = code >= 12 ? L"/driver/win10" : (older ? L"/driver/xp" : L"/driver/win7");
+    folder += IsWow64() ? L"/x64" : L"/x86";
+    const std::wstring tool = m_strInstallDir + folder + L"/" + ProductFiles::DriverToolFileName(older);
+    const std::wstring command = L"\"" + tool + L"\" remove " + kDriverHardwareId;
+    // The driver tools exist only for Windows: nothing is started, as when a tool is missing.
+    const int exitCode = -1;
+    LOG_INFO(L"CUninstMgr::UnInstallDriver", L"%s 卸载驱动 cmd=[%s] dwExitCode=[%d]",
+             L"CUninstMgr::UnInstallDriver", command.c_str(), exitCode);
+    return true;
+}
+
+bool CUninstMgr::DeleteLink()
+{
+    LOG_INFO(L"CUninstMgr::DeleteLink", L"%s 删除快捷方式、启动栏和开始菜单 step=%d",
+             L"CUninstMgr::DeleteLink", 60);
+    PostProgress({60, 0, L"删除快捷方式"});
+    for (const std::wstring& entry :
+         {ShortcutPath(m_strAppName, CSIDL_DESKTOP), ShortcutPath(m_strAppName, CSIDL_COMMON_STARTMENU),
+          UninstallShortcutPath(m_strAppName)})
+        if (Exists(entry))
+            RemoveFile(entry);
+    // The menu folder goes only when the entries were all it held.
+    const std::wstring menu = MenuFolder(m_strAppName);
+    if (!menu.empty() && IsDirectory(menu))
+        RemoveDirectoryW(menu.c_str());
+    return true;
+}
+
+bool CUninstMgr::RemoveFirewall()
+{
+    LOG_INFO(L"CUninstMgr::RemoveFirewall", L"%s 移除防火墙 step=%d", L"CUninstMgr::RemoveFirewall", 70);
+    PostProgress({70, 0, L"移除防火墙"});
+    CFirewallSettings firewall;
+    firewall.RemoveRule(m_strAppName.c_str());
+    firewall.RemoveRule(kOlderRuleName);
+    return true;
+}
+
+bool CUninstMgr::DeleteRegedit()
+{
+    LOG_INFO(L"CUninstMgr::DeleteRegedit", L"%s 删除注册表信息 step=%d", L"CUninstMgr::DeleteRegedit", 80);
+    PostProgress({80, 0, L"删除注册表信息"});
+    CRegSettings software(HKEY_LOCAL_MACHINE, kSoftwareKey, false, false);
+    software.RecurseDeleteKey(software.GetKey(), kProductKeyName);
+    CRegSettings uninstall(HKEY_LOCAL_MACHINE, kUninstallParentKey, false, false);
+    uninstall.RecurseDeleteKey(uninstall.GetKey(), kProductKeyName);
+    return true;
+}
+
+bool CUninstMgr::DeleleOtherFile()
+{
+    LOG_INFO(L"CUninstMgr::DeleleOtherFile", L"%s 删除文件step=%d", L"CUninstMgr::DeleleOtherFile", 90);
+    PostProgress({90, 0, L"删除文件"});
+    if (!OwnsInstallDir())
+    {
+        // A copy of the uninstaller, or a folder that is not the registered install: the files
+        // around it may be anyone's.
+        LOG_INFO(L"CUninstMgr::DeleleOtherFile", L"[%s] is not the registered install, no file removed",
+                 m_strInstallDir.c_str());
+        return true;
+    }
+    for (const std::wstring& file : m_manifest.Files())
+        RemoveOwnedFile(file);
+    for (const wchar_t* folder : kProductMadeFolders)
+        DeleteDirectoryTree(Join(m_strInstallDir, folder));
+    for (const std::wstring& file : ProductMadeFiles())
+        RemoveOwnedFile(file);
+    // Folders the setup made go when they are empty now: a user's file in one keeps it.
+    for (auto folder = m_manifest.Folders().rbegin(); folder != m_manifest.Folders().rend(); ++folder)
+        if (NoLinkedFolderOn(m_strInstallDir, *folder))
+            RemoveDirectoryW(Join(m_strInstallDir, *folder).c_str());
+    return true;
+}
+
+void CUninstMgr::RemoveOwnedFile(const std::wstring& relative)
+{
+    const std::wstring path = Join(m_strInstallDir, relative);
+    // The running uninstaller is removed by its script once the process has ended.
+    if (!Exists(path) || (!m_ownProgram.empty() && RealPath(path) == m_ownProgram))
+        return;
+    if (!NoLinkedFolderOn(m_strInstallDir, relative))
+    {
+        LOG_INFO(L"CUninstMgr::DeleleOtherFile", L"[%s] lies behind a link, kept", path.c_str());
+        return;
+    }
+    if (RemoveFile(path) != 0 && IsDirectory(path))
+        LOG_INFO(L"CUninstMgr::DeleleOtherFile", L"[%s] is a folder now, kept", path.c_str());
+}
+
+void CUninstMgr::CollectRemaining()
+{
+    m_remaining.clear();
+    for (const wchar_t* key : {kProductRegKey, kUninstallRegKey})
+        if (KeyExists(key))
+            m_remaining.push_back(std::wstring(L"HKEY_LOCAL_MACHINE\\") + key);
+    for (const std::wstring& entry :
+         {ShortcutPath(m_strAppName, CSIDL_DESKTOP), ShortcutPath(m_strAppName, CSIDL_COMMON_STARTMENU),
+          UninstallShortcutPath(m_strAppName)})
+        if (Exists(entry))
+            m_remaining.push_back(entry);
+    for (const std::wstring& rule : {m_strAppName, std::wstring(kOlderRuleName)})
+        if (platform::FirewallStore::Find(rule, nullptr))
+            m_remaining.push_back(rule);
+    if (OwnsInstallDir())
+        CollectRemainingFiles();
+    for (const std::wstring& item : m_remaining)
+        LOG_INFO(L"CUninstMgr::UnIntallSoftware", L"not removed: [%s]", item.c_str());
+}
+
+// The manifest stays as long as a file it names does, so that a later run can finish.
+void CUninstMgr::CollectRemainingFiles()
+{
+    std::vector<std::wstring> files = m_manifest.Files();
+    const std::vector<std::wstring> made = ProductMadeFiles();
+    files.insert(files.end(), made.begin(), made.end());
+    files.insert(files.end(), std::begin(kProductMadeFolders), std::end(kProductMadeFolders));
+    const std::size_t before = m_remaining.size();
+    for (const std::wstring& file : files)
+    {
+        const std::wstring path = Join(m_strInstallDir, file);
+        if (Exists(path) && RealPath(path) != m_ownProgram)
+            m_remaining.push_back(path);
+    }
+    if (m_remaining.size() == before)
+        RemoveOwnedFile(ProductFiles::kManifestFile);
+    else
+        m_remaining.push_back(CInstallManifest::PathIn(m_strInstallDir));
+}
+
+std::wstring CUninstMgr::LastRecordText() const
+{
+    if (m_remaining.empty())
+        return L"卸载完成";
+    std::wstring text = L"卸载未完成，未能删除 " + m_remaining.front();
+    if (m_remaining.size() > kNamedRemains)
+        text += L" 等 " + std::to_wstring(m_remaining.size()) + L" 项";
+    return text;
+}
+
+void CUninstMgr::PostProgress(const UninstallProgressRecord& record)
+{
+    if (g_hUninstWnd == nullptr)
+        return;
+    Sleep(kPostPauseMs);
+    auto* copy = new UninstallProgressRecord(record);
+    if (!PostMessageW(g_hUninstWnd, WM_UNINSTALL_PROGRESS, reinterpret_cast<WPARAM>(copy), 0))
+        delete copy;
+}

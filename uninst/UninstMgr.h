@@ -1,0 +1,81 @@
+#pragma once
+// The removal, on one worker thread: stops the product's running programs, logs the network
+// driver step, deletes the desktop and menu entries, the firewall rule, the product's registry
+// keys and the files the product owns. Before each step it posts a progress record to the
+// uninstall window; the last record says whether everything went.
+
+#include "InstallManifest.h"
+
+#include "platform/Win32.h"
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+constexpr UINT WM_UNINSTALL_PROGRESS = 2025;
+
+// Posted with its address in wParam; the receiving window deletes it.
+struct UninstallProgressRecord
+{
+    int percent = 0;
+    int status = 0; // 0, or -1 on the last record when something of the product remains
+    std::wstring text;
+};
+
+// Set by the uninstall window; null means no record is posted.
+extern HWND g_hUninstWnd;
+
+class CUninstMgr
+{
+public:
+    CUninstMgr() = default;
+    CUninstMgr(const CUninstMgr&) = delete;
+    CUninstMgr& operator=(const CUninstMgr&) = delete;
+    // Waits for a running worker: a step is never cut off.
+    ~CUninstMgr();
+
+    // The folder the uninstaller runs from and its own file (which its script removes); set
+    // before the thread starts.
+    std::wstring m_strInstallDir;
+    std::wstring m_strProgramFile;
+
+    bool BeginUnInstallThread();
+    bool IsRunning() const { return m_running.load(); }
+    // Whether the files were the product's to remove (the folder is the registered install
+    // holding Pictavo); known once the worker has started.
+    bool OwnsInstallDir() const { return m_ownsInstallDir.load(); }
+    // What could not be removed, once the worker has ended.
+    const std::vector<std::wstring>& Remaining() const { return m_remaining; }
+
+    static unsigned UninstProcThread(void* param);
+    void UnIntallSoftware();
+    void PostProgress(const UninstallProgressRecord& record);
+    bool UnInstallDriver();
+    bool DeleteLink();
+    bool RemoveFirewall();
+    bool DeleteRegedit();
+    bool DeleleOtherFile();
+
+    // The display name to build entry and menu folder names from: the registered appname when
+    // it is a plain file name, else the product's default name.
+    static std::wstring EntryName();
+
+private:
+    void ReadInstallRecord();
+    void StopPrograms();
+    // Removes a file the manifest or the product names, never through a linked folder.
+    void RemoveOwnedFile(const std::wstring& relative);
+    void CollectRemaining();
+    void CollectRemainingFiles();
+    std::wstring LastRecordText() const;
+
+    // The setup's list, read before anything is removed.
+    CInstallManifest m_manifest;
+    std::wstring m_strAppName;
+    std::wstring m_ownProgram;
+    std::atomic<bool> m_ownsInstallDir{false};
+    std::vector<std::wstring> m_remaining;
+    std::thread m_thread;
+    std::atomic<bool> m_running{false};
+};
