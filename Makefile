@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 # CI=true (as CI sets it) turns warnings into errors.
 WERROR := $(if $(filter true 1 yes,$(CI)),ON,OFF)
 
-.PHONY: all deps build build-asan build-fuzz test test-default test-asan fuzz run bench install dist format clean
+.PHONY: all deps build build-asan build-fuzz test test-default test-asan fuzz run bench bench-peers install dist format clean
 
 all: build
 
@@ -43,6 +43,10 @@ run: build
 
 bench: build
 	bash scripts/run-benchmarks.sh build/default/bench
+
+# The conversion cases against vips, vipsthumbnail, heif-convert and ImageMagick's CLI.
+bench-peers: build
+	python3 scripts/bench-peers.py --build build/default
 
 install: dist
 

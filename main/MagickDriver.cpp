@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -137,6 +138,7 @@ public:
             ::close(m_fd);
     }
     std::string Argument() const { return "fd:" + std::to_string(m_fd); }
+    int Descriptor() const { return m_fd; }
     const std::string& Path() const { return m_path; }
     bool IsSameFile(const std::string& other) const
     {
@@ -193,6 +195,7 @@ public:
     }
     int Descriptor() const { return m_fd; }
     bool IsJpeg() const { return m_coder == "JPEG"; }
+    bool IsPng() const { return m_coder == "PNG"; }
     bool Commit(std::string& error)
     {
         if (!CloseDescriptor() || ::rename(m_temp.c_str(), m_final.c_str()) != 0)
@@ -446,6 +449,88 @@ void AppendOutputSettings(Arguments& arguments, const OutputImage& output)
     arguments.push_back(output.Argument());
 }
 
+// What the input's headers say, read without decoding a pixel.
+struct InputHeader
+{
+    std::string format; // ImageMagick's coder name: "JPEG", "PNG", ...
+    size_t width = 0;   // as stored, before the EXIF orientation is applied
+    size_t height = 0;
+    bool transposed = false; // the orientation swaps width and height
+    off_t bytes = 0;
+};
+
+// A JPEG starts with its SOI marker and a first segment; only JPEGs get the settings below, so
+// other inputs are not pinged at all.
+bool StartsLikeJpeg(const InputImage& input)
+{
+    unsigned char magic[3] = {};
+    return ::pread(input.Descriptor(), magic, sizeof magic, 0) == sizeof magic && magic[0] == 0xff &&
+           magic[1] == 0xd8 && magic[2] == 0xff;
+}
+
+// Pings the input through its descriptor and rewinds the descriptor for the command that
+// follows. False leaves the header empty; the command then runs as if nothing was known.
+bool PingInput(const InputImage& input, InputHeader& header)
+{
+    struct stat st = {};
+    if (::fstat(input.Descriptor(), &st) != 0)
+        return false;
+    ExceptionInfo* exception = AcquireExceptionInfo();
+    ImageInfo* info = AcquireImageInfo();
+    (void)CopyMagickString(info->filename, input.Argument().c_str(), MaxTextExtent);
+    Image* image = PingImage(info, exception);
+    if (image != nullptr)
+    {
+        header.format = image->magick;
+        header.width = image->columns;
+        header.height = image->rows;
+        header.transposed = image->orientation >= LeftTopOrientation;
+        header.bytes = st.st_size;
+        DestroyImageList(image);
+    }
+    DestroyImageInfo(info);
+    DestroyExceptionInfo(exception);
+    return ::lseek(input.Descriptor(), 0, SEEK_SET) == 0 && image != nullptr;
+}
+
+// zlib's run-length strategy writes a decoded photo's PNG several times faster and no larger
+// (its noise leaves the longer matches of the default strategy nothing to find), but makes
+// graphics and screenshots a third to three quarters larger, and very smooth gradients a few
+// per cent larger. Only JPEG inputs of at least one bit per pixel get it: those are photos.
+bool PhotoForPng(const InputHeader& header)
+{
+    const double pixels = static_cast<double>(header.width) * static_cast<double>(header.height);
+    return header.format == "JPEG" && pixels > 0 && static_cast<double>(header.bytes) * 8 >= pixels;
+}
+
+// The size ImageMagick gives "-resize N%" (each side rounded, at least one pixel).
+size_t PercentOf(size_t side, int percent)
+{
+    const auto scaled = static_cast<size_t>(std::floor(static_cast<double>(side) * percent / 100.0 + 0.5));
+    return scaled > 0 ? scaled : 1;
+}
+
+// Percent: with the hint of four times the target, libjpeg scales by 1/2 from 12.5 % down.
+constexpr int kLargestReducedDecode = 12;
+
+// A JPEG shrunk to an eighth or less is decoded at a reduced size (libjpeg scales by 1/2,
+// 3/8, 1/4 or 1/8 while decoding) and then resized exactly. The hint asks for at least four
+// times the target: with less, noisy photos came out up to 0.2 dB PSNR worse than from the
+// full decode. The resize is then given in pixels, since a percentage would apply to the
+// reduced decode; orientedResize is for a resize that follows "-auto-orient".
+bool ReducedJpegDecode(const InputHeader& header, int resize, bool orientedResize, std::string& hint,
+                       std::string& geometry)
+{
+    if (header.format != "JPEG" || resize <= 0 || resize > kLargestReducedDecode)
+        return false;
+    const size_t width = PercentOf(header.width, resize);
+    const size_t height = PercentOf(header.height, resize);
+    hint = "jpeg:size=" + std::to_string(4 * width) + "x" + std::to_string(4 * height);
+    const bool swap = orientedResize && header.transposed;
+    geometry = std::to_string(swap ? height : width) + "x" + std::to_string(swap ? width : height) + "!";
+    return true;
+}
+
 class CommandLock
 {
 public:
@@ -495,6 +580,9 @@ bool ConvertImageFile(const std::string& inputPath, const std::string& outputPat
     if (!lock.Usable(error) || !PrepareFiles(inputPath, outputPath, input, output, error))
         return false;
     Arguments arguments = {"Pictavo", input.Argument(), "-auto-orient"};
+    InputHeader header;
+    if (output.IsPng() && StartsLikeJpeg(input) && PingInput(input, header) && PhotoForPng(header))
+        arguments.insert(arguments.end(), {"-define", "png:compression-strategy=3"});
     AppendOutputSettings(arguments, output);
     return RunConvert(arguments, input, output, outputPath, error);
 }
@@ -508,7 +596,11 @@ bool CompressImageFile(const std::string& inputPath, const std::string& outputPa
     OutputImage output;
     if (!lock.Usable(error) || !PrepareFiles(inputPath, outputPath, input, output, error))
         return false;
-    const std::string resizeText = std::to_string(resize) + "%";
+    std::string resizeText = std::to_string(resize) + "%";
+    std::string hint;
+    InputHeader header;
+    if (resize <= kLargestReducedDecode && StartsLikeJpeg(input) && PingInput(input, header))
+        ReducedJpegDecode(header, resize, quality == 100, hint, resizeText);
     Arguments arguments;
     if (quality == 100)
         arguments = {"convert", input.Argument(), "-auto-orient", "-resize", resizeText};
@@ -516,6 +608,8 @@ bool CompressImageFile(const std::string& inputPath, const std::string& outputPa
         arguments = {"convert",        "-resize",     resizeText,
                      "-strip",         "-quality",    std::to_string(quality),
                      input.Argument(), "-auto-orient"};
+    if (!hint.empty())
+        arguments.insert(arguments.begin() + 1, {"-define", hint});
     AppendOutputSettings(arguments, output);
     return RunConvert(arguments, input, output, outputPath, error);
 }
@@ -528,11 +622,13 @@ bool GetImageSize(const std::string& path, int& width, int& height, std::string&
     if (!lock.Usable(error) || !input.Open(path, error))
         return false;
     const std::string source = input.Argument();
-    char* argv[] = {const_cast<char*>("identify"), const_cast<char*>("-format"), const_cast<char*>("%wx%h"),
+    // "-ping" reads the headers only: the settings window asks on the UI thread.
+    char* argv[] = {const_cast<char*>("identify"),     const_cast<char*>("-ping"),
+                    const_cast<char*>("-format"),      const_cast<char*>("%wx%h"),
                     const_cast<char*>(source.c_str()), nullptr};
     char* text = nullptr;
     CommandContext context(false);
-    const MagickBooleanType ok = IdentifyImageCommand(context.Info(), 4, argv, &text, context.Exception());
+    const MagickBooleanType ok = IdentifyImageCommand(context.Info(), 5, argv, &text, context.Exception());
     std::vector<std::string> pieces;
     if (ok != MagickFalse && text != nullptr && SplitString(&pieces, text, "x") == 2)
     {

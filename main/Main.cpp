@@ -4,6 +4,7 @@
 #include "ClusterCurl.h"
 #include "CommandLine.h"
 #include "CrashHandler.h"
+#include "HugePageStart.h"
 #include "Log.h"
 #include "MagickDriver.h"
 #include "MagickLeftovers.h"
@@ -93,8 +94,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     return 0;
 }
 
-int main()
+int main(int, char** argv)
 {
+    StartWithHugePages(argv);
     CCrashHandler crashHandler;
     return WinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -21,6 +21,8 @@ packages=(
     desktop-file-utils libglib2.0-bin xdg-user-dirs
     # tests run in a network namespace of their own (scripts/offline.sh)
     iproute2 util-linux
+    # benchmark peers only: the product never links libvips
+    libvips-tools
 )
 
 missing=()

@@ -1,0 +1,281 @@
+#!/usr/bin/env python3
+"""Pictavo's conversions against the tools a user would pick for the same work.
+
+Each case runs Pictavo's pipeline (bench_convert run: the tab's real queue, worker and driver)
+and its peers on the same generated photos, doing the same work: same output type, quality,
+chroma subsampling (ImageMagick keeps the input's, full chroma for these photos; vips is told
+so; heif-convert has no such setting and writes 4:2:0), EXIF orientation applied, same resize. Arms alternate within a round and the order rotates between
+rounds; per case it prints the median wall time, the ratio peer / Pictavo (above 1 Pictavo is
+faster), the bytes written and the peak memory of the largest process. Every arm's outputs are
+checked for their pixel size.
+
+Usage: scripts/bench-peers.py [--build build/default] [--work /tmp/pictavo-bench-peers]
+           [--rounds 5] [--files 6] [--big] [--today <bench_convert of an older build>]
+           [--cases jpg-jpg,jpg-png,png-jpg,heic-jpg,compress50-12mp,compress50-48mp,compress10-12mp,tabs]
+--today adds that build's pipeline as an arm, for before/after figures in the same run;
+--big adds the 108-megapixel compression case.
+"""
+
+import argparse
+import os
+import resource
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+CONVERT = "/usr/bin/convert"  # the real CLI, whatever a PATH puts in front of it
+JPEG_FLATTEN = ["-background", "white", "-alpha", "remove", "-alpha", "off"]
+
+
+def run(argv, **kw):
+    return subprocess.run(argv, check=True, stdout=subprocess.PIPE, stderr=subprocess.PIPE, **kw)
+
+
+def make_inputs(work, files, big):
+    """Photos as a camera gives them: plasma with a little noise, JPEG quality 90."""
+    src = os.path.join(work, "src")
+    os.makedirs(src, exist_ok=True)
+
+    def photo(name, size, seed):
+        path = os.path.join(src, name)
+        if not os.path.exists(path):
+            run([CONVERT, "-size", size, "-seed", str(seed), "plasma:fractal", "-attenuate", "0.2",
+                 "+noise", "Gaussian", "-quality", "90", path])
+        return path
+
+    sets = {}
+    bases = [photo("a12.jpg", "4000x3000", 1), photo("b12.jpg", "4000x3000", 2)]
+    sets["jpg12"] = copies(work, "jpg12", bases, files, ".jpg")
+    sets["tabs12"] = copies(work, "tabs12", bases, 3 * files, ".jpg")
+    pngs = []
+    for base in bases:
+        png = base[:-4] + ".png"
+        if not os.path.exists(png):
+            run([CONVERT, base, png])
+        pngs.append(png)
+    sets["png12"] = copies(work, "png12", pngs, files, ".png")
+    heic = os.path.join(src, "a12.heic")
+    if not os.path.exists(heic):
+        run(["heif-enc", "-q", "90", "-o", heic, pngs[0]])
+    sets["heic12"] = copies(work, "heic12", [heic], files, ".heic")
+    sets["jpg48"] = copies(work, "jpg48", [photo("a48.jpg", "8000x6000", 3)], max(2, files // 2), ".jpg")
+    if big:
+        sets["jpg108"] = copies(work, "jpg108", [photo("a108.jpg", "12000x9000", 4)], 2, ".jpg")
+    return sets
+
+
+def copies(work, name, bases, count, ext):
+    folder = os.path.join(work, name)
+    os.makedirs(folder, exist_ok=True)
+    paths = []
+    for i in range(count):
+        path = os.path.join(folder, "photo-%d%s" % (i, ext))
+        if not os.path.exists(path):
+            shutil.copyfile(bases[i % len(bases)], path)
+        paths.append(path)
+    return paths
+
+
+def size_of(path):
+    out = run(["identify", "-ping", "-format", "%w %h\n", path]).stdout.decode().split("\n")[0]
+    return tuple(int(v) for v in out.split())
+
+
+def half(path, percent):
+    w, h = size_of(path)
+    return int(w * percent / 100 + 0.5), int(h * percent / 100 + 0.5)
+
+
+def stem(path):
+    return os.path.splitext(os.path.basename(path))[0]
+
+
+def per_file(cmd_of):
+    """An arm that runs one process per file, as a shell user would."""
+    def arm(files, out):
+        return [cmd_of(f, out) for f in files]
+    return arm
+
+
+def pictavo(bench, tab, out_type, resize=100, quality=80):
+    def arm(files, out):
+        return [[bench, "run", str(tab), str(out_type), out, str(resize), str(quality)] + files]
+    return arm
+
+
+def cases(args, sets):
+    b, t = args.bench, args.today
+    ext = {0: "png", 1: "jpg"}
+
+    def both(name, tab, out_type, files, peers, resize=100, quality=80):
+        arms = [("pictavo", pictavo(b, tab, out_type, resize, quality))]
+        if t:
+            arms.append(("pictavo-today", pictavo(t, tab, out_type, resize, quality)))
+        return (name, files, ext[out_type], arms + peers)
+
+    def compress(files, percent, quality):
+        w, h = half(files[0], percent)
+        return [
+            ("convert", per_file(lambda f, o: [CONVERT, "-resize", "%d%%" % percent, "-strip", "-quality",
+                                               str(quality), f, "-auto-orient"] + JPEG_FLATTEN +
+                                 [os.path.join(o, stem(f) + ".jpg")])),
+            ("vipsthumbnail", per_file(lambda f, o: [
+                "vipsthumbnail", f, "--size", "%dx%d" % (w, h), "-o",
+                os.path.join(o, stem(f) + ".jpg[Q=%d,strip,optimize_coding,subsample_mode=off]" % quality)])),
+        ]
+
+    def cli(out_ext):
+        return ("convert", per_file(lambda f, o: [CONVERT, f, "-auto-orient"] +
+                                    (JPEG_FLATTEN if out_ext == "jpg" else []) +
+                                    [os.path.join(o, stem(f) + "." + out_ext)]))
+
+    def vips(options):
+        return ("vips", per_file(lambda f, o: ["vips", "autorot", f, os.path.join(o, stem(f) + options)]))
+
+    jpg, png, heic = sets["jpg12"], sets["png12"], sets["heic12"]
+    all_cases = [
+        both("jpg-jpg", 0, 1, jpg, [cli("jpg"), vips(".jpg[Q=90,optimize_coding]")]),
+        both("jpg-png", 0, 0, jpg, [cli("png"), vips(".png")]),
+        both("png-jpg", 0, 1, png, [cli("jpg"), vips(".jpg[Q=92,optimize_coding]")]),
+        both("heic-jpg", 1, 1, heic, [cli("jpg"), ("heif-convert", per_file(
+            lambda f, o: ["heif-convert", "-q", "92", f, os.path.join(o, stem(f) + ".jpg")]))]),
+        both("compress50-12mp", 2, 1, jpg, compress(jpg, 50, 70), 50, 70),
+        both("compress50-48mp", 2, 1, sets["jpg48"], compress(sets["jpg48"], 50, 70), 50, 70),
+        both("compress10-12mp", 2, 1, jpg, compress(jpg, 10, 70), 10, 70),
+    ]
+    if "jpg108" in sets:
+        all_cases.append(both("compress50-108mp", 2, 1, sets["jpg108"], compress(sets["jpg108"], 50, 70), 50, 70))
+    wanted = set(args.cases.split(",")) if args.cases else None
+    return [c for c in all_cases if wanted is None or c[0] in wanted]
+
+
+def timed(commands):
+    """Wall time of the commands one after the other, and the peak memory (MiB) of the largest
+    process among them (the caller runs each arm in a fresh child, so only these count)."""
+    start = time.monotonic()
+    for argv in commands:
+        proc = subprocess.run(argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if proc.returncode != 0:
+            raise RuntimeError("%s failed: %s" % (argv[0], proc.stderr.decode()[-400:]))
+        if b"\n-1\t" in b"\n" + proc.stdout:
+            raise RuntimeError("%s: a file failed\n%s" % (argv[0], proc.stdout.decode()[-400:]))
+    elapsed = time.monotonic() - start
+    return elapsed, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+
+
+def check_outputs(files, out, ext, expect):
+    total = 0
+    for f in files:
+        path = os.path.join(out, stem(f) + "." + ext)
+        if not os.path.exists(path):
+            raise RuntimeError("missing output " + path)
+        if size_of(path) != expect:
+            raise RuntimeError("%s is %s, expected %s" % (path, size_of(path), expect))
+        total += os.path.getsize(path)
+    return total
+
+
+def run_case(args, case):
+    name, files, ext, arms = case
+    times = {arm: [] for arm, _ in arms}
+    bytes_out, peaks = {}, {}
+    expect = None
+    for rnd in range(args.rounds):
+        order = arms[rnd % len(arms):] + arms[:rnd % len(arms)]
+        for arm, make in order:
+            out = os.path.join(args.work, "out", name, arm)
+            shutil.rmtree(out, ignore_errors=True)
+            os.makedirs(out)
+            # each arm in a child of its own, so that the peak memory is that arm's alone
+            r, w = os.pipe()
+            pid = os.fork()
+            if pid == 0:
+                os.close(r)
+                try:
+                    elapsed, peak = timed(make(files, out))
+                    os.write(w, ("%f %f" % (elapsed, peak)).encode())
+                    os._exit(0)
+                except Exception as e:  # noqa: BLE001 - reported by the parent
+                    os.write(w, ("error " + str(e)).encode())
+                    os._exit(1)
+            os.close(w)
+            answer = os.read(r, 65536).decode()
+            os.close(r)
+            os.waitpid(pid, 0)
+            if answer.startswith("error"):
+                sys.exit("%s / %s: %s" % (name, arm, answer))
+            elapsed, peak = (float(v) for v in answer.split())
+            if expect is None:
+                first = os.path.join(out, stem(files[0]) + "." + ext)
+                expect = size_of(first)
+            bytes_out[arm] = check_outputs(files, out, ext, expect)
+            peaks[arm] = max(peaks.get(arm, 0), peak)
+            times[arm].append(elapsed)
+    base = statistics.median(times["pictavo"])
+    print("%s (%d files, %dx%d out, %d rounds)" % (name, len(files), expect[0], expect[1], args.rounds))
+    for arm, _ in arms:
+        med = statistics.median(times[arm])
+        print("  %-14s median %7.3fs  ratio %5.2f  output %8.2f MB  peak %6.0f MiB" %
+              (arm, med, med / base, bytes_out[arm] / 1e6, peaks[arm]))
+    sys.stdout.flush()
+
+
+def run_tabs(args, sets):
+    """Three tabs at once against the same tabs one after the other (bench_convert tabs), and
+    the same files as eight CLI processes at a time."""
+    files = sets["tabs12"]
+    out = os.path.join(args.work, "out", "tabs")
+    cli_out = os.path.join(args.work, "out", "xargs")
+    serial, three, parallel = [], [], []
+    for _ in range(args.rounds):
+        text = run([args.bench, "tabs", out] + files).stdout.decode()
+        serial.append(float(text.split("one_tab=")[1].split("s")[0]))
+        three.append(float(text.split("three_tabs=")[1].split("s")[0]))
+        shutil.rmtree(cli_out, ignore_errors=True)
+        os.makedirs(cli_out)
+        start = time.monotonic()
+        procs, pending = [], list(enumerate(files))
+        while pending or procs:
+            while pending and len(procs) < 8:
+                i, f = pending.pop()
+                procs.append(subprocess.Popen([CONVERT, f, "-auto-orient"] + JPEG_FLATTEN +
+                                              [os.path.join(cli_out, "%d.jpg" % i)]))
+            procs.pop(0).wait()
+        parallel.append(time.monotonic() - start)
+    t1, t3, tp = (statistics.median(v) for v in (serial, three, parallel))
+    print("tabs (%d files, %d rounds): one tab after the other %.3fs, three at once %.3fs: %.2fx" %
+          (len(files), args.rounds, t1, t3, t1 / t3))
+    print("  8 convert processes at a time %.3fs: ratio %.2f" % (tp, tp / t3))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default="build/default")
+    parser.add_argument("--work", default="/tmp/pictavo-bench-peers")
+    parser.add_argument("--rounds", type=int, default=5)
+    parser.add_argument("--files", type=int, default=6)
+    parser.add_argument("--big", action="store_true")
+    parser.add_argument("--today")
+    parser.add_argument("--cases", default="")
+    args = parser.parse_args()
+    args.bench = os.path.abspath(os.path.join(args.build, "bench", "bench_convert"))
+    # The CLI gets Pictavo's own resource limits: with the system's 256 MiB it would page a
+    # 48-megapixel photo's pixels through the disk and measure that instead.
+    os.environ["MAGICK_CONFIGURE_PATH"] = os.path.abspath(os.path.join(args.build, "main", "magick"))
+    for tool in ("vips", "vipsthumbnail", "heif-convert", "heif-enc", CONVERT):
+        if shutil.which(tool) is None:
+            sys.exit("bench-peers: %s is missing (scripts/install-deps.sh installs it)" % tool)
+    os.makedirs(args.work, exist_ok=True)
+    sets = make_inputs(args.work, args.files, args.big)
+    print("load average before: %.2f %.2f %.2f on %d cores" % (os.getloadavg() + (os.cpu_count(),)))
+    for case in cases(args, sets):
+        run_case(args, case)
+    if not args.cases or "tabs" in args.cases.split(","):
+        run_tabs(args, sets)
+    print("load average after: %.2f %.2f %.2f" % os.getloadavg())
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,132 @@
+// The encoder and decoder settings that make conversions faster must never change what the user
+// gets: each output is checked against ImageMagick's command line doing the plain conversion.
+
+#include "MagickDriver.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+
+using testsupport::Exists;
+using testsupport::TempDir;
+
+namespace
+{
+// The CLI's answer (stdout and stderr) to a command on the test's own plain file names.
+std::string Cli(const std::string& command)
+{
+    std::string answer;
+    if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r"))
+    {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+            answer += buffer;
+        ::pclose(pipe);
+    }
+    return answer;
+}
+
+long long Bytes(const std::string& path)
+{
+    struct stat st = {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+// A JPEG with an EXIF block holding only the orientation tag (6: turned a quarter right).
+void TurnRight(const std::string& path)
+{
+    const std::string jpeg = testsupport::ReadFile(path);
+    const std::string tiff =
+        std::string("MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06", 20) + std::string(6, '\0');
+    const std::string app1 = std::string("Exif\0\0", 6) + tiff;
+    const size_t length = app1.size() + 2;
+    testsupport::WriteFile(path, jpeg.substr(0, 2) + "\xff\xe1" + char(length >> 8) + char(length & 0xff) +
+                                     app1 + jpeg.substr(2));
+}
+
+double Psnr(const std::string& image, const std::string& reference)
+{
+    return std::stod(Cli("compare -metric PSNR " + image + " " + reference + " null:"));
+}
+
+class EncoderSettings : public ::testing::Test
+{
+protected:
+    void SetUp() override { MagickStartup(PICTAVO_MAGICK_CONFIG_DIR); }
+    void Make(const std::string& recipe, const std::string& name)
+    {
+        Cli("convert " + recipe + " " + At(name));
+        ASSERT_TRUE(Exists(At(name))) << recipe;
+    }
+    std::string At(const std::string& name) const { return m_dir / name; }
+    TempDir m_dir{"encoder"};
+};
+} // namespace
+
+TEST_F(EncoderSettings, PngOutputKeepsEveryPixelAndNeverGrowsAnyKindOfPicture)
+{
+    Make("-size 900x600 -seed 7 plasma:fractal -attenuate 0.4 +noise Gaussian -quality 90", "noisy.jpg");
+    Make("-size 900x600 -seed 7 plasma:fractal -blur 0x2 -quality 90", "photo.jpg");
+    Make("-size 900x600 -seed 7 plasma:fractal -blur 0x12 -quality 85", "gradient.jpg");
+    Make("-size 900x600 -seed 7 plasma:fractal -quality 90", "turned.jpg");
+    TurnRight(At("turned.jpg"));
+    Make("-size 900x600 xc:white -fill '#3a7bd5' -draw 'rectangle 60,60 400,300' -fill '#f2994a' "
+         "-draw 'circle 600,300 600,500' -stroke black -strokewidth 3 -draw 'line 0,550 900,580'",
+         "graphics-in.png");
+    for (const std::string name : {"noisy", "photo", "gradient", "turned", "graphics"})
+    {
+        const std::string input = At(name + (name == "graphics" ? "-in.png" : ".jpg"));
+        std::string error;
+        ASSERT_TRUE(ConvertImageFile(input, At(name + ".png"), error)) << name << ": " << error;
+        Cli("convert " + input + " -auto-orient " + At(name + "-plain.png"));
+        EXPECT_EQ(Cli("identify -format '%w %h %#' " + At(name + ".png")),
+                  Cli("identify -format '%w %h %#' " + At(name + "-plain.png")))
+            << name;
+        EXPECT_LE(Bytes(At(name + ".png")), Bytes(At(name + "-plain.png")) * 101 / 100) << name;
+    }
+}
+
+TEST_F(EncoderSettings, ShrunkJpegsKeepTheirExactSizeAndTheirQuality)
+{
+    Make("-size 1203x805 -seed 7 plasma:fractal -attenuate 0.3 +noise Gaussian -quality 92", "photo.jpg");
+    Make("-size 1203x805 -seed 7 plasma:fractal -quality 90", "turned.jpg");
+    TurnRight(At("turned.jpg"));
+    for (const std::string name : {"photo", "turned"})
+    {
+        const std::string input = At(name + ".jpg");
+        for (const int resize : {7, 10, 13, 25, 26, 50})
+        {
+            for (const int quality : {70, 100})
+            {
+                const std::string tag = name + "-" + std::to_string(resize) + "-" + std::to_string(quality);
+                const std::string percent = std::to_string(resize) + "%";
+                std::string error;
+                ASSERT_TRUE(CompressImageFile(input, At(tag + ".jpg"), resize, quality, error))
+                    << tag << error;
+                // what the same command gives from the full decode
+                if (quality == 100)
+                    Cli("convert " + input + " -auto-orient -resize " + percent + " " +
+                        At(tag + "-full.jpg"));
+                else
+                    Cli("convert -resize " + percent + " -strip -quality 70 " + input + " -auto-orient " +
+                        At(tag + "-full.jpg"));
+                EXPECT_EQ(Cli("identify -format '%w %h %Q' " + At(tag + ".jpg")),
+                          Cli("identify -format '%w %h %Q' " + At(tag + "-full.jpg")))
+                    << tag;
+                if (quality == 100 || resize > 25)
+                    continue;
+                // against the uncompressed full-decode resize: as close as the full-decode output
+                Cli("convert " + input + " -auto-orient -resize " + percent + " " +
+                    At(tag + "-reference.png"));
+                EXPECT_GE(Psnr(At(tag + ".jpg"), At(tag + "-reference.png")),
+                          Psnr(At(tag + "-full.jpg"), At(tag + "-reference.png")) - 0.1)
+                    << tag;
+                EXPECT_LE(Bytes(At(tag + ".jpg")), Bytes(At(tag + "-full.jpg")) * 101 / 100) << tag;
+            }
+        }
+    }
+}
