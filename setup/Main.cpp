@@ -6,13 +6,13 @@
 #include "InstallIni.h"
 #include "Log.h"
 #include "PathHelper.h"
+#include "ProgramWindow.h"
 #include "SetupDlg.h"
 #include "SingleInstance.h"
 #include "StringHelper.h"
 
 #include "RegSettings.h"
 
-#include "platform/Display.h"
 #include "platform/Shell.h"
 #include "platform/Win32.h"
 
@@ -22,8 +22,6 @@ namespace
 {
 constexpr DWORD kSetupStyle = 0x10CF0000;
 constexpr DWORD kSetupExStyle = 0x60000;
-constexpr int kCreateWidth = 710;
-constexpr int kCreateHeight = 470;
 constexpr long kConnectTimeoutSec = 5;
 constexpr long kTotalTimeoutSec = 15;
 
@@ -58,27 +56,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         return 0;
     ClusterCurl::GlobalInit();
     CHttpMgr::SetRequestOptions(kConnectTimeoutSec, kTotalTimeoutSec, true);
-    platform::InitDisplayBackend();
-
-    CPaintManagerUI::SetInstance(hInstance);
-    CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + L"SetupSkin");
-    CWndShadow::Initialize(hInstance);
+    InitProgramSkin(hInstance, L"SetupSkin");
     StartLog();
     RememberParent();
 
     auto* setupDlg = new CSetupDlg; // deletes itself when its window is gone
-    if (setupDlg->Create(nullptr, GetSetupTitle().c_str(), kSetupStyle, kSetupExStyle, 0, 0, kCreateWidth,
-                         kCreateHeight) != nullptr)
-    {
-        setupDlg->CenterWindow();
-        setupDlg->ShowWindow(true, true);
-        CPaintManagerUI::MessageLoop();
-    }
-    else
-    {
-        LOG_ERROR(L"WinMain", L"setup window not created");
-        delete setupDlg;
-    }
+    RunProgramWindow(setupDlg, GetSetupTitle(), kSetupStyle, kSetupExStyle);
     CLog::GetInstance()->Stop();
     return 0;
 }

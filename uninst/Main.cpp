@@ -5,11 +5,11 @@
 #include "HttpMgr.h"
 #include "Log.h"
 #include "PathHelper.h"
+#include "ProgramWindow.h"
 #include "RegSettings.h"
 #include "SingleInstance.h"
 #include "UninstDlg.h"
 
-#include "platform/Display.h"
 #include "platform/Shell.h"
 #include "platform/Win32.h"
 
@@ -19,8 +19,6 @@ namespace
 {
 constexpr DWORD kStyle = 0x10CF0000; // WS_VISIBLE | WS_OVERLAPPEDWINDOW
 constexpr DWORD kExStyle = 0x60000;  // WS_EX_APPWINDOW | WS_EX_STATICEDGE
-constexpr int kCreateWidth = 710;    // the skin then gives the window its own size
-constexpr int kCreateHeight = 470;
 constexpr long kConnectTimeoutSec = 5;
 constexpr long kTotalTimeoutSec = 15;
 } // namespace
@@ -37,10 +35,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     ClusterCurl::GlobalInit();
     CHttpMgr::SetRequestOptions(kConnectTimeoutSec, kTotalTimeoutSec, true);
 
-    platform::InitDisplayBackend();
-    CPaintManagerUI::SetInstance(hInstance);
-    CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + L"UninstSkin");
-    CWndShadow::Initialize(hInstance);
+    InitProgramSkin(hInstance, L"UninstSkin");
 
     auto* dlg = new CUninstDlg; // deletes itself when its window is gone
     wchar_t self[MAX_PATH] = {};
@@ -49,17 +44,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         dlg->m_strProgramFile = self;
     dlg->m_strInstallDir = GetModuleDir();
     const std::wstring title = ProgramWindowTitle(PictavoProgram::UNINST, appName);
-    if (dlg->Create(nullptr, title.c_str(), kStyle, kExStyle, 0, 0, kCreateWidth, kCreateHeight) != nullptr)
-    {
-        dlg->CenterWindow();
-        dlg->ShowWindow(true, true);
-        CPaintManagerUI::MessageLoop();
-    }
-    else
-    {
-        LOG_INFO(L"WinMain", L"uninstall window not created");
-        delete dlg;
-    }
+    RunProgramWindow(dlg, title, kStyle, kExStyle);
     CLog::GetInstance()->Stop();
     return 0;
 }

@@ -4,12 +4,12 @@
 #include "Log.h"
 #include "PathHelper.h"
 #include "ProductFiles.h"
+#include "ProgramWindow.h"
 #include "RegSettings.h"
 #include "SingleInstance.h"
 #include "StringHelper.h"
 #include "UpdateDlg.h"
 
-#include "platform/Display.h"
 #include "platform/Win32.h"
 
 #include <climits>
@@ -19,10 +19,8 @@ using namespace DuiLib;
 
 namespace
 {
-constexpr DWORD kStyle = 0x10CF0000; // WS_VISIBLE | WS_OVERLAPPEDWINDOW
-constexpr DWORD kExStyle = 0x60000;  // WS_EX_APPWINDOW | WS_EX_STATICEDGE
-constexpr int kCreateWidth = 710;    // the skin then gives the window its own size
-constexpr int kCreateHeight = 470;
+constexpr DWORD kStyle = 0x10CF0000;  // WS_VISIBLE | WS_OVERLAPPEDWINDOW
+constexpr DWORD kExStyle = 0x60000;   // WS_EX_APPWINDOW | WS_EX_STATICEDGE
 constexpr DWORD kRegPathBytes = 1024; // installDir as the setup wrote it
 
 std::wstring RealPath(const std::wstring& path)
@@ -79,25 +77,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         return -1;
     }
 
-    platform::InitDisplayBackend();
-    CPaintManagerUI::SetInstance(hInstance);
-    CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + L"UpdateSkin");
-    CWndShadow::Initialize(hInstance);
+    InitProgramSkin(hInstance, L"UpdateSkin");
 
     auto* dlg = new CUpdateDlg; // deletes itself when its window is gone
     dlg->strMainExeDir = strMainExeDir;
     const std::wstring title = ProgramWindowTitle(PictavoProgram::UPDATE, appName);
-    if (dlg->Create(nullptr, title.c_str(), kStyle, kExStyle, 0, 0, kCreateWidth, kCreateHeight) != nullptr)
-    {
-        dlg->CenterWindow();
-        dlg->ShowWindow(true, true);
-        CPaintManagerUI::MessageLoop();
-    }
-    else
-    {
-        LOG_ERROR(L"WinMain", L"status window not created");
-        delete dlg;
-    }
+    RunProgramWindow(dlg, title, kStyle, kExStyle);
     CLog::GetInstance()->Stop();
     return 0;
 }
