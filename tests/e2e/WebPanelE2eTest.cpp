@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 using namespace e2e;
@@ -24,6 +25,11 @@ namespace
 {
 // Window coordinates of the skin (1000 x 640): the login button of the title bar, and the top
 // left corner of the web view on the panel.
+// How long a step may take before the test gives up: a web process starting on a loaded machine
+// can take many seconds; every wait ends as soon as its condition holds.
+constexpr int kPatienceMs = 60000;
+// The 1000 x 640 main window centred on the 1280 x 800 test screen.
+constexpr POINT kCentredOrigin{140, 80};
 constexpr int kLoginX = 803, kLoginY = 25;
 constexpr int kViewX = 1, kViewY = 91;
 constexpr COLORREF kPageColour = RGB(0xe0, 0xf0, 0xd0);
@@ -85,7 +91,13 @@ protected:
             << testsupport::ReadFile(m_dir / "out.txt");
         while (!m_window.empty() && m_window.back() == '\n')
             m_window.pop_back();
-        m_origin = WindowOrigin(m_window);
+        // Clicks are aimed at window coordinates only once the window stands where it is shown.
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                m_origin = WindowOrigin(m_window);
+                return m_origin.x == kCentredOrigin.x && m_origin.y == kCentredOrigin.y;
+            },
+            kPatienceMs));
     }
 
     void ClickAt(const std::string& window, int x, int y)
@@ -94,9 +106,27 @@ protected:
                      std::to_string(y) + " click 1");
     }
 
+    // Clicks until done() holds: a click given before the window or the page could take it
+    // (a loaded machine, a web process still starting) is given again.
+    bool ClickUntil(const std::string& window, int x, int y, const std::function<bool()>& done,
+                    int timeoutMs = kPatienceMs)
+    {
+        return WaitUntil(
+            [&] {
+                ClickAt(window, x, y);
+                return WaitUntil(done, 3000);
+            },
+            timeoutMs);
+    }
+
+    bool ShowsColour(COLORREF colour, RECT area, const char* shot)
+    {
+        return WaitForColour(colour, area, shot, 0).x != -1;
+    }
+
     // Waits until the screen shows the colour somewhere in the window rectangle given
     // (window coordinates); its place, or {-1, -1}.
-    POINT WaitForColour(COLORREF colour, RECT area, const char* shot, int timeoutMs = 15000)
+    POINT WaitForColour(COLORREF colour, RECT area, const char* shot, int timeoutMs = kPatienceMs)
     {
         POINT found{-1, -1};
         WaitUntil(
@@ -140,17 +170,15 @@ TEST_F(WebPanelE2eTest, APageLoginEndsInTheTitleBarAndLogoutRunsThePagesClearCoo
     site.Serve("/avatar.png", 200, webtest::MakePng(30, 30, "#ff8000"), "image/png");
     Start(site.Url("/Soft/Oauth/Login"));
 
-    ClickAt(m_window, kLoginX, kLoginY);
-    ASSERT_NE(WaitForColour(kPageColour, RECT{300, 300, 310, 310}, "web-page").x, -1)
-        << "the login page is shown in the panel";
+    ASSERT_TRUE(ClickUntil(m_window, kLoginX, kLoginY, [&] {
+        return ShowsColour(kPageColour, RECT{300, 300, 310, 310}, "web-page");
+    })) << "the login page is shown in the panel";
 
     // A click forwarded into the field focuses it; the typed text arrives once.
-    ClickAt(m_window, kViewX + 120, kViewY + 35);
-    ASSERT_TRUE(WaitUntil([&] { return site.Count("/focused") > 0; }, 10000))
+    ASSERT_TRUE(ClickUntil(m_window, kViewX + 120, kViewY + 35, [&] { return site.Count("/focused") > 0; }))
         << "the click reached the field";
     XServer::Run("xdotool type --delay 40 'ab中 x'");
-    ClickAt(m_window, kViewX + 120, kViewY + 100);
-    ASSERT_TRUE(WaitUntil([&] { return site.Count("/typed") > 0; }, 10000));
+    ASSERT_TRUE(ClickUntil(m_window, kViewX + 120, kViewY + 100, [&] { return site.Count("/typed") > 0; }));
     const std::vector<std::string> requests = site.Requests();
     EXPECT_NE(std::find(requests.begin(), requests.end(), "/typed?v=ab%E4%B8%AD%20x"), requests.end())
         << "typed once, in order: " << ::testing::PrintToString(requests);
@@ -162,21 +190,16 @@ TEST_F(WebPanelE2eTest, APageLoginEndsInTheTitleBarAndLogoutRunsThePagesClearCoo
     EXPECT_NE(testsupport::ReadFile(m_program / "config.ini").find("key="), std::string::npos);
 
     // The account window, then logout: the page's clearCookie runs and the login button is back.
-    ClickAt(m_window, avatar.x, avatar.y);
     std::string center;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            center =
-                XServer::Output("xdotool search --onlyvisible --name '^个人中心$' 2>/dev/null | tail -1");
-            return !center.empty();
-        },
-        10000));
+    ASSERT_TRUE(ClickUntil(m_window, avatar.x, avatar.y, [&] {
+        center = XServer::Output("xdotool search --onlyvisible --name '^个人中心$' 2>/dev/null | tail -1");
+        return !center.empty();
+    }));
     while (!center.empty() && center.back() == '\n')
         center.pop_back();
     Screenshot shot;
     shot.Take(ShotPath("account-window"));
-    ClickAt(center, 44, 92);
-    EXPECT_TRUE(WaitUntil([&] { return site.Count("/cleared") > 0; }, 10000)) << "clearCookie ran";
+    EXPECT_TRUE(ClickUntil(center, 44, 92, [&] { return site.Count("/cleared") > 0; })) << "clearCookie ran";
     EXPECT_TRUE(WaitUntil([&] { return !fs::exists(m_program / "alice.png"); }, 5000));
     EXPECT_EQ(WaitForColour(kAvatarColour, RECT{600, 5, 900, 45}, "logged-out", 300).x, -1);
 }
@@ -190,16 +213,18 @@ TEST_F(WebPanelE2eTest, AClosedPortShowsTheFailureStateAndRefreshLoadsThePageOnc
     }
     const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/Soft/Oauth/Login";
     Start(url);
-    ClickAt(m_window, kLoginX, kLoginY);
+    ASSERT_TRUE(ClickUntil(m_window, kLoginX, kLoginY, [&] {
+        return ShowsColour(kRefreshColour, RECT{400, 300, 600, 500}, "web-failed");
+    }));
     const POINT refresh = WaitForColour(kRefreshColour, RECT{400, 300, 600, 500}, "web-failed");
     ASSERT_NE(refresh.x, -1) << "the failure state's refresh button";
 
     LoginSite site(port);
     ASSERT_TRUE(site.ok());
     site.Serve("/Soft/Oauth/Login", 200, LoginPage(site.Url("/avatar.png")), "text/html; charset=utf-8");
-    ClickAt(m_window, refresh.x + 4, refresh.y + 4);
-    EXPECT_NE(WaitForColour(kPageColour, RECT{300, 300, 310, 310}, "web-refreshed").x, -1)
-        << "refresh loaded the page";
+    EXPECT_TRUE(ClickUntil(m_window, refresh.x + 4, refresh.y + 4, [&] {
+        return ShowsColour(kPageColour, RECT{300, 300, 310, 310}, "web-refreshed");
+    })) << "refresh loaded the page";
     EXPECT_GE(site.Count("/Soft/Oauth/Login"), 1);
 }
 
