@@ -50,7 +50,9 @@ TEST(DesktopEntry, OddInstallFolderValidatesAndLaunches)
     for (const char* program : {"Pictavo", "Uninst"})
     {
         testsupport::WriteFile(folder + "/" + program,
-                               std::string("#!/bin/sh\necho \"$0\" > started-") + program + "\n");
+                               // Renamed into place, so the test never reads it half written.
+                               std::string("#!/bin/sh\necho \"$0\" > .started-") + program +
+                                   " && mv .started-" + program + " started-" + program + "\n");
         ::chmod((folder + "/" + program).c_str(), 0755);
     }
     ShortcutInfo info;
