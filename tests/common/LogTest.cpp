@@ -1,6 +1,7 @@
 #include "Log.h"
 
-#include "ChildProgram.h"
+#include "support/ChildProcess.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "Base64.h"
 #include "InstallManifest.h"
 #include "RegSettings.h"
-#include "http/TestServers.h"
+#include "support/TestServers.h"
 
 #include "platform/Firewall.h"
 

@@ -4,7 +4,7 @@
 #include "SingleInstance.h"
 #include "Watchdog.h"
 #include "XServer.h"
-#include "common/ChildProgram.h"
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "DisplayTest.h"
 #include "InstallKit.h"
 #include "XServer.h"
-#include "http/TestServers.h"
+#include "support/TestServers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -75,14 +75,6 @@ bool XServer::Run(const std::string& command)
 
 std::string XServer::Output(const std::string& command)
 {
-    std::string text;
-    if (FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r"))
-    {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-            text += buffer;
-        ::pclose(pipe);
-    }
-    return text;
+    return testsupport::CommandOutput(command + " 2>/dev/null");
 }
 } // namespace e2e

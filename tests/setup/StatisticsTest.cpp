@@ -4,7 +4,7 @@
 #include "HttpMgr.h"
 #include "InstallStatistics.h"
 #include "SetupKit.h"
-#include "http/TestServers.h"
+#include "support/TestServers.h"
 
 #include <gtest/gtest.h>
 

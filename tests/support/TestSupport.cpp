@@ -3,6 +3,7 @@
 #include "platform/Utf.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +70,20 @@ std::string TestBinaryDir()
     if (const char* dir = std::getenv("PICTAVO_TEST_BINARY_DIR"))
         return dir;
     return ProgramDir();
+}
+
+std::string CommandOutput(const std::string& command)
+{
+    std::string output;
+    if (std::FILE* pipe = ::popen(command.c_str(), "r"))
+    {
+        char buffer[512];
+        size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            output.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return output;
 }
 
 std::string ProgramDir()

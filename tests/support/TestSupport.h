@@ -35,6 +35,9 @@ std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 // The build folder of the test program, where the helper programs it starts are built.
 std::string TestBinaryDir();
+// What a shell command writes to its standard output; its error output goes where the command
+// sends it ("2>&1", "2>/dev/null"), else to the test's.
+std::string CommandOutput(const std::string& command);
 // The private folder the test program runs from (<TestRoot()>/program): what a program keeps
 // beside itself, such as config.ini, is this test's own.
 std::string ProgramDir();

@@ -5,7 +5,7 @@
 #include "UninstDlg.h"
 #include "DialogKit.h"
 #include "UninstKit.h"
-#include "http/TestServers.h"
+#include "support/TestServers.h"
 
 #include <gtest/gtest.h>
 

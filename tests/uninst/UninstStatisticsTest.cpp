@@ -7,7 +7,7 @@
 #include "RegSettings.h"
 #include "UninstDlg.h"
 #include "UninstKit.h"
-#include "http/TestServers.h"
+#include "support/TestServers.h"
 
 #include <gtest/gtest.h>
 

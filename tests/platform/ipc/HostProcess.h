@@ -1,6 +1,8 @@
 #pragma once
 // A window host (tests/helpers/ipc_window_host.cpp) running as a real child process.
 
+#include "support/ChildProcess.h"
+
 #include <string>
 #include <sys/types.h>
 
@@ -18,7 +20,7 @@ public:
     // Starts the host and waits until its window can be found; false when it never says so.
     bool Start(const std::string& title, const std::string& report, long answer, bool pump = true,
                int seconds = 30);
-    pid_t Pid() const { return m_pid; }
+    pid_t Pid() const { return m_child.Pid(); }
     bool IsRunning();
     // Kills with SIGKILL and collects the process.
     void Kill();
@@ -26,10 +28,7 @@ public:
     int WaitExit(int timeoutMs);
 
 private:
-    bool AwaitReady(int timeoutMs);
-
-    pid_t m_pid = -1;
-    int m_output = -1;
+    testsupport::ChildProcess m_child;
 };
 
 // The registry folder the hosts of this test process use.

@@ -1,5 +1,5 @@
-#include "ChildProcess.h"
 #include "ThreadRun.h"
+#include "support/ChildProcess.h"
 
 #include "platform/Kernel.h"
 #include "platform/WinError.h"
@@ -62,7 +62,7 @@ TEST(NamedMutex, SecondHandleInTheProcessSeesItExistsUntilTheFirstCloses)
 
 TEST(NamedMutex, AnotherProcessHoldsItUntilKilled)
 {
-    kerneltest::ChildProcess holder;
+    testsupport::ChildProcess holder;
     ASSERT_TRUE(holder.Start("kernel_mutex_holder", {"Pictavo-{2F1C}"}));
     ASSERT_EQ(holder.ReadLine(), "held");
 
@@ -76,7 +76,7 @@ TEST(NamedMutex, AnotherProcessHoldsItUntilKilled)
     EXPECT_EQ(CreateAndReport(L"Pictavo-{2F1C}", &mutex), ERROR_SUCCESS);
 
     // and now the roles are reversed
-    kerneltest::ChildProcess second;
+    testsupport::ChildProcess second;
     ASSERT_TRUE(second.Start("kernel_mutex_holder", {"Pictavo-{2F1C}"}));
     EXPECT_EQ(second.ReadLine(), "exists");
     CloseHandle(mutex);
@@ -86,7 +86,7 @@ TEST(NamedMutex, ChildProcessesDoNotInheritTheLock)
 {
     HANDLE mutex = nullptr;
     ASSERT_EQ(CreateAndReport(L"inherit-check", &mutex), ERROR_SUCCESS);
-    kerneltest::ChildProcess child; // started while we hold the lock; lives on after we close it
+    testsupport::ChildProcess child; // started while we hold the lock; lives on after we close it
     ASSERT_TRUE(child.Start("kernel_mutex_holder", {"other-name"}));
     ASSERT_EQ(child.ReadLine(), "held");
     CloseHandle(mutex);

@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include "platform/Kernel.h"
 #include "platform/WinError.h"
@@ -156,7 +156,7 @@ TEST(Thread, TerminatedSuspendedThreadNeverRuns)
 
 TEST(Thread, ProcessEndsNormallyWithTerminatedThreadsStillRunning)
 {
-    kerneltest::ChildProcess child;
+    testsupport::ChildProcess child;
     ASSERT_TRUE(child.Start("kernel_terminate_exit", {}));
     EXPECT_EQ(child.ReadLine(), "terminated 7");
     const int status = child.Wait();

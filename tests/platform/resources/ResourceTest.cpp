@@ -29,19 +29,6 @@ std::string Win32Bytes(LPCWSTR type, WORD id)
     return std::string(static_cast<const char*>(data), SizeofResource(nullptr, resource));
 }
 
-std::string RunOutput(const std::string& command)
-{
-    std::string output;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r"))
-    {
-        char buffer[256];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-            output.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return output;
-}
 } // namespace
 
 TEST(ResourceTest, EmbeddedFilesAreFoundByTypeAndIdWithTheirBytes)
@@ -100,8 +87,10 @@ TEST(ResourceTest, FirstRegistrationOfANameWins)
 TEST(ResourceTest, PackedSkinIsSortedStampedAndReproducible)
 {
     const std::string zip = PICTAVO_RESOURCE_ZIP;
-    EXPECT_EQ(RunOutput("unzip -Z1 '" + zip + "'"), "images/dot.png\nlicense.txt\nmain.xml\n");
-    const std::string times = RunOutput("unzip -Z -T '" + zip + "' | grep -c ' 20000101.000000 '");
+    EXPECT_EQ(testsupport::CommandOutput("unzip -Z1 '" + zip + "'"),
+              "images/dot.png\nlicense.txt\nmain.xml\n");
+    const std::string times =
+        testsupport::CommandOutput("unzip -Z -T '" + zip + "' | grep -c ' 20000101.000000 '");
     EXPECT_EQ(times, "3\n");
 
     // Packing the same folder again, elsewhere and later, gives the same bytes.

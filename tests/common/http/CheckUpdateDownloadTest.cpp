@@ -3,7 +3,7 @@
 // folder behind.
 #include "CheckUpdate.h"
 #include "RegSettings.h"
-#include "http/TestServers.h"
+#include "support/TestServers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

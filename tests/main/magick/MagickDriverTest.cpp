@@ -40,16 +40,7 @@ std::string Quote(const std::string& text)
 // Runs a shell command of the test itself (making inputs, reading results with the CLI).
 std::string Shell(const std::string& command)
 {
-    std::string output;
-    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr)
-        return output;
-    char buffer[512];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    ::pclose(pipe);
-    return output;
+    return testsupport::CommandOutput(command + " 2>/dev/null");
 }
 
 void MakeImage(const std::string& spec, const std::string& path)

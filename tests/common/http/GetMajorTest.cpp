@@ -1,7 +1,7 @@
 // GetMajor reads config.ini beside the running program, so it runs in a copy of this test
 // program placed in a folder of its own beside the config.ini the test writes.
 #include "HttpMgr.h"
-#include "http/TestServers.h"
+#include "support/TestServers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "http/TestServers.h"
+#include "support/TestServers.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -2,13 +2,13 @@
 // one's window comes forward (tests/helpers/common_instance_host.cpp).
 #include "SingleInstance.h"
 
-#include "common/ChildProgram.h"
+#include "support/ChildProcess.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
-#include <poll.h>
+#include <sys/wait.h>
 
 namespace
 {
@@ -18,68 +18,17 @@ using Clock = std::chrono::steady_clock;
 class Host
 {
 public:
-    explicit Host(const std::vector<std::string>& args)
-    {
-        const std::string program = testsupport::TestBinaryDir() + "/common_instance_host";
-        int out[2];
-        if (::pipe(out) != 0)
-            return;
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        m_pid = ::fork();
-        if (m_pid == 0)
-        {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            ::execv(program.c_str(), argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        m_out = out[0];
-    }
-    ~Host()
-    {
-        if (m_pid > 0 && !m_reaped)
-        {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        if (m_out >= 0)
-            ::close(m_out);
-    }
+    explicit Host(const std::vector<std::string>& args) { m_child.Start("common_instance_host", args); }
     // The next line, or "" when none comes within the time.
-    std::string ReadLine(int timeoutMs = 5000)
-    {
-        std::string line;
-        const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (Clock::now() < end)
-        {
-            pollfd pfd{m_out, POLLIN, 0};
-            if (::poll(&pfd, 1, 50) <= 0)
-                continue;
-            char c = 0;
-            if (::read(m_out, &c, 1) != 1)
-                break;
-            if (c == '\n')
-                return line;
-            line += c;
-        }
-        return "";
-    }
+    std::string ReadLine(int timeoutMs = 5000) { return m_child.ReadLine(timeoutMs); }
     int Wait()
     {
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        m_reaped = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const int status = m_child.Wait();
+        return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
 private:
-    pid_t m_pid = -1;
-    int m_out = -1;
-    bool m_reaped = false;
+    testsupport::ChildProcess m_child;
 };
 
 // The second copy's exit code, which must come at once.

@@ -1,6 +1,6 @@
 // ClusterCurl against real servers on 127.0.0.1.
 #include "ClusterCurl.h"
-#include "http/TestServers.h"
+#include "support/TestServers.h"
 #include "support/TestSupport.h"
 
 #include "platform/DebugOutput.h"

@@ -524,7 +524,7 @@ TEST_F(MainWindowTest, ASecondCopysSignalShowsTheHiddenWindow)
 
 TEST_F(MainWindowTest, MessagesOfLaterPartsPassUnhandled)
 {
-    // The login messages are answered by the web page panel (tests/webpanel).
+    // The login messages are answered by the web page panel (tests/main/webpanel).
     EXPECT_EQ(::SendMessageW(m_hwnd, WM_TRAY_NOTIFY, 0, 0), 0);
     EXPECT_TRUE(::IsWindow(m_hwnd));
 }

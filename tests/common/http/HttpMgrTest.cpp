@@ -2,7 +2,7 @@
 // window of the test thread.
 #include "HttpMgr.h"
 #include "Log.h"
-#include "http/TestServers.h"
+#include "support/TestServers.h"
 #include "support/TestSupport.h"
 
 #include "platform/Kernel.h"

@@ -19,15 +19,7 @@ namespace
 // The CLI's answer (stdout and stderr) to a command on the test's own plain file names.
 std::string Cli(const std::string& command)
 {
-    std::string answer;
-    if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r"))
-    {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-            answer += buffer;
-        ::pclose(pipe);
-    }
-    return answer;
+    return testsupport::CommandOutput(command + " 2>&1");
 }
 
 long long Bytes(const std::string& path)
