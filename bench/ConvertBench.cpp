@@ -73,7 +73,7 @@ public:
         item->m_nOutType = outType;
         item->m_nResize = resize;
         item->m_nQuality = quality;
-        m_dlg.TabItems(tab).push_back(item);
+        m_dlg.GetTabItems(tab).push_back(item);
     }
 
     void SetOutDir(const std::string& folder) { m_dlg.m_strOutDir = AnsiToWide(folder); }

@@ -72,12 +72,6 @@ inline constexpr const wchar_t* kPackageIniFile = L"update.ini";
 // The updater's private folder, directly after the temporary path (which ends with "/").
 inline constexpr const wchar_t* kUpdaterTempFolder = L"PictavoUpdate";
 
-// The program that opens a folder, a file or a web address in the user's default handler.
-inline const wchar_t* DefaultOpenerProgram()
-{
-    return L"xdg-open";
-}
-
 // Opens a folder, a file or an http(s) address in the user's default program: ShellExecuteW
 // "open" of the target itself, which the platform hands to the desktop's opener as one
 // argument, never to a shell.
@@ -88,8 +82,8 @@ inline bool OpenWithShell(const std::wstring& target)
     const auto code = reinterpret_cast<INT_PTR>(result);
     if (code > 32)
         return true;
-    LOG_ERROR(L"OpenWithShell", L"cannot open %s with %s: result=%d error=%d", target.c_str(),
-              DefaultOpenerProgram(), static_cast<int>(code), static_cast<int>(GetLastError()));
+    LOG_ERROR(L"OpenWithShell", L"cannot open %s: result=%d error=%d", target.c_str(), static_cast<int>(code),
+              static_cast<int>(GetLastError()));
     return false;
 }
 

@@ -46,13 +46,15 @@ constexpr DWORD kSettingStyle = 0x96C80000;
 constexpr DWORD kSettingExStyle = 0x40000;
 constexpr int kSettingConfirmed = 2;
 
-// The tab a control belongs to by its name's prefix ("nc_", "hc_", "cc_"), or -1.
+// The prefix of every control of a tab, by tab.
+constexpr const wchar_t* kTabPrefixes[TAB_COUNT] = {L"nc_", L"hc_", L"cc_"};
+
+// The tab a control belongs to by its name's prefix, or -1.
 int TabOfName(std::wstring_view name)
 {
-    static constexpr std::wstring_view prefixes[TAB_COUNT] = {L"nc_", L"hc_", L"cc_"};
     for (int tab = 0; tab < TAB_COUNT; ++tab)
     {
-        if (name.starts_with(prefixes[tab]))
+        if (name.starts_with(kTabPrefixes[tab]))
             return tab;
     }
     return -1;
@@ -131,7 +133,7 @@ void CMainDlg::InitWindow()
     FindControls();
     LoadOutDir();
     for (int tab = 0; tab < TAB_COUNT; ++tab)
-        m_nTabOutType[tab] = GetOutType(tab);
+        m_tabs[tab].m_nOutType = GetOutType(tab);
     if (CControlUI* version = m_PaintManager.FindControl(L"version_txt"))
         version->SetText((L"当前版本：" + CConfigIni::GetVersionStr()).c_str());
     m_trayIcon.Add(GetAppName().c_str());
@@ -151,27 +153,20 @@ void CMainDlg::InitWindow()
 void CMainDlg::FindControls()
 {
     auto button = [this](LPCTSTR name) { return static_cast<CButtonUI*>(m_PaintManager.FindControl(name)); };
-    auto edit = [this](LPCTSTR name) { return static_cast<CEditUI*>(m_PaintManager.FindControl(name)); };
-    auto list = [this](LPCTSTR name) { return static_cast<CLineListUI*>(m_PaintManager.FindControl(name)); };
-    m_pCloseBtn = button(L"closeBtn");
-    m_pMinBtn = button(L"minBtn");
     m_pMainTab = static_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"main_tab"));
     m_pConvTab = static_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"conv_tab"));
-    m_pNCList = list(L"nc_list");
-    m_pHCList = list(L"hc_list");
-    m_pCCList = list(L"cc_list");
-    m_pNCDragBtn = button(L"nc_btn_drag");
-    m_pHCDragBtn = button(L"hc_btn_drag");
-    m_pCCDragBtn = button(L"cc_btn_drag");
-    m_pNCStartBtn = button(L"nc_btn_start_conv");
-    m_pNCCancelBtn = button(L"nc_btn_cancel_conv");
-    m_pHCStartBtn = button(L"hc_btn_start_conv");
-    m_pHCCancelBtn = button(L"hc_btn_cancel_conv");
-    m_pCCStartBtn = button(L"cc_btn_start_conv");
-    m_pCCCancelBtn = button(L"cc_btn_cancel_conv");
-    m_pNCEditPath = edit(L"nc_edit_path");
-    m_pHCEditPath = edit(L"hc_edit_path");
-    m_pCCEditPath = edit(L"cc_edit_path");
+    for (int tab = 0; tab < TAB_COUNT; ++tab)
+    {
+        auto find = [this, tab](const wchar_t* name) {
+            return m_PaintManager.FindControl((std::wstring(kTabPrefixes[tab]) + name).c_str());
+        };
+        TabState& state = m_tabs[tab];
+        state.m_pList = static_cast<CLineListUI*>(find(L"list"));
+        state.m_pDragBtn = static_cast<CButtonUI*>(find(L"btn_drag"));
+        state.m_pStartBtn = static_cast<CButtonUI*>(find(L"btn_start_conv"));
+        state.m_pCancelBtn = static_cast<CButtonUI*>(find(L"btn_cancel_conv"));
+        state.m_pEditPath = static_cast<CEditUI*>(find(L"edit_path"));
+    }
     m_pWebView = static_cast<CWkeWebkitUI*>(m_PaintManager.FindControl(L"wkePay"));
     if (m_pWebView != nullptr)
         m_pWebView->SetListener(this);
@@ -215,12 +210,12 @@ void CMainDlg::OnOutTypeChanged(int tab)
     // other road that selects an option of a converting tab is undone here.
     if (IsConverting(tab))
     {
-        ShowOutType(tab, m_nTabOutType[tab]);
+        ShowOutType(tab, m_tabs[tab].m_nOutType);
         ShowTips(kModifyRefused);
         return;
     }
     const int outType = GetOutType(tab);
-    m_nTabOutType[tab] = outType;
+    m_tabs[tab].m_nOutType = outType;
     for (FileItem* item : GetTabItems(tab))
         item->m_nOutType = outType;
     SortLines(tab);
@@ -228,9 +223,8 @@ void CMainDlg::OnOutTypeChanged(int tab)
 
 void CMainDlg::ShowOutType(int tab, int outType)
 {
-    static constexpr const wchar_t* prefixes[TAB_COUNT] = {L"nc_", L"hc_", L"cc_"};
     static constexpr const wchar_t* types[] = {L"radio_png", L"radio_jpg", L"radio_bmp"};
-    const std::wstring name = std::wstring(prefixes[tab]) + types[outType];
+    const std::wstring name = std::wstring(kTabPrefixes[tab]) + types[outType];
     if (auto* option = dynamic_cast<COptionUI*>(m_PaintManager.FindControl(name.c_str())))
         option->Selected(true, false);
 }
@@ -487,10 +481,10 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
     g_bAppExit = true;
     LeaveAtOnce();
     CloseWorkEvents();
-    for (CLineListUI* list : {m_pNCList, m_pHCList, m_pCCList})
+    for (TabState& state : m_tabs)
     {
-        if (list != nullptr)
-            list->RemoveAll();
+        if (state.m_pList != nullptr)
+            state.m_pList->RemoveAll();
     }
     DeleteAllItems();
     ::PostQuitMessage(0);
@@ -502,12 +496,11 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
 
 void CMainDlg::ShowConvertButtons(int tab, bool converting)
 {
-    CButtonUI* const starts[TAB_COUNT] = {m_pNCStartBtn, m_pHCStartBtn, m_pCCStartBtn};
-    CButtonUI* const cancels[TAB_COUNT] = {m_pNCCancelBtn, m_pHCCancelBtn, m_pCCCancelBtn};
-    if (starts[tab] != nullptr)
-        starts[tab]->SetVisible(!converting);
-    if (cancels[tab] != nullptr)
-        cancels[tab]->SetVisible(converting);
+    const TabState& state = m_tabs[tab];
+    if (state.m_pStartBtn != nullptr)
+        state.m_pStartBtn->SetVisible(!converting);
+    if (state.m_pCancelBtn != nullptr)
+        state.m_pCancelBtn->SetVisible(converting);
 }
 
 void CMainDlg::SortLines(int tab)

@@ -92,7 +92,6 @@ public:
     static unsigned HCWorkThreadProc(void* param);
     static unsigned CCWorkThreadProc(void* param);
 
-    std::vector<FileItem*>& TabItems(int tab);
     bool IsConverting(int tab) const;
 
     // File intake and output folder (MainDlgIntake.cpp)
@@ -128,10 +127,6 @@ public:
     void RegisterDropTarget();
     // m_strOutDir and the three path fields that show it.
     void SetOutDir(const std::wstring& dir);
-    // The id the next item of each tab takes; never reset.
-    int m_nNCNextId = 1;
-    int m_nHCNextId = 1;
-    int m_nCCNextId = 1;
     // end of file intake
 
     // Web page panel (MainDlgWeb.cpp)
@@ -166,47 +161,45 @@ public:
     bool HandleLoginMessage(UINT msg, WPARAM wParam, LRESULT& result);
     bool m_bLogin = false;
     std::wstring m_strAccount;
-    std::wstring m_strUuid;
-    std::wstring m_strUkey;
-    std::wstring m_strImgUrl;
     CMyCenterDlg* m_pMyCenterDlg = nullptr;
     // end of login
 
     DUI_DECLARE_MESSAGE_MAP()
 
+    // What the window keeps of one conversion tab. A field every tab has goes here, never
+    // in three members of the window.
+    struct TabState
+    {
+        // The tab's rows ("nc_list", ...); row i shows m_vecItems[i].
+        CLineListUI* m_pList = nullptr;
+        // The tab's items in the order they were added; owned.
+        std::vector<FileItem*> m_vecItems;
+        // Set by StartConvert, cleared by CancelConvert and the run's last result.
+        std::atomic<bool> m_bConverting{false};
+        // Wakes the tab's worker (InitWorkThread).
+        HANDLE m_hEvent = nullptr;
+        // The id the next item takes; never reset.
+        int m_nNextId = 1;
+        // The output type the tab's options stand for: what a refused change goes back to.
+        int m_nOutType = 0;
+        DuiLib::CButtonUI* m_pDragBtn = nullptr;
+        DuiLib::CButtonUI* m_pStartBtn = nullptr;
+        DuiLib::CButtonUI* m_pCancelBtn = nullptr;
+        DuiLib::CEditUI* m_pEditPath = nullptr;
+    };
+    // Any tab but 1 and 2 gives the normal tab's state, as GetTabList and GetTabItems do.
+    TabState& Tab(int tab);
+    const TabState& Tab(int tab) const;
+
     // The one output folder of all three tabs; it does not change while a tab converts.
     std::wstring m_strOutDir;
-    std::atomic<bool> m_bNCConverting{false};
-    std::atomic<bool> m_bHCConverting{false};
-    std::atomic<bool> m_bCCConverting{false};
-    HANDLE m_hNCEvent = nullptr;
-    HANDLE m_hHCEvent = nullptr;
-    HANDLE m_hCCEvent = nullptr;
     // Read once in InitWindow for the service addresses.
     std::wstring m_strVersion;
     std::wstring m_strChannel;
     std::wstring m_strMachineId;
-    CLineListUI* m_pNCList = nullptr;
-    CLineListUI* m_pHCList = nullptr;
-    CLineListUI* m_pCCList = nullptr;
-    std::vector<FileItem*> m_vecNCItems;
-    std::vector<FileItem*> m_vecHCItems;
-    std::vector<FileItem*> m_vecCCItems;
+    // Indexed by tab (TAB_NORMAL, TAB_HEIC, TAB_COMPRESS), like the workers' own table.
+    TabState m_tabs[TAB_COUNT];
 
-    DuiLib::CButtonUI* m_pCloseBtn = nullptr;
-    DuiLib::CButtonUI* m_pMinBtn = nullptr;
-    DuiLib::CButtonUI* m_pNCDragBtn = nullptr;
-    DuiLib::CButtonUI* m_pHCDragBtn = nullptr;
-    DuiLib::CButtonUI* m_pCCDragBtn = nullptr;
-    DuiLib::CButtonUI* m_pNCStartBtn = nullptr;
-    DuiLib::CButtonUI* m_pNCCancelBtn = nullptr;
-    DuiLib::CButtonUI* m_pHCStartBtn = nullptr;
-    DuiLib::CButtonUI* m_pHCCancelBtn = nullptr;
-    DuiLib::CButtonUI* m_pCCStartBtn = nullptr;
-    DuiLib::CButtonUI* m_pCCCancelBtn = nullptr;
-    DuiLib::CEditUI* m_pNCEditPath = nullptr;
-    DuiLib::CEditUI* m_pHCEditPath = nullptr;
-    DuiLib::CEditUI* m_pCCEditPath = nullptr;
     DuiLib::CTabLayoutUI* m_pMainTab = nullptr;
     DuiLib::CTabLayoutUI* m_pConvTab = nullptr;
     // The web page panel (page 1 of main_tab).
@@ -251,8 +244,6 @@ private:
     static int RowIndexOf(DuiLib::CControlUI* control);
 
     // Workers (MainDlgConvert.cpp)
-    std::atomic<bool>& ConvertingFlag(int tab);
-    HANDLE TabEvent(int tab) const;
     void WorkLoop(int tab);
     void ConvertQueue(int tab);
     ConvertResultRecord* ConvertOne(int tab, FileItem item, bool last, unsigned run);
@@ -262,8 +253,6 @@ private:
     void DeleteAllItems();
 
     IConvertView* m_pConvertView = this;
-    // The output type each tab's options stand for: what a refused change goes back to.
-    int m_nTabOutType[TAB_COUNT] = {0, 0, 0};
     // Workers between waking up and going back to sleep; the destructor waits for them so
     // that a file being converted at closing never outlives the window's data.
     std::atomic<int> m_nBusyWorkers{0};

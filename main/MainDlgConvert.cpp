@@ -82,55 +82,39 @@ constexpr size_t kMaxOutputPath = PATH_MAX - 1;
 
 void CMainDlg::DeleteAllItems()
 {
-    for (int tab = 0; tab < TAB_COUNT; ++tab)
+    for (TabState& state : m_tabs)
     {
-        for (FileItem* item : TabItems(tab))
+        for (FileItem* item : state.m_vecItems)
             delete item;
-        TabItems(tab).clear();
+        state.m_vecItems.clear();
     }
 }
 
-std::vector<FileItem*>& CMainDlg::TabItems(int tab)
+CMainDlg::TabState& CMainDlg::Tab(int tab)
 {
-    if (tab == TAB_HEIC)
-        return m_vecHCItems;
-    if (tab == TAB_COMPRESS)
-        return m_vecCCItems;
-    return m_vecNCItems;
+    return m_tabs[ValidTab(tab) ? tab : TAB_NORMAL];
 }
 
-std::atomic<bool>& CMainDlg::ConvertingFlag(int tab)
+const CMainDlg::TabState& CMainDlg::Tab(int tab) const
 {
-    if (tab == TAB_HEIC)
-        return m_bHCConverting;
-    if (tab == TAB_COMPRESS)
-        return m_bCCConverting;
-    return m_bNCConverting;
+    return m_tabs[ValidTab(tab) ? tab : TAB_NORMAL];
 }
 
 bool CMainDlg::IsConverting(int tab) const
 {
     // The web page (tab 3) and anything else that is no conversion tab never converts.
-    if (!ValidTab(tab))
-        return false;
-    return const_cast<CMainDlg*>(this)->ConvertingFlag(tab).load();
-}
-
-HANDLE CMainDlg::TabEvent(int tab) const
-{
-    if (tab == TAB_HEIC)
-        return m_hHCEvent;
-    if (tab == TAB_COMPRESS)
-        return m_hCCEvent;
-    return m_hNCEvent;
+    return ValidTab(tab) && m_tabs[tab].m_bConverting.load();
 }
 
 void CMainDlg::InitWorkThread()
 {
-    m_hNCEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    m_hHCEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    m_hCCEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (m_hNCEvent == nullptr || m_hHCEvent == nullptr || m_hCCEvent == nullptr)
+    bool created = true;
+    for (TabState& state : m_tabs)
+    {
+        state.m_hEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        created = created && state.m_hEvent != nullptr;
+    }
+    if (!created)
     {
         LOG_ERROR(L"CMainDlg::InitWorkThread", L"CreateEvent error code=%d",
                   static_cast<int>(GetLastError()));
@@ -155,11 +139,11 @@ void CMainDlg::CloseWorkEvents()
 {
     // A worker waiting on its event is not woken: it ends with the process, as the handle
     // object stays alive while it waits.
-    for (HANDLE* event : {&m_hNCEvent, &m_hHCEvent, &m_hCCEvent})
+    for (TabState& state : m_tabs)
     {
-        if (*event != nullptr)
-            CloseHandle(*event);
-        *event = nullptr;
+        if (state.m_hEvent != nullptr)
+            CloseHandle(state.m_hEvent);
+        state.m_hEvent = nullptr;
     }
 }
 
@@ -167,7 +151,8 @@ void CMainDlg::StartConvert(int tab)
 {
     if (!ValidTab(tab))
         return;
-    std::vector<FileItem*>& items = TabItems(tab);
+    TabState& state = m_tabs[tab];
+    std::vector<FileItem*>& items = state.m_vecItems;
     if (items.empty())
     {
         if (m_pConvertView != nullptr)
@@ -175,7 +160,7 @@ void CMainDlg::StartConvert(int tab)
         return;
     }
     const TabWork& work = g_tabWork[tab];
-    ConvertingFlag(tab) = true;
+    state.m_bConverting = true;
     *work.cancel = false;
     if (m_pConvertView != nullptr)
         m_pConvertView->ShowConvertButtons(tab, true);
@@ -191,14 +176,14 @@ void CMainDlg::StartConvert(int tab)
     }
     if (m_pConvertView != nullptr)
         m_pConvertView->SortLines(tab);
-    SetEvent(TabEvent(tab));
+    SetEvent(state.m_hEvent);
 }
 
 void CMainDlg::CancelConvert(int tab)
 {
     if (!ValidTab(tab))
         return;
-    ConvertingFlag(tab) = false;
+    m_tabs[tab].m_bConverting = false;
     *g_tabWork[tab].cancel = true;
     if (m_pConvertView != nullptr)
         m_pConvertView->ShowConvertButtons(tab, false);
@@ -224,7 +209,7 @@ unsigned CMainDlg::CCWorkThreadProc(void* param)
 
 void CMainDlg::WorkLoop(int tab)
 {
-    const HANDLE event = TabEvent(tab);
+    const HANDLE event = m_tabs[tab].m_hEvent;
     while (!g_bAppExit)
     {
         if (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0)
@@ -349,7 +334,7 @@ LRESULT CMainDlg::OnConvertResult(int tab, ConvertResultRecord* record)
         return 0;
     if (record->m_nRun == g_tabRun[tab].load())
     {
-        std::vector<FileItem*>& items = TabItems(tab);
+        std::vector<FileItem*>& items = m_tabs[tab].m_vecItems;
         const auto found = std::find_if(items.begin(), items.end(), [record](const FileItem* item) {
             return item->m_nId == record->m_nId;
         });
@@ -363,7 +348,7 @@ LRESULT CMainDlg::OnConvertResult(int tab, ConvertResultRecord* record)
         }
         if (record->m_bLast)
         {
-            ConvertingFlag(tab) = false;
+            m_tabs[tab].m_bConverting = false;
             if (m_pConvertView != nullptr)
                 m_pConvertView->ShowConvertButtons(tab, false);
         }

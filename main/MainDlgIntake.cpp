@@ -61,16 +61,6 @@ bool IsTab(int tab)
     return tab >= TAB_NORMAL && tab < TAB_COUNT;
 }
 
-// The member of the tab among three; any tab but 1 and 2 gives the normal tab's.
-template <typename T> T& PickByTab(int tab, T& normal, T& heic, T& compress)
-{
-    if (tab == TAB_HEIC)
-        return heic;
-    if (tab == TAB_COMPRESS)
-        return compress;
-    return normal;
-}
-
 wchar_t AsciiLower(wchar_t c)
 {
     return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
@@ -251,12 +241,12 @@ int CMainDlg::GetCurrentTab() const
 
 CLineListUI* CMainDlg::GetTabList(int tab) const
 {
-    return PickByTab(tab, m_pNCList, m_pHCList, m_pCCList);
+    return Tab(tab).m_pList;
 }
 
 std::vector<FileItem*>& CMainDlg::GetTabItems(int tab)
 {
-    return TabItems(tab);
+    return Tab(tab).m_vecItems;
 }
 
 int CMainDlg::GetOutType(int tab)
@@ -276,7 +266,7 @@ int CMainDlg::GetOutType(int tab)
 
 void CMainDlg::UpdateDragHint(int tab)
 {
-    DuiLib::CButtonUI* hint = PickByTab(tab, m_pNCDragBtn, m_pHCDragBtn, m_pCCDragBtn);
+    DuiLib::CButtonUI* hint = Tab(tab).m_pDragBtn;
     const CLineListUI* list = GetTabList(tab);
     if (hint != nullptr)
         hint->SetVisible(list == nullptr || list->GetCount() <= 0);
@@ -290,7 +280,7 @@ void CMainDlg::AddFiles(int tab, const std::vector<std::wstring>& paths)
     if (list == nullptr)
         return;
     std::vector<FileItem*>& items = GetTabItems(tab);
-    int& nextId = PickByTab(tab, m_nNCNextId, m_nHCNextId, m_nCCNextId);
+    int& nextId = Tab(tab).m_nNextId;
     const int outType = GetOutType(tab);
     int failed = 0;
     for (const std::wstring& path : paths)
@@ -388,10 +378,10 @@ void CMainDlg::ClearList(int tab)
 void CMainDlg::SetOutDir(const std::wstring& dir)
 {
     m_strOutDir = dir;
-    for (DuiLib::CEditUI* field : {m_pNCEditPath, m_pHCEditPath, m_pCCEditPath})
+    for (const TabState& state : m_tabs)
     {
-        if (field != nullptr)
-            field->SetText(dir.c_str());
+        if (state.m_pEditPath != nullptr)
+            state.m_pEditPath->SetText(dir.c_str());
     }
 }
 

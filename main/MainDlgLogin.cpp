@@ -105,23 +105,17 @@ LRESULT CMainDlg::OnLoginResult(const std::wstring* text)
     }
     if (fields.hasAccount)
         m_strAccount = fields.account;
-    if (fields.hasUuid)
-        m_strUuid = fields.uuid;
     if (fields.hasUkey)
-    {
-        m_strUkey = fields.ukey;
-        CConfigIni().SetKey(m_strUkey);
-    }
+        CConfigIni().SetKey(fields.ukey);
     ShowLoginState(true);
     if (CControlUI* button = m_PaintManager.FindControl(L"btn_mycenter");
         button != nullptr && fields.hasAccount)
         button->SetText(m_strAccount.c_str());
     if (fields.hasImgUrl)
     {
-        m_strImgUrl = fields.imgUrl;
-        if (!m_strImgUrl.empty() && !AvatarPath(m_strAccount).empty())
+        if (!fields.imgUrl.empty() && !AvatarPath(m_strAccount).empty())
         {
-            auto* job = new AvatarJob{m_strAccount, m_strImgUrl};
+            auto* job = new AvatarJob{m_strAccount, fields.imgUrl};
             const uintptr_t thread = _beginthreadex(nullptr, 0, &CMainDlg::DownImgProc, job, 0, nullptr);
             if (thread == 0)
                 delete job; // not reported: the title bar keeps its picture

@@ -94,7 +94,7 @@ protected:
         item->m_strPath = testsupport::Wide(path);
         item->m_strType = testsupport::Wide(name.substr(name.rfind('.') + 1));
         item->m_nKind = tab;
-        m_dlg.TabItems(tab).push_back(item);
+        m_dlg.GetTabItems(tab).push_back(item);
         return item;
     }
 
@@ -158,7 +158,7 @@ TEST_F(ConvertEngine, ARunConvertsEveryFileAndFailsTheBadOneAlone)
     FileItem* bad = Add(TAB_NORMAL, "broken.jpg", "");
     testsupport::WriteFile(m_in / "broken.jpg", "not a jpeg");
     Add(TAB_NORMAL, "d.psd", "-size 16x16 xc:green");
-    for (FileItem* item : m_dlg.m_vecNCItems)
+    for (FileItem* item : m_dlg.GetTabItems(TAB_NORMAL))
         item->m_nOutType = 0; // png
 
     m_dlg.StartConvert(TAB_NORMAL);
@@ -169,7 +169,7 @@ TEST_F(ConvertEngine, ARunConvertsEveryFileAndFailsTheBadOneAlone)
 
     EXPECT_FALSE(m_view.buttonsConverting[TAB_NORMAL]);
     EXPECT_EQ(m_view.refreshed[TAB_NORMAL], (std::vector<int>{0, 1, 2, 3})); // in queue order
-    for (FileItem* item : m_dlg.m_vecNCItems)
+    for (FileItem* item : m_dlg.GetTabItems(TAB_NORMAL))
     {
         EXPECT_EQ(item->m_nProgress, 100);
         EXPECT_EQ(item->m_nStatus, item == bad ? FILE_FAILED : FILE_DONE)
@@ -200,14 +200,14 @@ TEST_F(ConvertEngine, CompressionAndHeicTabsUseTheirOwnSettings)
         std::system(("heif-enc -o '" + (m_in / "pic.heic") + "' '" + (m_in / "src.png") + "' >/dev/null 2>&1")
                         .c_str()),
         0);
-    m_dlg.m_vecHCItems.back()->m_strPath = testsupport::Wide(m_in / "pic.heic");
+    m_dlg.GetTabItems(TAB_HEIC).back()->m_strPath = testsupport::Wide(m_in / "pic.heic");
 
     m_dlg.StartConvert(TAB_COMPRESS);
     m_dlg.StartConvert(TAB_HEIC);
     ASSERT_TRUE(WaitIdle(TAB_COMPRESS));
     ASSERT_TRUE(WaitIdle(TAB_HEIC));
     EXPECT_EQ(photo->m_nStatus, FILE_DONE);
-    EXPECT_EQ(m_dlg.m_vecHCItems[0]->m_nStatus, FILE_DONE);
+    EXPECT_EQ(m_dlg.GetTabItems(TAB_HEIC)[0]->m_nStatus, FILE_DONE);
     int width = 0;
     int height = 0;
     std::string error;
@@ -227,12 +227,12 @@ TEST_F(ConvertEngine, CancelFinishesTheCurrentFileAndDropsTheRest)
     m_dlg.CancelConvert(TAB_NORMAL);
     EXPECT_FALSE(m_dlg.IsConverting(TAB_NORMAL));
     EXPECT_FALSE(m_view.buttonsConverting[TAB_NORMAL]);
-    ASSERT_TRUE(PumpUntil([this] { return m_dlg.m_vecNCItems[0]->m_nProgress == 100; }));
+    ASSERT_TRUE(PumpUntil([this] { return m_dlg.GetTabItems(TAB_NORMAL)[0]->m_nProgress == 100; }));
     Sleep(300);
     PumpUntil([] { return true; });
-    EXPECT_EQ(m_dlg.m_vecNCItems[0]->m_nStatus, FILE_DONE);
-    for (size_t i = 1; i < m_dlg.m_vecNCItems.size(); ++i)
-        EXPECT_EQ(m_dlg.m_vecNCItems[i]->m_nProgress, 0) << i;
+    EXPECT_EQ(m_dlg.GetTabItems(TAB_NORMAL)[0]->m_nStatus, FILE_DONE);
+    for (size_t i = 1; i < m_dlg.GetTabItems(TAB_NORMAL).size(); ++i)
+        EXPECT_EQ(m_dlg.GetTabItems(TAB_NORMAL)[i]->m_nProgress, 0) << i;
 }
 
 TEST_F(ConvertEngine, AResultOfACancelledRunNeverTouchesTheNewRun)
@@ -249,14 +249,14 @@ TEST_F(ConvertEngine, AResultOfACancelledRunNeverTouchesTheNewRun)
     bool idleTooEarly = false;
     ASSERT_TRUE(PumpUntil([this, &idleTooEarly] {
         int done = 0;
-        for (FileItem* item : m_dlg.m_vecNCItems)
+        for (FileItem* item : m_dlg.GetTabItems(TAB_NORMAL))
             done += item->m_nStatus == FILE_DONE ? 1 : 0;
         if (!m_dlg.IsConverting(TAB_NORMAL) && done < 4)
             idleTooEarly = true;
         return !m_dlg.IsConverting(TAB_NORMAL);
     }));
     EXPECT_FALSE(idleTooEarly);
-    for (FileItem* item : m_dlg.m_vecNCItems)
+    for (FileItem* item : m_dlg.GetTabItems(TAB_NORMAL))
         EXPECT_EQ(item->m_nStatus, FILE_DONE);
 }
 
@@ -268,7 +268,7 @@ TEST_F(ConvertEngine, StartingAFinishedTabConvertsEverythingAgain)
     ASSERT_TRUE(WaitIdle(TAB_NORMAL));
     std::remove((m_out / "x.jpg").c_str());
     m_dlg.StartConvert(TAB_NORMAL);
-    for (FileItem* item : m_dlg.m_vecNCItems)
+    for (FileItem* item : m_dlg.GetTabItems(TAB_NORMAL))
         EXPECT_EQ(item->m_nProgress, 0); // back to waiting at once
     ASSERT_TRUE(WaitIdle(TAB_NORMAL));
     EXPECT_TRUE(testsupport::Exists(m_out / "x.jpg"));
@@ -320,7 +320,7 @@ TEST_F(ConvertEngine, ThreeTabsConvertAtOnce)
     for (int tab = 0; tab < TAB_COUNT; ++tab)
         ASSERT_TRUE(WaitIdle(tab));
     for (int tab = 0; tab < TAB_COUNT; ++tab)
-        for (FileItem* item : m_dlg.TabItems(tab))
+        for (FileItem* item : m_dlg.GetTabItems(tab))
             EXPECT_EQ(item->m_nStatus, FILE_DONE);
     EXPECT_EQ(g_results, 15);
 }

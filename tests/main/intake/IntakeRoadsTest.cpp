@@ -219,7 +219,7 @@ TEST_F(IntakeRoads, ConvertingTabRefusesChangesWithAToastOthersStillTakeFiles)
     const std::wstring photo = File("a.png");
     const std::wstring heic = File("b.heic");
     m_win.dlg().AddFiles(TAB_NORMAL, {photo});
-    m_win.dlg().m_bNCConverting = true;
+    m_win.dlg().m_tabs[TAB_NORMAL].m_bConverting = true;
 
     m_win.dlg().AddFiles(TAB_NORMAL, {photo});
     EXPECT_EQ(LastToast(), L"正在处理数据中，请稍后添加...");
@@ -256,7 +256,7 @@ TEST_F(IntakeRoads, ConvertingTabRefusesChangesWithAToastOthersStillTakeFiles)
     EXPECT_EQ(m_win.dlg().m_strOutDir, before);
 
     // Once the job is over the same file goes in with the next id.
-    m_win.dlg().m_bNCConverting = false;
+    m_win.dlg().m_tabs[TAB_NORMAL].m_bConverting = false;
     m_win.dlg().AddFiles(TAB_NORMAL, {photo});
     ASSERT_EQ(m_win.dlg().GetTabItems(TAB_NORMAL).size(), 2u);
     EXPECT_EQ(m_win.dlg().GetTabItems(TAB_NORMAL)[1]->m_nId, 2);

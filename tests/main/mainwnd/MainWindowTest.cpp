@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, SkinGivesTheFixedSizeAndEveryNamedControl)
     ASSERT_TRUE(Click(L"op_normal"));
 
     // Start and cancel share one place.
-    m_dlg->m_bNCConverting = false;
+    m_dlg->m_tabs[TAB_NORMAL].m_bConverting = false;
     const RECT start = Control(L"nc_btn_start_conv")->GetPos();
     Control(L"nc_btn_start_conv")->SetVisible(false);
     Control(L"nc_btn_cancel_conv")->SetVisible(true);
@@ -128,14 +128,14 @@ TEST_F(MainWindowTest, SkinGivesTheFixedSizeAndEveryNamedControl)
 TEST_F(MainWindowTest, SideOptionsTurnTheConversionPagesAlsoWhileATabConverts)
 {
     auto* convTab = ControlAs<CTabLayoutUI>(L"conv_tab");
-    m_dlg->m_bNCConverting = true;
+    m_dlg->m_tabs[TAB_NORMAL].m_bConverting = true;
     ASSERT_TRUE(Click(L"op_heic"));
     EXPECT_EQ(convTab->GetCurSel(), TAB_HEIC);
     ASSERT_TRUE(Click(L"op_compress"));
     EXPECT_EQ(convTab->GetCurSel(), TAB_COMPRESS);
     ASSERT_TRUE(Click(L"op_normal"));
     EXPECT_EQ(convTab->GetCurSel(), TAB_NORMAL);
-    m_dlg->m_bNCConverting = false;
+    m_dlg->m_tabs[TAB_NORMAL].m_bConverting = false;
 }
 
 TEST_F(MainWindowTest, IntakeButtonsReachTheirTabs)
@@ -146,13 +146,13 @@ TEST_F(MainWindowTest, IntakeButtonsReachTheirTabs)
 
     platform::headless::SetFileDialogAnswer(std::vector<std::wstring>{testsupport::Wide(image)});
     ASSERT_TRUE(Click(L"nc_btn_add_file"));
-    EXPECT_EQ(m_dlg->m_vecNCItems.size(), 1u);
+    EXPECT_EQ(m_dlg->GetTabItems(TAB_NORMAL).size(), 1u);
     EXPECT_EQ(platform::headless::LastFileDialog().kind, platform::headless::FileDialogKind::OpenFile);
 
     ASSERT_TRUE(Click(L"op_heic"));
     platform::headless::SetFileDialogAnswer(std::vector<std::wstring>{testsupport::Wide(heic)});
     ASSERT_TRUE(Click(L"hc_btn_drag"));
-    EXPECT_EQ(m_dlg->m_vecHCItems.size(), 1u);
+    EXPECT_EQ(m_dlg->GetTabItems(TAB_HEIC).size(), 1u);
     EXPECT_FALSE(Control(L"hc_btn_drag")->IsVisible()) << "the hint goes with the first row";
 
     ASSERT_TRUE(Click(L"op_compress"));
@@ -161,11 +161,11 @@ TEST_F(MainWindowTest, IntakeButtonsReachTheirTabs)
     EXPECT_EQ(platform::headless::LastFileDialog().kind, platform::headless::FileDialogKind::Folder);
     EXPECT_EQ(platform::headless::LastFileDialog().initialDir, testsupport::Wide(std::getenv("HOME")))
         << "a folder to add is looked for from the home folder";
-    EXPECT_EQ(m_dlg->m_vecCCItems.size(), 1u) << "the folder's one png";
+    EXPECT_EQ(m_dlg->GetTabItems(TAB_COMPRESS).size(), 1u) << "the folder's one png";
 
     ASSERT_TRUE(Click(L"op_normal"));
     ASSERT_TRUE(Click(L"nc_btn_clear"));
-    EXPECT_TRUE(m_dlg->m_vecNCItems.empty());
+    EXPECT_TRUE(m_dlg->GetTabItems(TAB_NORMAL).empty());
     EXPECT_TRUE(Control(L"nc_btn_drag")->IsVisible());
 
     testsupport::TempDir other("other");
@@ -182,8 +182,8 @@ TEST_F(MainWindowTest, DroppedFilesReachTheCurrentTab)
 {
     const std::string image = MakeImage(m_dir / "dropped.jpg");
     ASSERT_TRUE(platform::headless::InjectDrop(m_hwnd, {testsupport::Wide(image)}, POINT{500, 300}));
-    ASSERT_TRUE(PumpUntil([&] { return m_dlg->m_vecNCItems.size() == 1; }));
-    EXPECT_EQ(m_dlg->m_vecNCItems[0]->m_strPath, testsupport::Wide(image));
+    ASSERT_TRUE(PumpUntil([&] { return m_dlg->GetTabItems(TAB_NORMAL).size() == 1; }));
+    EXPECT_EQ(m_dlg->GetTabItems(TAB_NORMAL)[0]->m_strPath, testsupport::Wide(image));
 }
 
 TEST_F(MainWindowTest, StartOnAnEmptyTabOnlyShowsTheToast)
@@ -225,7 +225,7 @@ TEST_F(MainWindowTest, RowButtonsActOnTheirOwnRowAndAreRefusedWhileTheTabConvert
     AddImages(TAB_COMPRESS, 3);
     RecordingOpener opener(m_dir);
     // Rows of a finished run, so that every row button shows.
-    for (FileItem* item : m_dlg->m_vecCCItems)
+    for (FileItem* item : m_dlg->GetTabItems(TAB_COMPRESS))
     {
         item->m_nStatus = FILE_DONE;
         item->m_nProgress = 100;
@@ -233,7 +233,7 @@ TEST_F(MainWindowTest, RowButtonsActOnTheirOwnRowAndAreRefusedWhileTheTabConvert
     m_dlg->GetTabList(TAB_COMPRESS)->SortLines();
     Pump();
 
-    m_dlg->m_bCCConverting = true;
+    m_dlg->m_tabs[TAB_COMPRESS].m_bConverting = true;
     for (auto [name, refusal] :
          {std::pair{L"op_folder", L"正在处理数据中，请稍后打开..."},
           std::pair{L"op_scan", L"正在处理数据中，请稍后查看..."}, std::pair{L"op_setting", kModifyRefused},
@@ -243,13 +243,13 @@ TEST_F(MainWindowTest, RowButtonsActOnTheirOwnRowAndAreRefusedWhileTheTabConvert
         ASSERT_FALSE(OpenToasts().empty());
         EXPECT_EQ(OpenToasts().back(), refusal);
     }
-    EXPECT_EQ(m_dlg->m_vecCCItems.size(), 3u);
-    m_dlg->m_bCCConverting = false;
+    EXPECT_EQ(m_dlg->GetTabItems(TAB_COMPRESS).size(), 3u);
+    m_dlg->m_tabs[TAB_COMPRESS].m_bConverting = false;
 
     // No output path: nothing to open.
     ASSERT_TRUE(Click(RowControl(TAB_COMPRESS, 0, L"op_scan")));
     ASSERT_TRUE(Click(RowControl(TAB_COMPRESS, 0, L"op_folder")));
-    m_dlg->m_vecCCItems[1]->m_strOutPath = testsupport::Wide(MakeImage(m_out / "in2_1.png"));
+    m_dlg->GetTabItems(TAB_COMPRESS)[1]->m_strOutPath = testsupport::Wide(MakeImage(m_out / "in2_1.png"));
     ASSERT_TRUE(Click(RowControl(TAB_COMPRESS, 1, L"op_folder")));
     ASSERT_TRUE(Click(RowControl(TAB_COMPRESS, 1, L"op_scan")));
     // Two detached openers: their lines may land in either order.
@@ -258,15 +258,15 @@ TEST_F(MainWindowTest, RowButtonsActOnTheirOwnRowAndAreRefusedWhileTheTabConvert
     EXPECT_NE(opened.find(m_out.path() + "\n"), std::string::npos) << opened;
     EXPECT_NE(opened.find((m_out / "in2_1.png") + "\n"), std::string::npos) << opened;
 
-    const int deletedId = m_dlg->m_vecCCItems[1]->m_nId;
+    const int deletedId = m_dlg->GetTabItems(TAB_COMPRESS)[1]->m_nId;
     ASSERT_TRUE(Click(RowControl(TAB_COMPRESS, 1, L"op_del")));
-    ASSERT_EQ(m_dlg->m_vecCCItems.size(), 2u);
+    ASSERT_EQ(m_dlg->GetTabItems(TAB_COMPRESS).size(), 2u);
     EXPECT_EQ(m_dlg->GetTabList(TAB_COMPRESS)->GetCount(), 2);
-    for (FileItem* item : m_dlg->m_vecCCItems)
+    for (FileItem* item : m_dlg->GetTabItems(TAB_COMPRESS))
         EXPECT_NE(item->m_nId, deletedId);
     ASSERT_TRUE(Click(RowControl(TAB_COMPRESS, 1, L"op_del")));
     ASSERT_TRUE(Click(RowControl(TAB_COMPRESS, 0, L"op_del")));
-    EXPECT_TRUE(m_dlg->m_vecCCItems.empty());
+    EXPECT_TRUE(m_dlg->GetTabItems(TAB_COMPRESS).empty());
     EXPECT_FALSE(Control(L"cc_btn_drag")->IsVisible()) << "deleting the last row leaves the hint hidden";
 }
 
@@ -293,7 +293,7 @@ TEST_F(MainWindowTest, RowSettingsTakeTheDialogsValuesOnlyWhenConfirmed)
 {
     ASSERT_TRUE(Click(L"op_compress"));
     AddImages(TAB_COMPRESS, 1);
-    FileItem* item = m_dlg->m_vecCCItems[0];
+    FileItem* item = m_dlg->GetTabItems(TAB_COMPRESS)[0];
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &ActOnSettingDialog);
 
     g_confirmSetting = false;
@@ -319,18 +319,18 @@ TEST_F(MainWindowTest, ARowsComboChangesOnlyThatRowUntilTheTabsOptionOverwritesA
     ASSERT_NE(combo, nullptr);
     combo->SelectItem(2);
     Pump();
-    EXPECT_EQ(m_dlg->m_vecNCItems[0]->m_nOutType, 0);
-    EXPECT_EQ(m_dlg->m_vecNCItems[1]->m_nOutType, 2);
+    EXPECT_EQ(m_dlg->GetTabItems(TAB_NORMAL)[0]->m_nOutType, 0);
+    EXPECT_EQ(m_dlg->GetTabItems(TAB_NORMAL)[1]->m_nOutType, 2);
 
     // Allowed while the tab converts: the worker took its copies.
-    m_dlg->m_bNCConverting = true;
+    m_dlg->m_tabs[TAB_NORMAL].m_bConverting = true;
     combo->SelectItem(1);
     Pump();
-    EXPECT_EQ(m_dlg->m_vecNCItems[1]->m_nOutType, 1);
-    m_dlg->m_bNCConverting = false;
+    EXPECT_EQ(m_dlg->GetTabItems(TAB_NORMAL)[1]->m_nOutType, 1);
+    m_dlg->m_tabs[TAB_NORMAL].m_bConverting = false;
 
     ASSERT_TRUE(Click(L"nc_radio_jpg"));
-    for (FileItem* item : m_dlg->m_vecNCItems)
+    for (FileItem* item : m_dlg->GetTabItems(TAB_NORMAL))
         EXPECT_EQ(item->m_nOutType, 1);
     EXPECT_EQ(static_cast<CComboUI*>(RowControl(TAB_NORMAL, 0, L"combo_out_type"))->GetCurSel(), 1);
     ASSERT_TRUE(Click(L"nc_radio_bmp"));
@@ -341,13 +341,13 @@ TEST_F(MainWindowTest, OutputTypeClickOnAConvertingTabIsSwallowedWithTheToast)
 {
     ASSERT_TRUE(Click(L"op_heic"));
     // Only the normal tab converts: the HEIC tab's option changes.
-    m_dlg->m_bNCConverting = true;
+    m_dlg->m_tabs[TAB_NORMAL].m_bConverting = true;
     ASSERT_TRUE(Click(L"hc_radio_bmp"));
     EXPECT_TRUE(IsSelected(Control(L"hc_radio_bmp")));
     EXPECT_TRUE(OpenToasts().empty());
 
-    m_dlg->m_bNCConverting = false;
-    m_dlg->m_bHCConverting = true;
+    m_dlg->m_tabs[TAB_NORMAL].m_bConverting = false;
+    m_dlg->m_tabs[TAB_HEIC].m_bConverting = true;
     ASSERT_TRUE(Click(L"hc_radio_png"));
     EXPECT_FALSE(IsSelected(Control(L"hc_radio_png")));
     EXPECT_TRUE(IsSelected(Control(L"hc_radio_bmp")));
@@ -355,20 +355,20 @@ TEST_F(MainWindowTest, OutputTypeClickOnAConvertingTabIsSwallowedWithTheToast)
     // Other controls of the converting tab still take clicks.
     ASSERT_TRUE(Click(L"op_normal"));
     EXPECT_EQ(ControlAs<CTabLayoutUI>(L"conv_tab")->GetCurSel(), TAB_NORMAL);
-    m_dlg->m_bHCConverting = false;
+    m_dlg->m_tabs[TAB_HEIC].m_bConverting = false;
 }
 
 TEST_F(MainWindowTest, OutputTypeOfAConvertingTabHoldsOnEveryRoad)
 {
     AddImages(TAB_NORMAL, 2);
-    m_dlg->m_bNCConverting = true;
+    m_dlg->m_tabs[TAB_NORMAL].m_bConverting = true;
     CControlUI* png = Control(L"nc_radio_png");
     CControlUI* jpg = Control(L"nc_radio_jpg");
     CControlUI* bmp = Control(L"nc_radio_bmp");
     auto expectKept = [&](const char* road) {
         EXPECT_TRUE(IsSelected(png)) << road;
         EXPECT_FALSE(IsSelected(jpg) || IsSelected(bmp)) << road;
-        for (FileItem* item : m_dlg->m_vecNCItems)
+        for (FileItem* item : m_dlg->GetTabItems(TAB_NORMAL))
             EXPECT_EQ(item->m_nOutType, 0) << road;
         const std::vector<std::wstring> toasts = OpenToasts();
         EXPECT_FALSE(toasts.empty()) << road;
@@ -403,11 +403,11 @@ TEST_F(MainWindowTest, OutputTypeOfAConvertingTabHoldsOnEveryRoad)
     expectKept("selectchanged");
 
     // Once the run is over the same key changes every row.
-    m_dlg->m_bNCConverting = false;
+    m_dlg->m_tabs[TAB_NORMAL].m_bConverting = false;
     platform::headless::InjectMessage(m_hwnd, WM_KEYDOWN, VK_SPACE, 0);
     Pump();
     EXPECT_TRUE(IsSelected(bmp));
-    for (FileItem* item : m_dlg->m_vecNCItems)
+    for (FileItem* item : m_dlg->GetTabItems(TAB_NORMAL))
         EXPECT_EQ(item->m_nOutType, 2);
     EXPECT_TRUE(OpenToasts().empty());
 }
@@ -437,11 +437,12 @@ TEST_F(MainWindowTest, ARealRunUpdatesRowsAndButtons)
 
     for (int row = 0; row < 3; ++row)
     {
-        EXPECT_EQ(m_dlg->m_vecNCItems[row]->m_nStatus, FILE_DONE);
-        EXPECT_TRUE(std::filesystem::exists(testsupport::Narrow(m_dlg->m_vecNCItems[row]->m_strOutPath)));
+        EXPECT_EQ(m_dlg->GetTabItems(TAB_NORMAL)[row]->m_nStatus, FILE_DONE);
+        EXPECT_TRUE(
+            std::filesystem::exists(testsupport::Narrow(m_dlg->GetTabItems(TAB_NORMAL)[row]->m_strOutPath)));
         EXPECT_EQ(RowControl(TAB_NORMAL, row, L"progress_value")->GetText(), L"100%");
     }
-    EXPECT_EQ(m_dlg->m_vecNCItems[3]->m_nStatus, FILE_FAILED);
+    EXPECT_EQ(m_dlg->GetTabItems(TAB_NORMAL)[3]->m_nStatus, FILE_FAILED);
     EXPECT_TRUE(RowControl(TAB_NORMAL, 3, L"error_info")->IsVisible());
 }
 
@@ -463,7 +464,7 @@ TEST_F(MainWindowTest, ResultMessagesOfEachTabReachTheirRowsAndEndTheRun)
         ASSERT_TRUE(Click(c.tab == TAB_HEIC ? L"op_heic" : L"op_compress"));
         // A run whose worker cannot reach the files: the results below are the window's input.
         std::vector<FileItem*>& items = m_dlg->GetTabItems(c.tab);
-        (c.tab == TAB_HEIC ? m_dlg->m_bHCConverting : m_dlg->m_bCCConverting) = true;
+        m_dlg->m_tabs[c.tab].m_bConverting = true;
         Control(c.start)->SetVisible(false);
         Control(c.cancel)->SetVisible(true);
 
@@ -486,7 +487,7 @@ TEST_F(MainWindowTest, ResultMessagesOfEachTabReachTheirRowsAndEndTheRun)
 TEST_F(MainWindowTest, CancelShowsStartAgainAtOnce)
 {
     AddImages(TAB_NORMAL, 1);
-    m_dlg->m_bNCConverting = true;
+    m_dlg->m_tabs[TAB_NORMAL].m_bConverting = true;
     Control(L"nc_btn_start_conv")->SetVisible(false);
     Control(L"nc_btn_cancel_conv")->SetVisible(true);
     Pump();
@@ -560,7 +561,7 @@ TEST_F(MainWindowTest, LeavingDuringALargeConversionStopsItAndLetsANewStartInAtO
     ASSERT_FALSE(CheckSingleInstance(instance, L"nobody")) << "this copy runs";
     const std::string large = MakeImage(m_dir / "large.png", "-size 2500x2500 xc:gray +noise Random");
     m_dlg->AddFiles(TAB_COMPRESS, {testsupport::Wide(large)});
-    m_dlg->m_vecCCItems[0]->m_nResize = 400; // a conversion of many seconds
+    m_dlg->GetTabItems(TAB_COMPRESS)[0]->m_nResize = 400; // a conversion of many seconds
     ASSERT_TRUE(Click(L"op_compress"));
     ASSERT_TRUE(Click(L"cc_btn_start_conv"));
     auto outputs = [this] {
