@@ -19,16 +19,11 @@ std::unordered_map<HDC, std::unique_ptr<DeviceContext>>& Table()
 
 DeviceContext::DeviceContext(cairo_t* cr, HFONT font, FontPtr fontObject)
     : m_cr(cairo_reference(cr)), m_fontHandle(font), m_font(std::move(fontObject)),
-      m_textContext(NewTextContext()), m_layout(pango_layout_new(m_textContext))
+      m_textContext(NewTextContext()), m_layout(pango_layout_new(m_textContext.get()))
 {
 }
 
-DeviceContext::~DeviceContext()
-{
-    g_object_unref(m_layout);
-    g_object_unref(m_textContext);
-    cairo_destroy(m_cr);
-}
+DeviceContext::~DeviceContext() = default;
 
 HDC DeviceContext::Register(std::unique_ptr<DeviceContext> dc)
 {
@@ -62,16 +57,16 @@ HFONT DeviceContext::SelectFont(HFONT handle, FontPtr font)
 
 PangoLayout* DeviceContext::FreshLayout()
 {
-    pango_cairo_update_layout(m_cr, m_layout);
-    pango_layout_set_font_description(m_layout, m_font->Description());
-    pango_layout_set_attributes(m_layout, nullptr);
-    pango_layout_set_tabs(m_layout, nullptr);
-    pango_layout_set_width(m_layout, -1);
-    pango_layout_set_height(m_layout, -1);
-    pango_layout_set_ellipsize(m_layout, PANGO_ELLIPSIZE_NONE);
-    pango_layout_set_wrap(m_layout, PANGO_WRAP_WORD);
-    pango_layout_set_alignment(m_layout, PANGO_ALIGN_LEFT);
-    pango_layout_set_single_paragraph_mode(m_layout, FALSE);
-    return m_layout;
+    pango_cairo_update_layout(m_cr.get(), m_layout.get());
+    pango_layout_set_font_description(m_layout.get(), m_font->Description());
+    pango_layout_set_attributes(m_layout.get(), nullptr);
+    pango_layout_set_tabs(m_layout.get(), nullptr);
+    pango_layout_set_width(m_layout.get(), -1);
+    pango_layout_set_height(m_layout.get(), -1);
+    pango_layout_set_ellipsize(m_layout.get(), PANGO_ELLIPSIZE_NONE);
+    pango_layout_set_wrap(m_layout.get(), PANGO_WRAP_WORD);
+    pango_layout_set_alignment(m_layout.get(), PANGO_ALIGN_LEFT);
+    pango_layout_set_single_paragraph_mode(m_layout.get(), FALSE);
+    return m_layout.get();
 }
 } // namespace platform

@@ -3,6 +3,7 @@
 // made by BeginPaint or GetDC also remembers the window target it must be given back to.
 
 #include "FontObject.h"
+#include "platform/Owned.h"
 
 #include <memory>
 #include <pango/pangocairo.h>
@@ -23,14 +24,14 @@ public:
     static DeviceContext* From(HDC dc);
     static std::unique_ptr<DeviceContext> Unregister(HDC dc);
 
-    cairo_t* Cairo() const { return m_cr; }
+    cairo_t* Cairo() const { return m_cr.get(); }
     // Returns the previously selected handle.
     HFONT SelectFont(HFONT handle, FontPtr font);
     const FontObject& Font() const { return *m_font; }
     // The device context's one layout, following the cairo context's current transform and set
     // to the selected font, with no text, attributes, width or wrapping left from earlier use.
     PangoLayout* FreshLayout();
-    PangoContext* TextContext() const { return m_textContext; }
+    PangoContext* TextContext() const { return m_textContext.get(); }
 
     COLORREF m_textColor = 0;
     COLORREF m_bkColor = 0xFFFFFF;
@@ -41,10 +42,10 @@ public:
     cairo_t* m_targetContext = nullptr;
 
 private:
-    cairo_t* m_cr;
+    CairoPtr m_cr;
     HFONT m_fontHandle;
     FontPtr m_font;
-    PangoContext* m_textContext;
-    PangoLayout* m_layout;
+    GObjectPtr<PangoContext> m_textContext;
+    GObjectPtr<PangoLayout> m_layout; // declared last: freed before the context it was made in
 };
 } // namespace platform

@@ -35,19 +35,14 @@ FontObject::FontObject(const LOGFONTW& logFont) : m_logFont(logFont)
 {
     // A face name that fills the array has no terminator; keep ours terminated.
     m_logFont.lfFaceName[LF_FACESIZE - 1] = 0;
-    m_description = pango_font_description_new();
-    pango_font_description_set_family(m_description,
+    m_description.reset(pango_font_description_new());
+    pango_font_description_set_family(m_description.get(),
                                       FontFaces::Instance().FamilyList(FaceOf(m_logFont)).c_str());
-    pango_font_description_set_weight(m_description, WeightOf(m_logFont.lfWeight));
-    pango_font_description_set_style(m_description,
+    pango_font_description_set_weight(m_description.get(), WeightOf(m_logFont.lfWeight));
+    pango_font_description_set_style(m_description.get(),
                                      m_logFont.lfItalic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-    m_pixelSize = PixelSizeFor(m_logFont, m_description);
-    pango_font_description_set_absolute_size(m_description, m_pixelSize * PANGO_SCALE);
-}
-
-FontObject::~FontObject()
-{
-    pango_font_description_free(m_description);
+    m_pixelSize = PixelSizeFor(m_logFont, m_description.get());
+    pango_font_description_set_absolute_size(m_description.get(), m_pixelSize * PANGO_SCALE);
 }
 
 double FontObject::PixelSizeFor(const LOGFONTW& logFont, const PangoFontDescription* description)

@@ -3,6 +3,7 @@
 // Shared: a device context keeps the font it has selected alive after DeleteObject.
 
 #include "platform/Gdi.h"
+#include "platform/Owned.h"
 
 #include <memory>
 #include <pango/pango.h>
@@ -13,12 +14,11 @@ class FontObject
 {
 public:
     explicit FontObject(const LOGFONTW& logFont);
-    ~FontObject();
     FontObject(const FontObject&) = delete;
     FontObject& operator=(const FontObject&) = delete;
 
     const LOGFONTW& LogFont() const { return m_logFont; }
-    const PangoFontDescription* Description() const { return m_description; }
+    const PangoFontDescription* Description() const { return m_description.get(); }
     // Height of the characters in pixels (the em size pango lays out with).
     double PixelSize() const { return m_pixelSize; }
 
@@ -26,7 +26,7 @@ private:
     static double PixelSizeFor(const LOGFONTW& logFont, const PangoFontDescription* description);
 
     LOGFONTW m_logFont;
-    PangoFontDescription* m_description = nullptr;
+    PangoFontDescriptionPtr m_description;
     double m_pixelSize = 0;
 };
 

@@ -77,12 +77,9 @@ RECT BoundsOf(const cairo_region_t* region)
 // A device context for measuring only: GetDC(NULL) stands for the screen.
 HDC OpenScratchDC()
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* cr = cairo_create(surface);
-    cairo_surface_destroy(surface);
-    const HDC dc = platform::CreateCairoDC(cr);
-    cairo_destroy(cr);
-    return dc;
+    const platform::CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+    const platform::CairoPtr cr(cairo_create(surface.get()));
+    return platform::CreateCairoDC(cr.get()); // holds its own reference
 }
 } // namespace
 

@@ -2,6 +2,8 @@
 // The pango side of text: contexts made from one font map per thread (a font map is costly and
 // holds the glyph caches, so it is never made per call), and font measurements in pixels.
 
+#include "platform/Owned.h"
+
 #include <pango/pangocairo.h>
 
 namespace platform

@@ -3,6 +3,7 @@
 // across paints and resized (keeping what fits) when the window's size changes.
 
 #include "platform/Gdi.h"
+#include "platform/Owned.h"
 
 namespace platform
 {
@@ -10,17 +11,16 @@ class SurfacePaintTarget : public PaintTarget
 {
 public:
     SurfacePaintTarget() = default;
-    ~SurfacePaintTarget() override;
     SurfacePaintTarget(const SurfacePaintTarget&) = delete;
     SurfacePaintTarget& operator=(const SurfacePaintTarget&) = delete;
 
     cairo_t* Open(int width, int height) override;
     void Close(cairo_t* cr) override;
-    cairo_surface_t* Surface() const { return m_surface; }
+    cairo_surface_t* Surface() const { return m_surface.get(); }
 
 private:
     void Resize(int width, int height);
 
-    cairo_surface_t* m_surface = nullptr;
+    CairoSurfacePtr m_surface;
 };
 } // namespace platform

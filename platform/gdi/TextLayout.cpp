@@ -92,7 +92,8 @@ void TextLayout::ApplyAttributes(PangoLayout* layout) const
 {
     const LOGFONTW& font = m_dc.Font().LogFont();
     const int length = static_cast<int>(m_shown.utf8.size());
-    PangoAttrList* list = pango_attr_list_new();
+    const PangoAttrListPtr attributes(pango_attr_list_new());
+    PangoAttrList* list = attributes.get();
     if (font.lfUnderline)
         AddAttribute(list, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE), 0, length);
     if (font.lfStrikeOut)
@@ -101,7 +102,6 @@ void TextLayout::ApplyAttributes(PangoLayout* layout) const
         AddAttribute(list, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE), m_shown.underlineStart,
                      m_shown.underlineEnd);
     pango_layout_set_attributes(layout, list);
-    pango_attr_list_unref(list);
 }
 
 void TextLayout::ApplyTabs(PangoLayout* layout) const

@@ -25,9 +25,9 @@ std::unique_ptr<PaintTarget> MakeSurfaceTarget(HWND)
 RegionPtr MakeRegion(const RECT* rect)
 {
     if (rect == nullptr || rect->right <= rect->left || rect->bottom <= rect->top)
-        return RegionPtr(cairo_region_create(), cairo_region_destroy);
+        return RegionPtr(cairo_region_create());
     const cairo_rectangle_int_t area = ToCairo(*rect);
-    return RegionPtr(cairo_region_create_rectangle(&area), cairo_region_destroy);
+    return RegionPtr(cairo_region_create_rectangle(&area));
 }
 
 UpdateRegions& UpdateRegions::Instance()

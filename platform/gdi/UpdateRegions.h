@@ -4,6 +4,7 @@
 
 #include "../messages/MessageFilter.h"
 #include "platform/Gdi.h"
+#include "platform/Owned.h"
 
 #include <memory>
 #include <mutex>
@@ -11,7 +12,7 @@
 
 namespace platform
 {
-using RegionPtr = std::unique_ptr<cairo_region_t, void (*)(cairo_region_t*)>;
+using RegionPtr = CairoRegionPtr;
 RegionPtr MakeRegion(const RECT* rect = nullptr);
 
 class UpdateRegions

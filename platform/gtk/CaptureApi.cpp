@@ -1,41 +1,14 @@
 // Mouse capture and leave/hover tracking. The state lives in MouseTracking; with a display the
 // capture is also a pointer grab, so that input outside the window still reaches it.
-#include "GtkBackend.h"
+#include "DesktopBackend.h"
 #include "MouseTracking.h"
-#include "NativeWindow.h"
 #include "platform/Input.h"
 #include "platform/WinError.h"
 
-using platform::GtkBackend;
 using platform::MouseTracking;
 
 namespace
 {
-GdkSeat* DefaultSeat()
-{
-    return gdk_display_get_default_seat(gdk_display_get_default());
-}
-
-void Grab(HWND hwnd)
-{
-    GtkBackend* backend = GtkBackend::Active();
-    if (backend == nullptr)
-        return;
-    backend->RunOnUi([backend, hwnd] {
-        platform::NativeWindow* window = backend->FindRoot(hwnd);
-        if (window != nullptr && window->Gdk() != nullptr)
-            gdk_seat_grab(DefaultSeat(), window->Gdk(), GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE, nullptr,
-                          nullptr, nullptr, nullptr);
-    });
-}
-
-void Ungrab()
-{
-    GtkBackend* backend = GtkBackend::Active();
-    if (backend != nullptr)
-        backend->RunOnUi([] { gdk_seat_ungrab(DefaultSeat()); });
-}
-
 bool PointerIsOver(HWND hwnd)
 {
     POINT point{};
@@ -52,7 +25,7 @@ HWND SetCapture(HWND hwnd)
     const HWND previous = MouseTracking::Instance().SetCapture(hwnd);
     if (previous != hwnd)
     {
-        Grab(hwnd);
+        platform::Desktop().GrabPointer(hwnd);
         if (previous != nullptr)
             SendMessageW(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
     }
@@ -64,7 +37,7 @@ BOOL ReleaseCapture()
     const HWND previous = MouseTracking::Instance().SetCapture(nullptr);
     if (previous != nullptr)
     {
-        Ungrab();
+        platform::Desktop().UngrabPointer();
         SendMessageW(previous, WM_CAPTURECHANGED, 0, 0);
     }
     return TRUE;
@@ -103,7 +76,7 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track)
     }
     // Only a display knows where the pointer is; there a window it has already left hears so
     // at once, as on Windows.
-    if ((track->dwFlags & TME_LEAVE) != 0 && GtkBackend::Active() != nullptr &&
+    if ((track->dwFlags & TME_LEAVE) != 0 && platform::Desktop().HasDisplay() &&
         !PointerIsOver(track->hwndTrack))
     {
         PostMessageW(track->hwndTrack, WM_MOUSELEAVE, 0, 0);

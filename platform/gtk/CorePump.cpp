@@ -11,14 +11,16 @@ constexpr gint kPollMs = 10;
 constexpr int kBatch = 64;
 
 GSourceFuncs g_funcs{};
+GtkBackend* g_display = nullptr; // set before the source is attached
 } // namespace
 
-void CorePump::Attach()
+void CorePump::Attach(GtkBackend& display)
 {
     static bool attached = false;
     if (attached)
         return;
     attached = true;
+    g_display = &display;
     g_funcs.prepare = &CorePump::Prepare;
     g_funcs.check = &CorePump::Check;
     g_funcs.dispatch = &CorePump::Dispatch;
@@ -30,8 +32,7 @@ void CorePump::Attach()
 
 bool CorePump::InForeignLoop()
 {
-    GtkBackend* backend = GtkBackend::Active();
-    return backend != nullptr && backend->OnUiThread() && backend->InForeignLoop();
+    return g_display->OnUiThread() && g_display->InForeignLoop();
 }
 
 bool CorePump::HasWork()

@@ -9,11 +9,13 @@
 
 namespace platform
 {
+class GtkBackend;
+
 class CorePump
 {
 public:
-    // Adds the source to the default main context (once).
-    static void Attach();
+    // Adds the source to the default main context (once), for the display's UI thread.
+    static void Attach(GtkBackend& display);
 
 private:
     static gboolean Prepare(GSource* source, gint* timeout);

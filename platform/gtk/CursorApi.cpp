@@ -1,8 +1,6 @@
 // System cursors and the pointer position. A cursor handle names one entry of a fixed table;
-// with a display it becomes the GDK cursor of the same meaning.
-#include "GtkBackend.h"
-#include "MouseTracking.h"
-#include "NativeWindow.h"
+// the desktop shows it by its CSS name.
+#include "DesktopBackend.h"
 #include "platform/Input.h"
 #include "platform/WinError.h"
 
@@ -10,8 +8,6 @@
 #include <atomic>
 #include <map>
 #include <string>
-
-using platform::GtkBackend;
 
 namespace
 {
@@ -54,22 +50,6 @@ const SystemCursor* CursorOf(HCURSOR handle)
     return nullptr;
 }
 
-GdkCursor* GdkCursorOf(const SystemCursor* cursor)
-{
-    static std::map<std::string, GdkCursor*> cache;
-    const std::string name = cursor != nullptr ? cursor->name : "none";
-    auto it = cache.find(name);
-    if (it == cache.end())
-    {
-        GdkDisplay* display = gdk_display_get_default();
-        GdkCursor* made = gdk_cursor_new_from_name(display, name.c_str());
-        if (made == nullptr)
-            made = gdk_cursor_new_from_name(display, "default");
-        it = cache.emplace(name, made).first;
-    }
-    return it->second;
-}
-
 void StorePointer(POINT point)
 {
     g_pointer.store((static_cast<long long>(point.x) << 32) | static_cast<unsigned int>(point.y));
@@ -79,11 +59,6 @@ POINT LoadPointer()
 {
     const long long packed = g_pointer.load();
     return POINT{static_cast<LONG>(packed >> 32), static_cast<LONG>(packed & 0xFFFFFFFF)};
-}
-
-GdkDevice* Pointer()
-{
-    return gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
 }
 } // namespace
 
@@ -105,16 +80,8 @@ HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name)
 HCURSOR SetCursor(HCURSOR cursor)
 {
     const HCURSOR previous = g_current.exchange(cursor);
-    GtkBackend* backend = GtkBackend::Active();
-    if (backend == nullptr)
-        return previous;
-    backend->RunOnUi([backend, cursor] {
-        const HWND capture = platform::MouseTracking::Instance().Capture();
-        platform::NativeWindow* window =
-            capture != nullptr ? backend->FindRoot(capture) : backend->PointerWindow();
-        if (window != nullptr)
-            window->SetCursor(GdkCursorOf(CursorOf(cursor)));
-    });
+    const SystemCursor* shown = CursorOf(cursor);
+    platform::Desktop().ShowCursor(shown != nullptr ? shown->name : nullptr);
     return previous;
 }
 
@@ -127,14 +94,9 @@ BOOL GetCursorPos(LPPOINT point)
 {
     if (point == nullptr)
         return FALSE;
-    GtkBackend* backend = GtkBackend::Active();
-    if (backend != nullptr && backend->OnUiThread())
-    {
-        gint x = 0;
-        gint y = 0;
-        gdk_device_get_position(Pointer(), nullptr, &x, &y);
-        StorePointer(POINT{x, y});
-    }
+    POINT now{};
+    if (platform::Desktop().ReadPointer(now))
+        StorePointer(now);
     *point = LoadPointer();
     return TRUE;
 }
@@ -142,7 +104,6 @@ BOOL GetCursorPos(LPPOINT point)
 BOOL SetCursorPos(int x, int y)
 {
     StorePointer(POINT{x, y});
-    if (GtkBackend* backend = GtkBackend::Active())
-        backend->RunOnUi([x, y] { gdk_device_warp(Pointer(), gdk_screen_get_default(), x, y); });
+    platform::Desktop().WarpPointer(POINT{x, y});
     return TRUE;
 }

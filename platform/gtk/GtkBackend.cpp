@@ -53,21 +53,21 @@ GtkBackend* GtkBackend::Active()
     return g_active.load(std::memory_order_acquire);
 }
 
-bool GtkBackend::Install()
+GtkBackend* GtkBackend::Install()
 {
-    if (Active() != nullptr)
-        return true;
+    if (GtkBackend* installed = Active())
+        return installed;
     // Window placement is a program's own business only under X11 (XWayland on Wayland desktops).
     gdk_set_allowed_backends("x11");
     if (!gtk_init_check(nullptr, nullptr))
-        return false;
+        return nullptr;
     // Lives as long as the process: windows of any thread may reach it until the very end.
     auto* backend = new GtkBackend;
     SetPaintTargetFactory(&GtkPaintTarget::Create);
     SetWindowBackend(backend);
     g_active.store(backend, std::memory_order_release);
-    CorePump::Attach();
-    return true;
+    CorePump::Attach(*backend);
+    return backend;
 }
 
 bool GtkBackend::OnUiThread() const
@@ -112,7 +112,7 @@ void GtkBackend::CreateNative(HWND hwnd)
         if (!IsWindow(hwnd) || Find(hwnd) != nullptr)
             return;
         GdkVisual* visual = m_composited ? gdk_screen_get_rgba_visual(gdk_screen_get_default()) : nullptr;
-        m_windows.emplace(hwnd, std::make_unique<NativeWindow>(hwnd, visual));
+        m_windows.emplace(hwnd, std::make_unique<NativeWindow>(*this, hwnd, visual));
     });
 }
 

@@ -22,8 +22,9 @@ class GtkBackend final : public WindowBackend
 public:
     // The installed backend, or nullptr while windows are headless.
     static GtkBackend* Active();
-    // Opens the display and installs the backend on the calling thread; false without a display.
-    static bool Install();
+    // Opens the display and installs the backend on the calling thread (once; later calls give
+    // the same backend); nullptr without a display.
+    static GtkBackend* Install();
 
     void CreateNative(HWND hwnd) override;
     void DestroyNative(HWND hwnd) override;

@@ -2,6 +2,7 @@
 
 #include "GtkBackend.h"
 #include "NativeWindow.h"
+#include "platform/Owned.h"
 
 #include <algorithm>
 
@@ -41,10 +42,8 @@ void GtkPaintTarget::Close(cairo_t* cr)
 
 cairo_t* GtkPaintTarget::OpenScratch(int width, int height)
 {
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 1), std::max(height, 1));
-    cairo_t* cr = cairo_create(surface);
-    cairo_surface_destroy(surface);
-    return cr;
+    const CairoSurfacePtr surface(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 1), std::max(height, 1)));
+    return cairo_create(surface.get()); // the context keeps the surface alive
 }
 } // namespace platform

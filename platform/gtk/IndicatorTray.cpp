@@ -1,5 +1,6 @@
 #include "IndicatorTray.h"
 
+#include "GtkBackend.h"
 #include "TrayEntries.h"
 #include "platform/ProductName.h"
 #include "platform/Utf.h"
@@ -27,45 +28,43 @@ std::string ProgramIconFile()
 
 void IndicatorTray::Add(const NotifyIconState& icon)
 {
-    RunOnTrayUi([this, icon] {
+    m_display.RunOnUi([this, icon] {
         auto entry = std::make_unique<Entry>();
         entry->state = icon;
         const std::string id =
             ProductName() + "-tray-" + std::to_string(::getpid()) + "-" + std::to_string(icon.id);
-        entry->indicator = app_indicator_new(id.c_str(), ProgramIconFile().c_str(),
-                                             APP_INDICATOR_CATEGORY_APPLICATION_STATUS);
+        entry->indicator.reset(app_indicator_new(id.c_str(), ProgramIconFile().c_str(),
+                                                 APP_INDICATOR_CATEGORY_APPLICATION_STATUS));
         const std::string tip = ToUtf8(icon.tip);
-        app_indicator_set_title(entry->indicator, tip.c_str());
+        app_indicator_set_title(entry->indicator.get(), tip.c_str());
         // An indicator without a menu is not shown at all.
-        entry->menu = gtk_menu_new();
-        g_object_ref_sink(entry->menu);
-        app_indicator_set_menu(entry->indicator, GTK_MENU(entry->menu));
-        app_indicator_set_status(entry->indicator, APP_INDICATOR_STATUS_ACTIVE);
+        entry->menu.reset(GTK_WIDGET(g_object_ref_sink(gtk_menu_new())));
+        app_indicator_set_menu(entry->indicator.get(), GTK_MENU(entry->menu.get()));
+        app_indicator_set_status(entry->indicator.get(), APP_INDICATOR_STATUS_ACTIVE);
         m_entries.push_back(std::move(entry));
     });
 }
 
 void IndicatorTray::Modify(const NotifyIconState& icon)
 {
-    RunOnTrayUi([this, icon] {
+    m_display.RunOnUi([this, icon] {
         if (Entry* entry = Find(icon))
         {
             entry->state = icon;
-            app_indicator_set_title(entry->indicator, ToUtf8(icon.tip).c_str());
+            app_indicator_set_title(entry->indicator.get(), ToUtf8(icon.tip).c_str());
         }
     });
 }
 
 void IndicatorTray::Delete(const NotifyIconState& icon)
 {
-    RunOnTrayUi([this, icon] {
+    m_display.RunOnUi([this, icon] {
         Entry* entry = Find(icon);
         if (entry == nullptr)
             return;
-        app_indicator_set_status(entry->indicator, APP_INDICATOR_STATUS_PASSIVE);
-        g_object_unref(entry->indicator);
-        gtk_widget_destroy(entry->menu);
-        g_object_unref(entry->menu);
+        app_indicator_set_status(entry->indicator.get(), APP_INDICATOR_STATUS_PASSIVE);
+        entry->indicator.reset();
+        gtk_widget_destroy(entry->menu.get());
         std::erase_if(m_rows, [entry](const std::unique_ptr<Row>& row) { return row->entry == entry; });
         std::erase_if(m_entries, [entry](const std::unique_ptr<Entry>& e) { return e.get() == entry; });
     });
@@ -73,7 +72,7 @@ void IndicatorTray::Delete(const NotifyIconState& icon)
 
 void IndicatorTray::SetMenu(const NotifyIconState& icon, const std::vector<NotifyIconMenuRow>& rows)
 {
-    RunOnTrayUi([this, icon, rows] {
+    m_display.RunOnUi([this, icon, rows] {
         Entry* entry = Find(icon);
         if (entry == nullptr)
             return;
@@ -82,7 +81,7 @@ void IndicatorTray::SetMenu(const NotifyIconState& icon, const std::vector<Notif
             GtkWidget* item = gtk_menu_item_new_with_label(ToUtf8(row.text).c_str());
             m_rows.push_back(std::make_unique<Row>(Row{entry, row.command}));
             g_signal_connect(item, "activate", G_CALLBACK(&IndicatorTray::OnActivate), m_rows.back().get());
-            gtk_menu_shell_append(GTK_MENU_SHELL(entry->menu), item);
+            gtk_menu_shell_append(GTK_MENU_SHELL(entry->menu.get()), item);
             gtk_widget_show(item);
         }
     });

@@ -4,6 +4,7 @@
 // SetNotifyIconMenu; its image is the file icon.png beside the program.
 
 #include "platform/NotifyIcon.h"
+#include "platform/Owned.h"
 
 #include <gtk/gtk.h>
 
@@ -14,9 +15,14 @@ struct _AppIndicator;
 
 namespace platform
 {
+class GtkBackend;
+
 class IndicatorTray final : public NotifyIconBackend
 {
 public:
+    // Work goes to the display's UI thread.
+    explicit IndicatorTray(GtkBackend& display) : m_display(display) {}
+
     void Add(const NotifyIconState& icon) override;
     void Modify(const NotifyIconState& icon) override;
     void Delete(const NotifyIconState& icon) override;
@@ -26,8 +32,8 @@ private:
     struct Entry
     {
         NotifyIconState state;
-        _AppIndicator* indicator = nullptr;
-        GtkWidget* menu = nullptr;
+        GObjectPtr<GtkWidget> menu; // our own reference, so the menu outlives its indicator
+        GObjectPtr<_AppIndicator> indicator;
     };
     struct Row
     {
@@ -36,6 +42,7 @@ private:
     };
 
     static void OnActivate(GtkMenuItem* item, gpointer row);
+    GtkBackend& m_display;
     Entry* Find(const NotifyIconState& icon);
 
     std::vector<std::unique_ptr<Entry>> m_entries; // UI thread only

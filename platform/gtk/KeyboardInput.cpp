@@ -37,14 +37,13 @@ std::u32string Utf32Of(const char* text)
 
 KeyboardInput::KeyboardInput(HWND hwnd) : m_hwnd(hwnd), m_im(gtk_im_multicontext_new())
 {
-    g_signal_connect(m_im, "commit", G_CALLBACK(&KeyboardInput::OnCommit), this);
+    g_signal_connect(m_im.get(), "commit", G_CALLBACK(&KeyboardInput::OnCommit), this);
 }
 
 KeyboardInput::~KeyboardInput()
 {
-    g_signal_handlers_disconnect_by_data(m_im, this);
-    gtk_im_context_set_client_window(m_im, nullptr);
-    g_object_unref(m_im);
+    g_signal_handlers_disconnect_by_data(m_im.get(), this);
+    gtk_im_context_set_client_window(m_im.get(), nullptr);
 }
 
 void KeyboardInput::Connect(GtkWidget* widget)
@@ -56,16 +55,16 @@ void KeyboardInput::Connect(GtkWidget* widget)
 
 void KeyboardInput::Realized(GdkWindow* window)
 {
-    gtk_im_context_set_client_window(m_im, window);
+    gtk_im_context_set_client_window(m_im.get(), window);
 }
 
 void KeyboardInput::Focused(bool in)
 {
     if (in)
-        gtk_im_context_focus_in(m_im);
+        gtk_im_context_focus_in(m_im.get());
     else
     {
-        gtk_im_context_focus_out(m_im);
+        gtk_im_context_focus_out(m_im.get());
         m_down.clear();
     }
 }
@@ -77,7 +76,8 @@ void KeyboardInput::Pressed(const GdkEventKey& event)
     // What the input method commits while it looks at the key belongs after WM_KEYDOWN.
     m_collecting = true;
     m_collected.clear();
-    const bool consumed = gtk_im_context_filter_keypress(m_im, const_cast<GdkEventKey*>(&event)) != FALSE;
+    const bool consumed =
+        gtk_im_context_filter_keypress(m_im.get(), const_cast<GdkEventKey*>(&event)) != FALSE;
     m_collecting = false;
     const std::u32string committed = std::move(m_collected);
     m_collected.clear();
@@ -109,7 +109,7 @@ void KeyboardInput::Pressed(const GdkEventKey& event)
 
 void KeyboardInput::Released(const GdkEventKey& event)
 {
-    gtk_im_context_filter_keypress(m_im, const_cast<GdkEventKey*>(&event));
+    gtk_im_context_filter_keypress(m_im.get(), const_cast<GdkEventKey*>(&event));
     m_down.erase(event.hardware_keycode);
     if (!IsWindowEnabled(m_hwnd))
         return;

@@ -5,6 +5,8 @@
 
 #include "platform/Window.h"
 
+#include "platform/Owned.h"
+
 #include <gtk/gtk.h>
 
 #include <set>
@@ -35,7 +37,7 @@ private:
     static void OnCommit(GtkIMContext*, gchar* text, gpointer self);
 
     HWND m_hwnd;
-    GtkIMContext* m_im;
+    GObjectPtr<GtkIMContext> m_im;
     // Characters committed while a key press is being filtered: they follow its WM_KEYDOWN.
     bool m_collecting = false;
     std::u32string m_collected;

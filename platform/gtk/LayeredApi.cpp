@@ -1,6 +1,5 @@
 // Layered window opacity: kept here for every window, and handed to the compositor when one runs.
-#include "GtkBackend.h"
-#include "NativeWindow.h"
+#include "DesktopBackend.h"
 #include "platform/Layered.h"
 #include "platform/WinError.h"
 
@@ -37,17 +36,6 @@ bool IsLayered(HWND hwnd)
     }
     return true;
 }
-
-void ApplyOpacity(HWND hwnd, double opacity)
-{
-    platform::GtkBackend* backend = platform::GtkBackend::Active();
-    if (backend == nullptr || !backend->IsCompositing())
-        return;
-    backend->RunOnUi([backend, hwnd, opacity] {
-        if (platform::NativeWindow* window = backend->Find(hwnd))
-            window->SetOpacity(opacity);
-    });
-}
 } // namespace
 
 BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, BYTE alpha, DWORD flags)
@@ -60,7 +48,7 @@ BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, BYTE alpha, DWORD flags
         std::erase_if(Table(), [](const auto& entry) { return !IsWindow(entry.first); });
         Table()[hwnd] = Layering{key, alpha, flags};
     }
-    ApplyOpacity(hwnd, (flags & LWA_ALPHA) != 0 ? alpha / 255.0 : 1.0);
+    platform::Desktop().SetOpacity(hwnd, (flags & LWA_ALPHA) != 0 ? alpha / 255.0 : 1.0);
     return TRUE;
 }
 

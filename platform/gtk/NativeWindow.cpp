@@ -25,25 +25,25 @@ bool Activates(int command)
 }
 } // namespace
 
-NativeWindow::NativeWindow(HWND hwnd, GdkVisual* visual)
-    : m_hwnd(hwnd), m_widget(gtk_window_new(GTK_WINDOW_TOPLEVEL)), m_rgba(visual != nullptr),
+NativeWindow::NativeWindow(GtkBackend& display, HWND hwnd, GdkVisual* visual)
+    : m_display(display), m_hwnd(hwnd),
+      m_widget(GTK_WIDGET(g_object_ref_sink(gtk_window_new(GTK_WINDOW_TOPLEVEL)))), m_rgba(visual != nullptr),
       m_pointer(*this), m_keyboard(hwnd)
 {
-    g_object_ref_sink(m_widget);
     if (visual != nullptr)
-        gtk_widget_set_visual(m_widget, visual);
-    gtk_widget_set_app_paintable(m_widget, TRUE);
-    gtk_window_set_decorated(GTK_WINDOW(m_widget), FALSE);
-    gtk_widget_set_can_focus(m_widget, TRUE);
-    g_signal_connect(m_widget, "draw", G_CALLBACK(&NativeWindow::OnDraw), this);
-    g_signal_connect(m_widget, "configure-event", G_CALLBACK(&NativeWindow::OnConfigure), this);
-    g_signal_connect(m_widget, "window-state-event", G_CALLBACK(&NativeWindow::OnWindowState), this);
-    g_signal_connect(m_widget, "delete-event", G_CALLBACK(&NativeWindow::OnDelete), this);
-    g_signal_connect(m_widget, "focus-in-event", G_CALLBACK(&NativeWindow::OnFocusIn), this);
-    g_signal_connect(m_widget, "focus-out-event", G_CALLBACK(&NativeWindow::OnFocusOut), this);
-    g_signal_connect(m_widget, "realize", G_CALLBACK(&NativeWindow::OnRealize), this);
-    m_pointer.Connect(m_widget);
-    m_keyboard.Connect(m_widget);
+        gtk_widget_set_visual(m_widget.get(), visual);
+    gtk_widget_set_app_paintable(m_widget.get(), TRUE);
+    gtk_window_set_decorated(GTK_WINDOW(m_widget.get()), FALSE);
+    gtk_widget_set_can_focus(m_widget.get(), TRUE);
+    g_signal_connect(m_widget.get(), "draw", G_CALLBACK(&NativeWindow::OnDraw), this);
+    g_signal_connect(m_widget.get(), "configure-event", G_CALLBACK(&NativeWindow::OnConfigure), this);
+    g_signal_connect(m_widget.get(), "window-state-event", G_CALLBACK(&NativeWindow::OnWindowState), this);
+    g_signal_connect(m_widget.get(), "delete-event", G_CALLBACK(&NativeWindow::OnDelete), this);
+    g_signal_connect(m_widget.get(), "focus-in-event", G_CALLBACK(&NativeWindow::OnFocusIn), this);
+    g_signal_connect(m_widget.get(), "focus-out-event", G_CALLBACK(&NativeWindow::OnFocusOut), this);
+    g_signal_connect(m_widget.get(), "realize", G_CALLBACK(&NativeWindow::OnRealize), this);
+    m_pointer.Connect(m_widget.get());
+    m_keyboard.Connect(m_widget.get());
     ApplyStyles();
     WCHAR title[256] = {};
     GetWindowTextW(hwnd, title, 256);
@@ -56,17 +56,18 @@ NativeWindow::NativeWindow(HWND hwnd, GdkVisual* visual)
 NativeWindow::~NativeWindow()
 {
     Detach();
-    gtk_widget_destroy(m_widget);
-    g_object_unref(m_widget);
+    gtk_widget_destroy(m_widget.get());
+    // Freed before the pointer and keyboard handlers it was made with go.
+    m_widget.reset();
 }
 
 void NativeWindow::Detach()
 {
     // No event of the dying widget may reach a window procedure.
-    g_signal_handlers_disconnect_by_data(m_widget, this);
-    g_signal_handlers_disconnect_by_data(m_widget, &m_pointer);
-    g_signal_handlers_disconnect_by_data(m_widget, &m_keyboard);
-    gtk_widget_hide(m_widget);
+    g_signal_handlers_disconnect_by_data(m_widget.get(), this);
+    g_signal_handlers_disconnect_by_data(m_widget.get(), &m_pointer);
+    g_signal_handlers_disconnect_by_data(m_widget.get(), &m_keyboard);
+    gtk_widget_hide(m_widget.get());
 }
 
 void NativeWindow::ApplyStyles()
@@ -82,11 +83,8 @@ void NativeWindow::ApplyStyles()
     gtk_window_set_accept_focus(window, (exStyle & WS_EX_NOACTIVATE) != 0 ? FALSE : TRUE);
     m_resizable = (style & WS_THICKFRAME) != 0;
     const HWND owner = GetWindow(m_hwnd, GW_OWNER);
-    if (GtkBackend* backend = GtkBackend::Active(); backend != nullptr && owner != nullptr)
-    {
-        if (NativeWindow* ownerWindow = backend->FindRoot(owner))
-            gtk_window_set_transient_for(window, ownerWindow->Window());
-    }
+    if (NativeWindow* ownerWindow = owner != nullptr ? m_display.FindRoot(owner) : nullptr)
+        gtk_window_set_transient_for(window, ownerWindow->Window());
 }
 
 void NativeWindow::Restyle()
@@ -128,11 +126,11 @@ void NativeWindow::Show(int command)
     GtkWindow* window = Window();
     if (command == SW_HIDE)
     {
-        gtk_widget_hide(m_widget);
+        gtk_widget_hide(m_widget.get());
         return;
     }
     gtk_window_set_focus_on_map(window, Activates(command) ? TRUE : FALSE);
-    gtk_widget_show(m_widget);
+    gtk_widget_show(m_widget.get());
     if (Minimizes(command))
     {
         gtk_window_iconify(window);
@@ -178,7 +176,7 @@ void NativeWindow::Restack(HWND insertAfter)
 
 void NativeWindow::Present()
 {
-    if (gtk_widget_get_visible(m_widget))
+    if (gtk_widget_get_visible(m_widget.get()))
         gtk_window_present_with_time(Window(), gtk_get_current_event_time());
 }
 
@@ -193,15 +191,15 @@ void NativeWindow::Invalidate(const RECT* rect)
     if (m_drawContext != nullptr)
         return;
     if (rect == nullptr)
-        gtk_widget_queue_draw(m_widget);
+        gtk_widget_queue_draw(m_widget.get());
     else if (rect->right > rect->left && rect->bottom > rect->top)
-        gtk_widget_queue_draw_area(m_widget, rect->left, rect->top, rect->right - rect->left,
+        gtk_widget_queue_draw_area(m_widget.get(), rect->left, rect->top, rect->right - rect->left,
                                    rect->bottom - rect->top);
 }
 
 void NativeWindow::SetOpacity(double opacity)
 {
-    gtk_widget_set_opacity(m_widget, opacity);
+    gtk_widget_set_opacity(m_widget.get(), opacity);
 }
 
 void NativeWindow::SetIcon(GdkPixbuf* icon)

@@ -5,6 +5,7 @@
 
 #include "KeyboardInput.h"
 #include "PointerInput.h"
+#include "platform/Owned.h"
 
 #include <gtk/gtk.h>
 
@@ -15,10 +16,12 @@
 
 namespace platform
 {
+class GtkBackend;
+
 class NativeWindow
 {
 public:
-    NativeWindow(HWND hwnd, GdkVisual* visual);
+    NativeWindow(GtkBackend& display, HWND hwnd, GdkVisual* visual);
     ~NativeWindow();
     NativeWindow(const NativeWindow&) = delete;
     NativeWindow& operator=(const NativeWindow&) = delete;
@@ -27,8 +30,9 @@ public:
     void Detach();
 
     HWND Handle() const { return m_hwnd; }
-    GtkWindow* Window() const { return GTK_WINDOW(m_widget); }
-    GdkWindow* Gdk() const { return gtk_widget_get_window(m_widget); }
+    GtkBackend& Display() const { return m_display; }
+    GtkWindow* Window() const { return GTK_WINDOW(m_widget.get()); }
+    GdkWindow* Gdk() const { return gtk_widget_get_window(m_widget.get()); }
 
     void Show(int command);
     void Move(const RECT& rect);
@@ -66,8 +70,9 @@ private:
     static gboolean OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer self);
     static void OnRealize(GtkWidget*, gpointer self);
 
+    GtkBackend& m_display;
     HWND m_hwnd;
-    GtkWidget* m_widget;
+    GObjectPtr<GtkWidget> m_widget; // our own reference: freed only after the destroy
     bool m_rgba;
     cairo_t* m_drawContext = nullptr;
     int m_fromDisplay = 0;

@@ -72,8 +72,7 @@ void PointerInput::Post(UINT msg, WPARAM keys, double xRoot, double yRoot)
     if (!InputAllowed(target))
         return;
     POINT client{};
-    GtkBackend* backend = GtkBackend::Active();
-    if (NativeWindow* native = backend != nullptr ? backend->Find(target) : nullptr)
+    if (NativeWindow* native = m_owner.Display().Find(target))
         client = native->ClientPoint(xRoot, yRoot);
     else
     {
@@ -153,8 +152,7 @@ void PointerInput::Released(const GdkEventButton& event)
 
 void PointerInput::Moved(const GdkEventMotion& event)
 {
-    if (GtkBackend* backend = GtkBackend::Active())
-        backend->SetPointerWindow(&m_owner);
+    m_owner.Display().SetPointerWindow(&m_owner);
     const HWND hwnd = m_owner.Handle();
     if (Target() == hwnd && MouseTracking::Instance().Capture() == nullptr && InputAllowed(hwnd))
     {

@@ -1,46 +1,24 @@
 // Coordinates, activation and the screen's size and work area.
-#include "GtkBackend.h"
-#include "NativeWindow.h"
+#include "DesktopBackend.h"
 #include "platform/Input.h"
 #include "platform/WinError.h"
 
 #include <mutex>
 
-using platform::GtkBackend;
+using platform::ScreenArea;
 
 namespace
 {
-struct Screen
-{
-    RECT monitor{0, 0, 1920, 1080};
-    RECT workArea{0, 0, 1920, 1080};
-    int monitors = 1;
-};
-
 std::mutex g_lock;
-Screen g_screen; // the headless screen, and the last one the UI thread saw
+ScreenArea g_screen; // the headless screen, and the last one the UI thread saw
 
 // The primary monitor, read on the UI thread; other threads get what was read last.
-Screen CurrentScreen()
+ScreenArea CurrentScreen()
 {
-    GtkBackend* backend = GtkBackend::Active();
     std::lock_guard lock(g_lock);
-    if (backend == nullptr || !backend->OnUiThread())
-        return g_screen;
-    GdkDisplay* display = gdk_display_get_default();
-    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
-    if (monitor == nullptr)
-        monitor = gdk_display_get_monitor(display, 0);
-    if (monitor == nullptr)
-        return g_screen;
-    GdkRectangle geometry{};
-    GdkRectangle work{};
-    gdk_monitor_get_geometry(monitor, &geometry);
-    gdk_monitor_get_workarea(monitor, &work);
-    g_screen.monitor =
-        RECT{geometry.x, geometry.y, geometry.x + geometry.width, geometry.y + geometry.height};
-    g_screen.workArea = RECT{work.x, work.y, work.x + work.width, work.y + work.height};
-    g_screen.monitors = gdk_display_get_n_monitors(display);
+    ScreenArea now;
+    if (platform::Desktop().ReadScreen(now))
+        g_screen = now;
     return g_screen;
 }
 
@@ -70,19 +48,13 @@ BOOL SetForegroundWindow(HWND hwnd)
     const HWND root = GetAncestor(hwnd, GA_ROOT);
     if (root == nullptr || !SetWindowPos(root, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE))
         return FALSE;
-    if (GtkBackend* backend = GtkBackend::Active())
-    {
-        backend->RunOnUi([backend, root] {
-            if (platform::NativeWindow* window = backend->Find(root))
-                window->Present();
-        });
-    }
+    platform::Desktop().Present(root);
     return TRUE;
 }
 
 int GetSystemMetrics(int index)
 {
-    const Screen screen = CurrentScreen();
+    const ScreenArea screen = CurrentScreen();
     switch (index)
     {
     case SM_CXSCREEN:
@@ -144,7 +116,7 @@ BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const Screen screen = CurrentScreen();
+    const ScreenArea screen = CurrentScreen();
     info->rcMonitor = screen.monitor;
     info->rcWork = screen.workArea;
     info->dwFlags = MONITORINFOF_PRIMARY;

@@ -1,5 +1,6 @@
 #include "StatusIconTray.h"
 
+#include "GtkBackend.h"
 #include "TrayEntries.h"
 #include "platform/Utf.h"
 
@@ -46,39 +47,34 @@ bool StatusIconTray::TrayPresent()
 void StatusIconTray::Show(Entry& entry)
 {
     const std::vector<unsigned char> png = IconImage(entry.state.icon);
-    if (GdkPixbuf* pixbuf = DecodeImage(png.data(), png.size()))
-    {
-        gtk_status_icon_set_from_pixbuf(entry.icon, pixbuf);
-        g_object_unref(pixbuf);
-    }
+    if (const GObjectPtr<GdkPixbuf> pixbuf = DecodeImage(png.data(), png.size()))
+        gtk_status_icon_set_from_pixbuf(entry.icon.get(), pixbuf.get());
     else
-    {
-        gtk_status_icon_set_from_icon_name(entry.icon, "image-x-generic");
-    }
+        gtk_status_icon_set_from_icon_name(entry.icon.get(), "image-x-generic");
     const std::string tip = ToUtf8(entry.state.tip);
-    gtk_status_icon_set_tooltip_text(entry.icon, tip.c_str());
-    gtk_status_icon_set_title(entry.icon, tip.c_str());
+    gtk_status_icon_set_tooltip_text(entry.icon.get(), tip.c_str());
+    gtk_status_icon_set_title(entry.icon.get(), tip.c_str());
 }
 
 void StatusIconTray::Add(const NotifyIconState& icon)
 {
-    RunOnTrayUi([this, icon] {
+    m_display.RunOnUi([this, icon] {
         auto entry = std::make_unique<Entry>();
         entry->state = icon;
-        entry->icon = gtk_status_icon_new();
+        entry->icon.reset(gtk_status_icon_new());
         Show(*entry);
-        g_signal_connect(entry->icon, "button-press-event", G_CALLBACK(&StatusIconTray::OnButton),
+        g_signal_connect(entry->icon.get(), "button-press-event", G_CALLBACK(&StatusIconTray::OnButton),
                          entry.get());
-        g_signal_connect(entry->icon, "button-release-event", G_CALLBACK(&StatusIconTray::OnButton),
+        g_signal_connect(entry->icon.get(), "button-release-event", G_CALLBACK(&StatusIconTray::OnButton),
                          entry.get());
-        gtk_status_icon_set_visible(entry->icon, TRUE);
+        gtk_status_icon_set_visible(entry->icon.get(), TRUE);
         m_entries.push_back(std::move(entry));
     });
 }
 
 void StatusIconTray::Modify(const NotifyIconState& icon)
 {
-    RunOnTrayUi([this, icon] {
+    m_display.RunOnUi([this, icon] {
         if (Entry* entry = Find(icon))
         {
             entry->state = icon;
@@ -89,13 +85,12 @@ void StatusIconTray::Modify(const NotifyIconState& icon)
 
 void StatusIconTray::Delete(const NotifyIconState& icon)
 {
-    RunOnTrayUi([this, icon] {
+    m_display.RunOnUi([this, icon] {
         Entry* entry = Find(icon);
         if (entry == nullptr)
             return;
-        gtk_status_icon_set_visible(entry->icon, FALSE);
-        g_signal_handlers_disconnect_by_data(entry->icon, entry);
-        g_object_unref(entry->icon);
+        gtk_status_icon_set_visible(entry->icon.get(), FALSE);
+        g_signal_handlers_disconnect_by_data(entry->icon.get(), entry);
         std::erase_if(m_entries, [entry](const std::unique_ptr<Entry>& e) { return e.get() == entry; });
     });
 }

@@ -3,6 +3,7 @@
 // back as its callback message with the mouse message, as on Windows.
 
 #include "platform/NotifyIcon.h"
+#include "platform/Owned.h"
 
 #include <gtk/gtk.h>
 
@@ -11,9 +12,13 @@
 
 namespace platform
 {
+class GtkBackend;
+
 class StatusIconTray final : public NotifyIconBackend
 {
 public:
+    // Work goes to the display's UI thread.
+    explicit StatusIconTray(GtkBackend& display) : m_display(display) {}
     // True when an XEmbed tray owns the screen's tray selection now.
     static bool TrayPresent();
 
@@ -25,16 +30,17 @@ private:
     struct Entry
     {
         NotifyIconState state;
-        GtkStatusIcon* icon = nullptr;
+        GObjectPtr<GtkStatusIcon> icon;
     };
 
     static gboolean OnButton(GtkStatusIcon* icon, GdkEventButton* event, gpointer entry);
     static void Show(Entry& entry);
     Entry* Find(const NotifyIconState& icon);
 
+    GtkBackend& m_display;
     std::vector<std::unique_ptr<Entry>> m_entries; // UI thread only
 };
 
-// The decoded image (a new reference), or nullptr when the bytes are not one.
-GdkPixbuf* DecodeImage(const void* bytes, std::size_t size);
+// The decoded image, or nullptr when the bytes are not one.
+GObjectPtr<GdkPixbuf> DecodeImage(const void* bytes, std::size_t size);
 } // namespace platform

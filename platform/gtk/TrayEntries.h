@@ -1,22 +1,13 @@
 #pragma once
-// What the two tray backends share: their work runs on the UI thread, and each keeps one entry
-// per icon, found by window and id.
+// What the two tray backends share: each keeps one entry per icon, found by window and id.
 
-#include "GtkBackend.h"
 #include "platform/NotifyIcon.h"
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 namespace platform
 {
-inline void RunOnTrayUi(std::function<void()> work)
-{
-    if (GtkBackend* backend = GtkBackend::Active())
-        backend->RunOnUi(std::move(work));
-}
-
 template <typename Entry>
 Entry* FindTrayEntry(const std::vector<std::unique_ptr<Entry>>& entries, const NotifyIconState& icon)
 {

@@ -1,10 +1,7 @@
 // The HDROP calls over DropFiles, and the accept-files switch of a window.
 #include "DropFiles.h"
-#include "DropTarget.h"
+#include "ShellBackend.h"
 #include "platform/Drop.h"
-
-#include "../gtk/GtkBackend.h"
-#include "../gtk/NativeWindow.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -19,14 +16,6 @@ void SetAcceptStyle(HWND hwnd, bool accept)
     SetWindowLongPtrW(hwnd, GWL_EXSTYLE,
                       accept ? (style | WS_EX_ACCEPTFILES) : (style & ~LONG_PTR(WS_EX_ACCEPTFILES)));
 }
-
-void SetNativeTarget(platform::GtkBackend& backend, HWND hwnd, bool accept)
-{
-    backend.RunOnUi([&backend, hwnd, accept] {
-        if (platform::NativeWindow* native = backend.FindRoot(hwnd))
-            platform::DropTarget::Set(*native, hwnd, accept);
-    });
-}
 } // namespace
 
 void DragAcceptFiles(HWND hwnd, BOOL accept)
@@ -34,8 +23,7 @@ void DragAcceptFiles(HWND hwnd, BOOL accept)
     if (IsWindow(hwnd) == FALSE)
         return;
     SetAcceptStyle(hwnd, accept != FALSE);
-    if (platform::GtkBackend* backend = platform::GtkBackend::Active())
-        SetNativeTarget(*backend, hwnd, accept != FALSE);
+    platform::Shell().SetDropTarget(hwnd, accept != FALSE);
     DropFiles::Sweep();
 }
 

@@ -1,6 +1,7 @@
 #include "FileChooserDialog.h"
 
 #include "FilterList.h"
+#include "platform/Owned.h"
 #include "platform/Utf.h"
 
 #include "../gtk/GtkBackend.h"
@@ -86,10 +87,9 @@ void FileChooserDialog::OnResponse(GtkDialog*, gint response, gpointer self)
 std::vector<std::wstring> FileChooserDialog::Chosen(GtkWidget* dialog) const
 {
     std::vector<std::wstring> paths;
-    GSList* names = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog));
-    for (GSList* at = names; at != nullptr; at = at->next)
+    const GStringListPtr names(gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(dialog)));
+    for (GSList* at = names.get(); at != nullptr; at = at->next)
         paths.push_back(FromUtf8(static_cast<const char*>(at->data)));
-    g_slist_free_full(names, g_free);
     return paths;
 }
 

@@ -1,16 +1,13 @@
 // GetOpenFileNameW and SHBrowseForFolderW: the question is recorded, asked of the desktop's file
 // chooser (or answered by a test when headless), and the answer written in the Windows form.
-#include "FileChooserDialog.h"
 #include "FilterList.h"
 #include "ItemIdList.h"
 #include "OpenFileResult.h"
+#include "ShellBackend.h"
 #include "platform/Dialogs.h"
 #include "platform/Utf.h"
 #include "platform/WinError.h"
 #include "platform/Window.h"
-
-#include "../gtk/GtkBackend.h"
-#include "../gtk/ModalLoop.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,17 +15,15 @@
 #include <mutex>
 #include <utility>
 
-using platform::GtkBackend;
+using platform::FileDialogAnswer;
 using platform::headless::FileDialogCall;
 using platform::headless::FileDialogKind;
-using Answer = std::optional<std::vector<std::wstring>>;
 
 namespace
 {
 thread_local DWORD t_dialogError = 0;
 
 std::mutex g_lock;
-Answer g_answer;
 FileDialogCall g_last;
 
 std::wstring TextOf(LPCWSTR text)
@@ -47,30 +42,13 @@ FileDialogCall MakeCall(FileDialogKind kind, HWND owner, std::wstring initialDir
     return call;
 }
 
-Answer AskDesktop(GtkBackend& backend, const FileDialogCall& call)
-{
-    Answer answer;
-    auto ask = [&backend, &call, &answer] {
-        answer = platform::FileChooserDialog(backend, call).Run();
-        return 0;
-    };
-    if (backend.OnUiThread())
-        ask();
-    else
-        platform::ModalLoop::OnUiThread(backend, ask);
-    return answer;
-}
-
-Answer Ask(const FileDialogCall& call)
+FileDialogAnswer Ask(const FileDialogCall& call)
 {
     {
         std::lock_guard lock(g_lock);
         g_last = call;
     }
-    if (GtkBackend* backend = GtkBackend::Active())
-        return AskDesktop(*backend, call);
-    std::lock_guard lock(g_lock);
-    return g_answer && !g_answer->empty() ? g_answer : std::nullopt;
+    return platform::Shell().AskFiles(call);
 }
 
 BOOL FailDialog(DWORD error)
@@ -150,7 +128,7 @@ BOOL GetOpenFileNameW(LPOPENFILENAMEW ofn)
                                    ofn->lpstrTitle, ofn->Flags);
     call.filters = platform::FilterList::Parse(ofn->lpstrFilter);
     call.filterIndex = ofn->nFilterIndex;
-    const Answer answer = Ask(call);
+    const FileDialogAnswer answer = Ask(call);
     if (!answer)
         return FALSE;
     const DWORD error = platform::OpenFileResult::Write(*ofn, *answer);
@@ -170,7 +148,7 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW info)
     const FileDialogCall call =
         MakeCall(FileDialogKind::Folder, info->hwndOwner,
                  selected.empty() ? StartFolder(info->pidlRoot) : selected, info->lpszTitle, info->ulFlags);
-    const Answer answer = Ask(call);
+    const FileDialogAnswer answer = Ask(call);
     if (!answer)
         return nullptr;
     CopyDisplayName(answer->front(), info->pszDisplayName);
@@ -179,12 +157,6 @@ PIDLIST_ABSOLUTE SHBrowseForFolderW(LPBROWSEINFOW info)
 
 namespace platform::headless
 {
-void SetFileDialogAnswer(std::optional<std::vector<std::wstring>> paths)
-{
-    std::lock_guard lock(g_lock);
-    g_answer = std::move(paths);
-}
-
 FileDialogCall LastFileDialog()
 {
     std::lock_guard lock(g_lock);
