@@ -4,9 +4,12 @@
 
 #include "RegSettings.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -81,7 +84,33 @@ std::string ReleaseDisplayTest::FindWindow(const std::string& pattern, int timeo
             return !window.empty();
         },
         timeoutMs);
+    if (window.empty())
+        return window;
+    // A window is made at one size and then given its skin's, centred again: clicks are aimed
+    // only once its place and size have settled.
+    std::string last;
+    WaitUntil(
+        [&] {
+            const std::string now = XServer::Output("xdotool getwindowgeometry --shell " + window);
+            const bool settled = !now.empty() && now == last;
+            last = now;
+            if (!settled)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            return settled;
+        },
+        std::max(timeoutMs, 2000));
     return window;
+}
+
+bool ReleaseDisplayTest::ClickUntil(const std::string& window, int x, int y,
+                                    const std::function<bool()>& done)
+{
+    return WaitUntil(
+        [&] {
+            Click(window, x, y);
+            return WaitUntil(done, 3000);
+        },
+        30000);
 }
 
 std::pair<int, int> ReleaseDisplayTest::Size(const std::string& window)

@@ -8,6 +8,7 @@
 #include "Screenshot.h"
 #include "support/TestSupport.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -31,6 +32,8 @@ protected:
     static std::string FindWindow(const std::string& pattern, int timeoutMs = 15000);
     static std::pair<int, int> Size(const std::string& window);
     static void Click(const std::string& window, int x, int y);
+    // Clicks until done() holds: a click given before the window could take it is given again.
+    static bool ClickUntil(const std::string& window, int x, int y, const std::function<bool()>& done);
     // The window as a PNG: kept with the test's files, and in $PICTAVO_SCREENSHOT_DIR when set.
     static void Shoot(const std::string& window, const char* name);
     // The colour at a point of the window, from a screenshot of the whole screen.

@@ -72,7 +72,7 @@ TEST_F(SetupE2eTest, InstallsOverARunningEarlierInstallAndStartsPictavo)
     Shoot(m_setup, "setup-licence");
     Click(m_setup, kBackX, kBackY);
 
-    Click(m_setup, kInstallX, kInstallY);
+    ASSERT_TRUE(ClickUntil(m_setup, kInstallX, kInstallY, [] { return !FindWindow("^提示$", 0).empty(); }));
     const std::string question = FindWindow("^提示$", 10000);
     ASSERT_FALSE(question.empty()) << "no overwrite question";
     const auto [width, height] = Size(question);
@@ -147,7 +147,7 @@ TEST_F(SetupE2eTest, AsksBeforeUsingAUsersFolderAndRefusesAnInvalidOne)
     XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >'" + (m_dir / "setup.out") + "' 2>&1 &");
     m_setup = FindWindow("^Pictavo安装程序$");
     ASSERT_FALSE(m_setup.empty()) << testsupport::ReadFile(m_dir / "setup.out");
-    Click(m_setup, kInstallX, kInstallY);
+    ASSERT_TRUE(ClickUntil(m_setup, kInstallX, kInstallY, [] { return !FindWindow("^提示$", 0).empty(); }));
     std::string question = FindWindow("^提示$", 10000);
     ASSERT_FALSE(question.empty()) << "no question before using the user's folder";
     auto [width, height] = Size(question);
@@ -169,7 +169,7 @@ TEST_F(SetupE2eTest, AsksBeforeUsingAUsersFolderAndRefusesAnInvalidOne)
     XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >>'" + (m_dir / "setup.out") + "' 2>&1 &");
     m_setup = FindWindow("^Pictavo安装程序$");
     ASSERT_FALSE(m_setup.empty());
-    Click(m_setup, kInstallX, kInstallY);
+    ASSERT_TRUE(ClickUntil(m_setup, kInstallX, kInstallY, [] { return !FindWindow("^提示$", 0).empty(); }));
     question = FindWindow("^提示$", 10000);
     ASSERT_FALSE(question.empty()) << "no invalid-folder message";
     std::tie(width, height) = Size(question);
@@ -190,7 +190,7 @@ TEST_F(SetupE2eTest, FailedCopyIsShownAndNeverFinishes)
     XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >'" + (m_dir / "setup.out") + "' 2>&1 &");
     m_setup = FindWindow("^Pictavo安装程序$");
     ASSERT_FALSE(m_setup.empty()) << testsupport::ReadFile(m_dir / "setup.out");
-    Click(m_setup, kInstallX, kInstallY);
+    ASSERT_TRUE(ClickUntil(m_setup, kInstallX, kInstallY, [] { return !FindWindow("^提示$", 0).empty(); }));
     const std::string message = FindWindow("^提示$", 10000);
     ASSERT_FALSE(message.empty()) << "the failure was not shown";
     const auto [width, height] = Size(message);

@@ -88,26 +88,46 @@ const std::string& TestRoot()
 }
 } // namespace testsupport
 
+namespace
+{
 // fontconfig, pango, GTK and GLib keep caches for the life of the process and never free
 // them (GTK's file chooser leaves GLib allocations whose stacks end in g_malloc); the sanitizer
 // build's leak checker must not count those against our code, which allocates nothing through
 // GLib itself.
+constexpr const char* kLeakSuppressions = "leak:libfontconfig.so\n"
+                                          "leak:libpango-1.0.so\n"
+                                          "leak:libpangoft2-1.0.so\n"
+                                          "leak:libgtk-3.so\n"
+                                          "leak:libgdk-3.so\n"
+                                          "leak:libglib-2.0.so\n"
+                                          "leak:libgobject-2.0.so\n"
+                                          "leak:libgio-2.0.so\n";
+
+// The programs a test starts (Pictavo, the setup, the updater...) keep the same caches: they
+// find the same list through the environment they inherit.
+void ShareLeakSuppressions()
+{
+    const char* given = std::getenv("LSAN_OPTIONS");
+    std::string options = given != nullptr ? given : "";
+    if (options.find("suppressions=") != std::string::npos)
+        return;
+    const std::string path = testsupport::TestRoot() + "/lsan.supp";
+    testsupport::WriteFile(path, kLeakSuppressions);
+    options += (options.empty() ? "" : ":") + std::string("suppressions=") + path;
+    ::setenv("LSAN_OPTIONS", options.c_str(), 1);
+}
+} // namespace
+
 extern "C" const char* __lsan_default_suppressions()
 {
-    return "leak:libfontconfig.so\n"
-           "leak:libpango-1.0.so\n"
-           "leak:libpangoft2-1.0.so\n"
-           "leak:libgtk-3.so\n"
-           "leak:libgdk-3.so\n"
-           "leak:libglib-2.0.so\n"
-           "leak:libgobject-2.0.so\n"
-           "leak:libgio-2.0.so\n";
+    return kLeakSuppressions;
 }
 
 int main(int argc, char** argv)
 {
     testsupport::SetUpPrivateFolders();
     testsupport::RunFromPrivateFolder(argv);
+    ShareLeakSuppressions();
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     if (std::getenv("PICTAVO_KEEP_TEST_DIRS") == nullptr)

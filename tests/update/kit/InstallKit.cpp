@@ -116,26 +116,9 @@ bool ZipFolder(const std::string& folder, const std::string& zipPath)
     return std::system(command.c_str()) == 0;
 }
 
-namespace
-{
-// The programs keep fontconfig's and GTK's process-lifetime caches, as the test programs do
-// (tests/support/TestMain.cpp): under the sanitizers their leak check must not count those.
-std::string LeakSuppressions()
-{
-    const std::string path = testsupport::TestRoot() + "/lsan.supp";
-    if (!fs::exists(path))
-        testsupport::WriteFile(path, "leak:libfontconfig.so\nleak:libpango-1.0.so\nleak:libpangoft2-1.0.so\n"
-                                     "leak:libgtk-3.so\nleak:libgdk-3.so\nleak:libglib-2.0.so\n"
-                                     "leak:libgobject-2.0.so\nleak:libgio-2.0.so\n");
-    return "LSAN_OPTIONS=suppressions=" + path;
-}
-} // namespace
-
 int Spawn(const std::string& program, const std::vector<std::string>& args,
-          const std::vector<std::string>& extraEnvGiven)
+          const std::vector<std::string>& extraEnv)
 {
-    std::vector<std::string> extraEnv = extraEnvGiven;
-    extraEnv.push_back(LeakSuppressions());
     std::vector<std::string> env;
     for (char** entry = environ; *entry != nullptr; ++entry)
     {
