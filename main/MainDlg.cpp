@@ -98,9 +98,10 @@ CMainDlg::CMainDlg() = default;
 CMainDlg::~CMainDlg()
 {
     // Workers test the flag after announcing themselves busy, and this waits after setting
-    // it, so no worker can start on a file once the wait has seen none busy.
+    // it, so no worker can start on a file once the wait has seen none busy. A worker that the
+    // system has not started yet would reach a window already gone: it is waited for too.
     g_bAppExit = true;
-    while (m_nBusyWorkers.load() != 0)
+    while (m_nBusyWorkers.load() != 0 || m_nStartingWorkers.load() != 0)
         Sleep(5);
     CloseWorkEvents();
     DeleteAllItems();

@@ -256,4 +256,6 @@ private:
     // Workers between waking up and going back to sleep; the destructor waits for them so
     // that a file being converted at closing never outlives the window's data.
     std::atomic<int> m_nBusyWorkers{0};
+    // Workers created but not yet in their loop: the window outlives them (see the destructor).
+    std::atomic<int> m_nStartingWorkers{0};
 };

@@ -124,9 +124,11 @@ void CMainDlg::InitWorkThread()
                                                  &CMainDlg::CCWorkThreadProc};
     for (auto* proc : procs)
     {
+        ++m_nStartingWorkers;
         const uintptr_t thread = _beginthreadex(nullptr, 0, proc, this, 0, nullptr);
         if (thread == 0)
         {
+            --m_nStartingWorkers;
             LOG_ERROR(L"CMainDlg::InitWorkThread", L"create thread error code=%d",
                       static_cast<int>(GetLastError()));
             continue;
@@ -210,6 +212,7 @@ unsigned CMainDlg::CCWorkThreadProc(void* param)
 void CMainDlg::WorkLoop(int tab)
 {
     const HANDLE event = m_tabs[tab].m_hEvent;
+    --m_nStartingWorkers;
     while (!g_bAppExit)
     {
         if (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0)

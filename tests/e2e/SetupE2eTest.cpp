@@ -169,7 +169,11 @@ TEST_F(SetupE2eTest, AsksBeforeUsingAUsersFolderAndRefusesAnInvalidOne)
     XServer::Run("cd '" + m_dist + "' && ./PictavoSetup >>'" + (m_dir / "setup.out") + "' 2>&1 &");
     m_setup = FindWindow("^Pictavo安装程序$");
     ASSERT_FALSE(m_setup.empty());
-    ASSERT_TRUE(ClickUntil(m_setup, kInstallX, kInstallY, [] { return !FindWindow("^提示$", 0).empty(); }));
+    const bool answered =
+        ClickUntil(m_setup, kInstallX, kInstallY, [] { return !FindWindow("^提示$", 0).empty(); });
+    if (!answered)
+        Shoot(m_setup, "no-invalid-folder-message");
+    ASSERT_TRUE(answered);
     question = FindWindow("^提示$", 10000);
     ASSERT_FALSE(question.empty()) << "no invalid-folder message";
     std::tie(width, height) = Size(question);
