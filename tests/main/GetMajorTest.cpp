@@ -32,11 +32,11 @@ TEST(GetMajorTest, AsksTheAddressInConfigIni)
         "/Soft/Sys/GetNewVersion", 200,
         R"({"success":true,"errmsg":"","result":{"version":"2.0.0.1","pack_url":"http://h/Update.zip"}})");
     testsupport::TempDir program("program");
-    std::filesystem::copy_file("/proc/self/exe", program / "test_http");
+    std::filesystem::copy_file("/proc/self/exe", program / "test_main");
     testsupport::WriteFile(program / "config.ini",
                            "[Config]\nversion_url=" + server.Url("/Soft/Sys/GetNewVersion") + "\n");
     const std::string command = std::string(kOutVariable) + "='" + (program / "out") + "' '" +
-                                (program / "test_http") +
+                                (program / "test_main") +
                                 "' --gtest_filter=GetMajorTest.AsksTheAddressInConfigIni >/dev/null 2>&1";
     ASSERT_EQ(0, std::system(command.c_str()));
     EXPECT_EQ("2.0.0.1\nhttp://h/Update.zip", testsupport::ReadFile(program / "out"));
