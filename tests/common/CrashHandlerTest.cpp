@@ -1,6 +1,7 @@
 // The crash handler in a real crashing program: each run uses its own copy of the program in a
 // folder of its own, a recorder script in place of the message copy, and ends with the signal.
 #include "CrashHandler.h"
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,8 @@ using namespace testsupport;
 
 namespace
 {
-constexpr auto kDeadline = std::chrono::seconds(20);
+constexpr int kDeadlineMs = 20000;
+constexpr auto kDeadline = std::chrono::milliseconds(kDeadlineMs);
 
 struct CrashRun
 {
@@ -51,56 +53,28 @@ public:
     void AddEnvironment(const std::string& entry) { m_environment.push_back(entry); }
 
     // Starts the copy with the sanitizer's own handlers off for the signals the handler takes.
-    pid_t Start(const std::string& mode) const
+    // The message process it starts outlives it: the output is the test's, not a pipe of ours.
+    bool Start(ChildProcess& child, const std::string& mode) const
     {
-        std::vector<std::string> entries;
-        for (char** entry = environ; *entry != nullptr; ++entry)
-        {
-            if (std::string(*entry).rfind("ASAN_OPTIONS=", 0) != 0)
-                entries.emplace_back(*entry);
-        }
         const char* asan = std::getenv("ASAN_OPTIONS");
-        entries.push_back(std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") +
-                          ":handle_segv=0:handle_sigbus=0:handle_sigill=0:handle_sigfpe=0:handle_abort=0:"
-                          "detect_leaks=0");
-        entries.insert(entries.end(), m_environment.begin(), m_environment.end());
-        std::vector<char*> envp;
-        for (std::string& entry : entries)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-        std::string program = m_program;
-        std::string argument = mode;
-        char* argv[] = {program.data(), argument.data(), nullptr};
-        const pid_t pid = ::fork();
-        if (pid == 0)
-        {
-            ::execve(program.c_str(), argv, envp.data());
-            ::_exit(127);
-        }
-        return pid;
+        std::vector<std::string> environment = m_environment;
+        environment.push_back(std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") +
+                              ":handle_segv=0:handle_sigbus=0:handle_sigill=0:handle_sigfpe=0:handle_abort=0:"
+                              "detect_leaks=0");
+        return child.StartProgram(m_program, {mode}, {.environment = environment, .shareOutput = true});
     }
 
     // Runs the copy to its end (or kills it after the deadline).
     CrashRun Run(const std::string& mode) const
     {
         CrashRun run;
-        run.pid = Start(mode);
-        run.ended = WaitEnd(run.pid, &run.status);
+        ChildProcess child;
+        if (!Start(child, mode))
+            return run;
+        run.pid = child.Pid();
+        run.status = child.WaitFor(kDeadlineMs);
+        run.ended = run.status != -1;
         return run;
-    }
-
-    static bool WaitEnd(pid_t pid, int* status)
-    {
-        const auto until = std::chrono::steady_clock::now() + kDeadline;
-        while (std::chrono::steady_clock::now() < until)
-        {
-            if (::waitpid(pid, status, WNOHANG) == pid)
-                return true;
-            ::usleep(5000);
-        }
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, status, 0);
-        return false;
     }
 
     // The recorder's line, once the detached message process has written it.
@@ -187,25 +161,23 @@ TEST(CrashHandlerTest, ReportThatCannotBeCreatedStartsNoMessageAndASecondCrashEn
         const int reader = ::open(program.Report().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         ASSERT_GE(reader, 0);
         ::fcntl(reader, F_SETPIPE_SZ, 4096);
-        const pid_t pid = program.Start("abort");
+        ChildProcess child;
+        ASSERT_TRUE(program.Start(child, "abort"));
         pollfd waiting{reader, POLLIN, 0};
-        ASSERT_EQ(1, ::poll(&waiting, 1, static_cast<int>(kDeadline / std::chrono::milliseconds(1))));
-        ::kill(pid, SIGSEGV);
+        ASSERT_EQ(1, ::poll(&waiting, 1, kDeadlineMs));
+        child.Kill(SIGSEGV);
 
         std::string written;
-        int status = 0;
-        bool ended = false;
+        int status = -1;
         const auto until = std::chrono::steady_clock::now() + kDeadline;
-        while (!ended && std::chrono::steady_clock::now() < until)
+        while (status == -1 && std::chrono::steady_clock::now() < until)
         {
             char buffer[4096];
             for (ssize_t got; (got = ::read(reader, buffer, sizeof(buffer))) > 0;)
                 written.append(buffer, static_cast<size_t>(got));
-            ended = ::waitpid(pid, &status, WNOHANG) == pid;
-            ::usleep(2000);
+            status = child.WaitFor(2);
         }
-        if (!ended)
-            CrashProgram::WaitEnd(pid, &status);
+        const bool ended = status != -1;
         ::close(reader);
         ASSERT_TRUE(ended);
         ASSERT_TRUE(WIFSIGNALED(status));

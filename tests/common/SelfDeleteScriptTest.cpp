@@ -1,6 +1,7 @@
 // The self-delete script: a real child starts it and lives on; the folder stays while the child
 // runs and goes, with the script, once the child has ended. Hostile folder names are arguments
 // to the script, never part of its text.
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -40,13 +39,10 @@ TEST(SelfDeleteScriptTest, RemovesOnlyTheGivenFolderAndItselfOnceTheProgramHasEn
     const std::string script = std::string(std::getenv("TMPDIR")) + "_update_acc.sh";
     const std::string release = parent / "release";
 
-    const pid_t child = ::fork();
-    if (child == 0)
-    {
-        const std::string program = testsupport::TestBinaryDir() + "/common_self_delete";
-        ::execl(program.c_str(), program.c_str(), "_update_acc.sh", release.c_str(), folder.c_str(), nullptr);
-        ::_exit(127);
-    }
+    // The script outlives the program: it writes to the test's output, not to a pipe of ours.
+    testsupport::ChildProcess program;
+    ASSERT_TRUE(
+        program.Start("common_self_delete", {"_update_acc.sh", release, folder}, {.shareOutput = true}));
     ASSERT_TRUE(WaitFor([&] { return fs::exists(script); }));
     // The script's text holds no path at all.
     EXPECT_EQ(testsupport::ReadFile(script).find(parent.path()), std::string::npos);
@@ -54,9 +50,7 @@ TEST(SelfDeleteScriptTest, RemovesOnlyTheGivenFolderAndItselfOnceTheProgramHasEn
     EXPECT_TRUE(fs::exists(folder + "/Update"));
 
     testsupport::WriteFile(release, "");
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(testsupport::ExitCode(program.Wait()), 0);
     EXPECT_TRUE(WaitFor([&] { return !fs::exists(folder) && !fs::exists(script); }));
     EXPECT_EQ(testsupport::ReadFile(parent / "keep"), "kept");
     EXPECT_TRUE(fs::exists(std::getenv("HOME")));
@@ -82,21 +76,14 @@ TEST(SelfDeleteScriptTest, RemovesTheProgramAndItsFolderOnlyWhenEmpty)
             testsupport::WriteFile(folder + "/photo.jpg", "user's");
         const std::string release = parent / "release";
         fs::remove(release);
-        const pid_t child = ::fork();
-        if (child == 0)
-        {
-            const std::string program = testsupport::TestBinaryDir() + "/common_self_delete";
-            const std::string file = folder + "/Uninst";
-            ::execl(program.c_str(), program.c_str(), "_uninstall_acc.sh", release.c_str(), folder.c_str(),
-                    file.c_str(), nullptr);
-            ::_exit(127);
-        }
+        testsupport::ChildProcess program;
+        ASSERT_TRUE(program.Start("common_self_delete",
+                                  {"_uninstall_acc.sh", release, folder, folder + "/Uninst"},
+                                  {.shareOutput = true}));
         ASSERT_TRUE(WaitFor([&] { return fs::exists(script); }));
         EXPECT_TRUE(fs::exists(folder + "/Uninst")) << "removed before the program ended";
         testsupport::WriteFile(release, "");
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(testsupport::ExitCode(program.Wait()), 0);
         EXPECT_TRUE(WaitFor([&] { return !fs::exists(folder + "/Uninst") && !fs::exists(script); }));
         EXPECT_EQ(fs::exists(folder), userFile);
         if (userFile)

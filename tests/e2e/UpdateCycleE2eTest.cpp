@@ -5,6 +5,7 @@
 #include "DisplayTest.h"
 #include "InstallKit.h"
 #include "XServer.h"
+#include "support/ChildProcess.h"
 #include "support/TestServers.h"
 #include "support/TestSupport.h"
 
@@ -63,9 +64,10 @@ protected:
     std::string UpdaterCopy() const { return std::string(std::getenv("TMPDIR")) + "PictavoUpdate/Update"; }
 
     // Starts the installed Pictavo as a user would (short pauses so the test stays quick).
-    int StartPictavo(std::vector<std::string> args = {})
+    bool StartPictavo(testsupport::ChildProcess& pictavo)
     {
-        return Spawn(m_install + "/Pictavo", args, {"PICTAVO_TEST_PAUSE_MS=700"});
+        return pictavo.StartProgram(m_install + "/Pictavo", {},
+                                    {.environment = {"PICTAVO_TEST_PAUSE_MS=700"}, .shareOutput = true});
     }
 
     std::string WaitWindow(const std::string& title)
@@ -131,7 +133,8 @@ TEST_F(UpdateCycleE2eTest, ANewerVersionIsDownloadedThenAppliedAtTheNextStartAnd
     const std::string package = m_install + "/UpdatePackage";
 
     // A normal start asks the service and downloads the package in the background.
-    int pictavo = StartPictavo();
+    testsupport::ChildProcess pictavo;
+    ASSERT_TRUE(StartPictavo(pictavo));
     std::string window = WaitWindow("Pictavo");
     ASSERT_FALSE(window.empty()) << "Pictavo did not show its window";
     ASSERT_TRUE(WaitUntil(
@@ -144,14 +147,15 @@ TEST_F(UpdateCycleE2eTest, ANewerVersionIsDownloadedThenAppliedAtTheNextStartAnd
     EXPECT_EQ(testsupport::ReadFile(package + "/Update.zip"), testsupport::ReadFile(m_root / "Update.zip"));
     EXPECT_FALSE(fs::exists(package + "/Update.zip.temp"));
     CloseMainWindow(window);
-    WaitExit(pictavo);
+    pictavo.Wait();
 
     // The next start hands over without a window of its own and ends.
-    pictavo = StartPictavo();
+    testsupport::ChildProcess handingOver;
+    ASSERT_TRUE(StartPictavo(handingOver));
     const std::string updater = WaitWindow(kUpdaterTitle);
     ASSERT_FALSE(updater.empty()) << "the updater's window did not show";
     Shoot(updater, "update-window");
-    EXPECT_EQ(WaitExit(pictavo), 0);
+    EXPECT_EQ(testsupport::ExitCode(handingOver.Wait()), 0);
 
     // The updater applies the package and restarts Pictavo, which shows the new version.
     window = WaitWindow("Pictavo");
@@ -192,10 +196,11 @@ TEST_F(UpdateCycleE2eTest, ADamagedPackageShowsTheFailureAndTheOldPictavoComesBa
     testsupport::WriteFile(package + "/update.ini", "[CONFIG]\nversion_str=2.0.0.0\n");
     const std::string before = Signature(m_install + "/Pictavo");
 
-    const int pictavo = StartPictavo();
+    testsupport::ChildProcess pictavo;
+    ASSERT_TRUE(StartPictavo(pictavo));
     const std::string updater = WaitWindow(kUpdaterTitle);
     ASSERT_FALSE(updater.empty());
-    EXPECT_EQ(WaitExit(pictavo), 0);
+    EXPECT_EQ(testsupport::ExitCode(pictavo.Wait()), 0);
     const std::string window = WaitWindow("Pictavo");
     ASSERT_FALSE(window.empty()) << "the old Pictavo was not started again";
     EXPECT_FALSE(VisibleWindow(kUpdaterTitle).empty()) << "the failure stays on screen";

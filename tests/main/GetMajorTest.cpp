@@ -1,6 +1,7 @@
 // GetMajor reads config.ini beside the running program, so it runs in a copy of this test
 // program placed in a folder of its own beside the config.ini the test writes.
 #include "HttpMgr.h"
+#include "support/ChildProcess.h"
 #include "support/TestServers.h"
 #include "support/TestSupport.h"
 
@@ -35,10 +36,12 @@ TEST(GetMajorTest, AsksTheAddressInConfigIni)
     std::filesystem::copy_file("/proc/self/exe", program / "test_main");
     testsupport::WriteFile(program / "config.ini",
                            "[Config]\nversion_url=" + server.Url("/Soft/Sys/GetNewVersion") + "\n");
-    const std::string command = std::string(kOutVariable) + "='" + (program / "out") + "' '" +
-                                (program / "test_main") +
-                                "' --gtest_filter=GetMajorTest.AsksTheAddressInConfigIni >/dev/null 2>&1";
-    ASSERT_EQ(0, std::system(command.c_str()));
+    // Its output goes to a pipe nobody reads: the copy's report is the file it writes.
+    testsupport::ChildProcess copy;
+    ASSERT_TRUE(copy.StartProgram(program / "test_main",
+                                  {"--gtest_filter=GetMajorTest.AsksTheAddressInConfigIni"},
+                                  {.environment = {std::string(kOutVariable) + "=" + (program / "out")}}));
+    ASSERT_EQ(0, testsupport::ExitCode(copy.Wait()));
     EXPECT_EQ("2.0.0.1\nhttp://h/Update.zip", testsupport::ReadFile(program / "out"));
     EXPECT_EQ(1, server.RequestCount());
 }

@@ -1,9 +1,9 @@
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -18,23 +18,12 @@ std::string RunHelper(const TempDir& dir, std::vector<std::string> environment)
 {
     const std::string record = dir / "record";
     ::unlink(record.c_str());
-    const std::string helper = testsupport::TestBinaryDir() + "/main_hugepage_start";
     environment.push_back("HOME=" + dir.path());
-    std::vector<char*> envp;
-    for (std::string& entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0)
-    {
-        char* argv[] = {const_cast<char*>(helper.c_str()), const_cast<char*>(record.c_str()), nullptr};
-        ::execve(helper.c_str(), argv, envp.data());
-        ::_exit(127);
-    }
-    int status = -1;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    const std::string pidText = std::to_string(pid);
+    testsupport::ChildProcess helper;
+    EXPECT_TRUE(helper.Start("main_hugepage_start", {record},
+                             {.environment = environment, .onlyGivenEnvironment = true}));
+    EXPECT_EQ(testsupport::ExitCode(helper.Wait()), 0);
+    const std::string pidText = std::to_string(helper.Pid());
     std::string text = ReadFile(record);
     // the process id is the same across the re-execution; take it out so records compare
     for (size_t at = text.find(pidText); at != std::string::npos; at = text.find(pidText))

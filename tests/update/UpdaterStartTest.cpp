@@ -1,6 +1,7 @@
 // The real updater refuses to work anywhere but the registered install folder that holds
 // Pictavo: it would stop programs, replace files and write the product key there.
 #include "InstallKit.h"
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -21,16 +22,23 @@ TEST(UpdaterStartTest, ExitsWithMinusOneForAWrongArgumentCountOrAnyFolderButTheR
     Register(install, "1.0.0.0");
     fs::create_directories(other + "/UpdatePackage");
     testsupport::WriteFile(other + "/UpdatePackage/Update.zip", std::string(200, 'x'));
-    const std::vector<std::string> headless = {"DISPLAY", "WAYLAND_DISPLAY", "PICTAVO_TEST_PAUSE_MS=0"};
-    const std::string updater = BuiltUpdate();
+    // The updater's exit code, run headless.
+    const auto runUpdater = [](const std::vector<std::string>& args) {
+        testsupport::ChildProcess updater;
+        if (!updater.StartProgram(BuiltUpdate(), args,
+                                  {.environment = {"DISPLAY", "WAYLAND_DISPLAY", "PICTAVO_TEST_PAUSE_MS=0"},
+                                   .shareOutput = true}))
+            return -1;
+        return testsupport::ExitCode(updater.Wait());
+    };
 
-    EXPECT_EQ(WaitExit(Spawn(updater, {}, headless)), 255);
-    EXPECT_EQ(WaitExit(Spawn(updater, {install, install}, headless)), 255);
-    EXPECT_EQ(WaitExit(Spawn(updater, {other}, headless)), 255);
-    EXPECT_EQ(WaitExit(Spawn(updater, {root / "missing"}, headless)), 255);
+    EXPECT_EQ(runUpdater({}), 255);
+    EXPECT_EQ(runUpdater({install, install}), 255);
+    EXPECT_EQ(runUpdater({other}), 255);
+    EXPECT_EQ(runUpdater({root / "missing"}), 255);
     // The registered folder without Pictavo in it.
     fs::remove(install + "/Pictavo");
-    EXPECT_EQ(WaitExit(Spawn(updater, {install}, headless)), 255);
+    EXPECT_EQ(runUpdater({install}), 255);
 
     const std::string log = testsupport::ReadFile(std::string(std::getenv("TMPDIR")) + "Pictavo/update.log");
     EXPECT_NE(log.find("strMainExeDir=" + other), std::string::npos) << log;

@@ -3,15 +3,14 @@
 #include "ZipTestArchives.h"
 
 #include "ZipManager.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <ctime>
 #include <memory>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using testsupport::Exists;
@@ -288,17 +287,15 @@ TEST_F(ZipExtract, ReplacesExistingFilesAndProgramsThatRun)
     ASSERT_EQ(::mkdir(Base().c_str(), 0755), 0);
     testsupport::WriteFile(InBase("data.txt"), "old contents, longer than the new");
     ASSERT_TRUE(ziptest::Run("cp /bin/sleep '" + InBase("prog") + "'"));
-    pid_t child = 0;
-    const std::string prog = InBase("prog");
-    char* const argv[] = {const_cast<char*>(prog.c_str()), const_cast<char*>("30"), nullptr};
-    ASSERT_EQ(::posix_spawn(&child, prog.c_str(), nullptr, nullptr, argv, environ), 0);
+    testsupport::ChildProcess running;
+    ASSERT_TRUE(running.StartProgram(InBase("prog"), {"30"}));
 
     const std::string archive = Zip(
         "replace", "add('data.txt', 'new')\nadd('prog', '#!/bin/sh\\necho updated\\n', attr=0o100755 << 16)");
     CZipManager zip;
     const bool unpacked = UnzipAllInto(zip, archive);
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
+    running.Kill(SIGKILL);
+    running.Wait();
     ASSERT_TRUE(unpacked);
     EXPECT_EQ(ReadFile(InBase("data.txt")), "new");
     EXPECT_EQ(ReadFile(InBase("prog")), "#!/bin/sh\necho updated\n");

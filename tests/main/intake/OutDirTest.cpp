@@ -6,13 +6,12 @@
 #include "MagickLeftovers.h"
 
 #include "platform/Dialogs.h"
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using intaketest::ConfigIniGuard;
 using intaketest::MainWindow;
@@ -67,11 +66,10 @@ TEST_F(OutDir, ConfiguredFolderIsUsedWhileItExistsAndKeptWhenItIsGone)
     const std::string text = "[CONFIG]\nout_dir=" + chosen.path() + "\ninstall_stattistics=0\n";
     WriteFile(m_config.path(), text);
     // A conversion killed while writing left its hidden output; one that runs now has one too.
-    const pid_t gonePid = ::fork();
-    if (gonePid == 0)
-        ::_exit(0);
-    ::waitpid(gonePid, nullptr, 0);
-    const std::string killed = chosen / (".~photo.png." + std::to_string(gonePid) + "-0.png");
+    testsupport::ChildProcess ended;
+    ASSERT_TRUE(ended.StartProgram("true", {}));
+    ended.Wait();
+    const std::string killed = chosen / (".~photo.png." + std::to_string(ended.Pid()) + "-0.png");
     const std::string running = chosen / HiddenOutputName("photo.jpg", 0, "jpg");
     WriteFile(killed, "");
     WriteFile(running, "");

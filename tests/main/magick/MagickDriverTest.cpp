@@ -1,6 +1,7 @@
 #include "MagickDriver.h"
 #include "MagickLeftovers.h"
 
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,6 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <thread>
 #include <tuple>
 #include <unistd.h>
@@ -405,21 +405,17 @@ TEST_F(MagickDriver, LeftoversOfAKilledConversionGoAtTheNextStartAndLiveOnesStay
     ASSERT_FALSE(ownFolder.empty());
     ASSERT_EQ(ownFolder, testsupport::TestRoot() + "/tmp/pictavo-magick-" + std::to_string(::getpid()));
 
-    const std::string program = testsupport::TestBinaryDir() + "/magick_convert";
-    const pid_t child = ::fork();
-    if (child == 0)
-    {
-        ::execl(program.c_str(), program.c_str(), PICTAVO_MAGICK_CONFIG_DIR, In("photo.jpg").c_str(),
-                In("photo.png").c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    const std::string hidden = ".~photo.png." + std::to_string(child) + "-0.png";
+    testsupport::ChildProcess converter;
+    ASSERT_TRUE(
+        converter.Start("magick_convert", {PICTAVO_MAGICK_CONFIG_DIR, In("photo.jpg"), In("photo.png")}));
+    const std::string hidden = ".~photo.png." + std::to_string(converter.Pid()) + "-0.png";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!Exists(In(hidden)) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    const std::string childFolder = testsupport::TestRoot() + "/tmp/pictavo-magick-" + std::to_string(child);
+    converter.Kill(SIGKILL);
+    converter.Wait();
+    const std::string childFolder =
+        testsupport::TestRoot() + "/tmp/pictavo-magick-" + std::to_string(converter.Pid());
     ASSERT_TRUE(Exists(In(hidden))) << "killed while writing";
     ASSERT_TRUE(Exists(childFolder));
     testsupport::WriteFile(childFolder + "/magick-copy", "what ImageMagick was working on");

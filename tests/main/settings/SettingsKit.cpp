@@ -1,16 +1,12 @@
 #include "SettingsKit.h"
 
 #include "platform/Gdi.h"
+#include "support/ChildProcess.h"
 
 #include <cairo.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 using namespace DuiLib;
 
@@ -37,17 +33,10 @@ void Key(HWND hwnd, UINT message, WPARAM key)
 
 bool MakeImage(int width, int height, const std::string& path)
 {
-    std::vector<std::string> args = {"convert", "-size", std::to_string(width) + "x" + std::to_string(height),
-                                     "gradient:#5e70c4-#ffffff", "PNG24:" + path};
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (::posix_spawnp(&pid, "convert", nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    testsupport::ChildProcess convert;
+    return convert.StartProgram("convert", {"-size", std::to_string(width) + "x" + std::to_string(height),
+                                            "gradient:#5e70c4-#ffffff", "PNG24:" + path}) &&
+           testsupport::ExitCode(convert.Wait()) == 0;
 }
 
 bool SlideTo(WindowImplBase* window, LPCTSTR name, int value)

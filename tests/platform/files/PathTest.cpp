@@ -1,5 +1,6 @@
 // Path calls over real files: copies (also over a running program), moves, deletes,
 // attributes, folders, full paths and the current directory.
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include "platform/Files.h"
@@ -7,13 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -112,20 +110,13 @@ TEST(CopyFile, ReplacesARunningProgram)
     TempDir dir;
     const std::string program = dir / "sleeper";
     ASSERT_TRUE(Copy("/bin/sleep", program, FALSE));
-    pid_t child = 0;
-    char arg0[] = "sleeper";
-    char arg1[] = "30";
-    char* argv[] = {arg0, arg1, nullptr};
-    ASSERT_EQ(::posix_spawn(&child, program.c_str(), nullptr, nullptr, argv, environ), 0);
-    ::usleep(100000); // let it start executing the file
+    testsupport::ChildProcess sleeper;
+    ASSERT_TRUE(sleeper.StartProgram(program, {"30"})); // running the file once this returns
 
     testsupport::WriteFile(dir / "update", "new program");
     EXPECT_TRUE(Copy(dir / "update", program, FALSE)) << GetLastError();
     EXPECT_EQ(ReadFile(program), "new program");
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status)); // it was still running the old file
+    EXPECT_TRUE(sleeper.IsRunning()) << "it was still running the old file";
 }
 
 TEST(MoveFile, ReplacesOnlyWhenAsked)

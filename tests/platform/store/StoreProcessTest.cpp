@@ -3,6 +3,7 @@
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,40 +11,14 @@
 #include <chrono>
 #include <csignal>
 #include <random>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 using testsupport::Wide;
 
 namespace
 {
-pid_t StartWriter(const std::vector<std::string>& args)
-{
-    std::vector<std::string> all{testsupport::TestBinaryDir() + "/store_writer"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    return pid;
-}
-
-int WaitExit(pid_t pid)
-{
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 std::wstring ProfileValue(const std::wstring& file, const std::wstring& key)
 {
     wchar_t buffer[512] = {};
@@ -59,12 +34,12 @@ TEST(StoreProcesses, ConcurrentProfileWritersLoseNothing)
     testsupport::TempDir dir("race");
     const std::string path = dir / "config.ini";
     testsupport::WriteFile(path, "; shared\n[Race]\nkeep=me\n");
-    const pid_t first = StartWriter({"profile", path, "a", std::to_string(kWrites)});
-    const pid_t second = StartWriter({"profile", path, "b", std::to_string(kWrites)});
-    ASSERT_GT(first, 0);
-    ASSERT_GT(second, 0);
-    EXPECT_EQ(WaitExit(first), 0);
-    EXPECT_EQ(WaitExit(second), 0);
+    testsupport::ChildProcess first;
+    testsupport::ChildProcess second;
+    ASSERT_TRUE(first.Start("store_writer", {"profile", path, "a", std::to_string(kWrites)}));
+    ASSERT_TRUE(second.Start("store_writer", {"profile", path, "b", std::to_string(kWrites)}));
+    EXPECT_EQ(testsupport::ExitCode(first.Wait()), 0);
+    EXPECT_EQ(testsupport::ExitCode(second.Wait()), 0);
 
     const std::wstring file = Wide(path);
     EXPECT_EQ(ProfileValue(file, L"keep"), L"me");
@@ -77,12 +52,12 @@ TEST(StoreProcesses, ConcurrentProfileWritersLoseNothing)
 
 TEST(StoreProcesses, ConcurrentRegistryWritersLoseNothingAndAreSeenHere)
 {
-    const pid_t first = StartWriter({"registry", "SOFTWARE\\Race", "a", std::to_string(kWrites)});
-    const pid_t second = StartWriter({"registry", "software\\RACE", "b", std::to_string(kWrites)});
-    ASSERT_GT(first, 0);
-    ASSERT_GT(second, 0);
-    EXPECT_EQ(WaitExit(first), 0);
-    EXPECT_EQ(WaitExit(second), 0);
+    testsupport::ChildProcess first;
+    testsupport::ChildProcess second;
+    ASSERT_TRUE(first.Start("store_writer", {"registry", "SOFTWARE\\Race", "a", std::to_string(kWrites)}));
+    ASSERT_TRUE(second.Start("store_writer", {"registry", "software\\RACE", "b", std::to_string(kWrites)}));
+    EXPECT_EQ(testsupport::ExitCode(first.Wait()), 0);
+    EXPECT_EQ(testsupport::ExitCode(second.Wait()), 0);
 
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Race", 0, KEY_READ, &key), ERROR_SUCCESS);
@@ -122,14 +97,14 @@ TEST(StoreProcesses, AKilledWriterNeverLeavesAPartialFile)
     std::mt19937 random(std::random_device{}());
     for (int round = 0; round < 6; ++round)
     {
-        const pid_t writer = StartWriter({"rewrite", path});
-        ASSERT_GT(writer, 0);
+        testsupport::ChildProcess writer;
+        ASSERT_TRUE(writer.Start("store_writer", {"rewrite", path}));
         std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 200));
         // The last round first waits for a rewrite to land, to show that the writer works.
         for (int wait = 0; round == 5 && wait < 500 && ProfileValue(file, L"counter") == L"<missing>"; ++wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        ::kill(writer, SIGKILL);
-        EXPECT_EQ(WaitExit(writer), 128 + SIGKILL);
+        writer.Kill(SIGKILL);
+        EXPECT_EQ(testsupport::ExitCode(writer.Wait()), 128 + SIGKILL);
 
         const std::string after = testsupport::ReadFile(path);
         ASSERT_GE(after.size(), content.size()) << "round " << round;

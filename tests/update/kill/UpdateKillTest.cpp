@@ -3,6 +3,7 @@
 // After the next start of Pictavo the install folder is wholly the old version or wholly the
 // new one, nothing of the update is left behind, and Pictavo starts.
 #include "InstallKit.h"
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include "platform/WindowFinder.h"
@@ -56,17 +57,24 @@ protected:
         return install;
     }
 
-    // Waits for the Pictavo of install to show its window, then ends it.
-    static void ExpectPictavoStartsAndEnd(const std::string& install, int startedPid)
+    // Waits for the Pictavo of install to show its window, then ends it: the one started here,
+    // or (started is null) the one the updater started.
+    static void ExpectPictavoStartsAndEnd(const std::string& install, testsupport::ChildProcess* started)
     {
         const std::string program = install + "/Pictavo";
         EXPECT_TRUE(WaitFor([] { return FindWindowW(nullptr, L"Pictavo") != nullptr; }, 15000))
             << "Pictavo did not start";
-        const int pid = startedPid > 0 ? startedPid : FindRunning(program);
-        ASSERT_GT(pid, 0);
-        ::kill(pid, SIGKILL);
-        if (startedPid > 0)
-            WaitExit(startedPid);
+        if (started != nullptr)
+        {
+            started->Kill(SIGKILL);
+            started->Wait();
+        }
+        else
+        {
+            const int pid = FindRunning(program);
+            ASSERT_GT(pid, 0);
+            ::kill(pid, SIGKILL);
+        }
         EXPECT_TRUE(WaitFor([&] { return FindRunning(program) < 0; }, 5000));
         EXPECT_TRUE(WaitFor([] { return FindWindowW(nullptr, L"Pictavo") == nullptr; }, 5000));
     }
@@ -123,26 +131,31 @@ TEST_F(UpdateKillTest, AKillAtAnyStepLeavesTheWholeOldOrTheWholeNewVersionAndPic
         SCOPED_TRACE("kill point " + std::to_string(point));
         const std::string install = PrepareTry(point);
         const std::string copy = fs::path(install).parent_path() / "PictavoUpdate";
-        const int updater = Spawn(copy + "/Update", {install},
-                                  {"PICTAVO_TEST_KILL_AT=" + std::to_string(point), "PICTAVO_TEST_PAUSE_MS=0",
-                                   "DISPLAY", "WAYLAND_DISPLAY"});
-        ASSERT_GT(updater, 0);
-        const int exit = WaitExit(updater);
+        testsupport::ChildProcess updater;
+        ASSERT_TRUE(
+            updater.StartProgram(copy + "/Update", {install},
+                                 {.environment = {"PICTAVO_TEST_KILL_AT=" + std::to_string(point),
+                                                  "PICTAVO_TEST_PAUSE_MS=0", "DISPLAY", "WAYLAND_DISPLAY"},
+                                  .shareOutput = true}));
+        const int exit = testsupport::ExitCode(updater.Wait());
         if (exit == kSigKillExit)
         {
             ++killed;
             // The next start recovers; "-run update" (as a user restarting by hand would not
             // pass) keeps it from handing the package over again, so the recovery shows alone.
-            const int pictavo = Spawn(install + "/Pictavo", {"-run", "update"},
-                                      {"PICTAVO_TEST_KILL_AT", "DISPLAY", "WAYLAND_DISPLAY"});
-            ExpectPictavoStartsAndEnd(install, pictavo);
+            testsupport::ChildProcess pictavo;
+            ASSERT_TRUE(
+                pictavo.StartProgram(install + "/Pictavo", {"-run", "update"},
+                                     {.environment = {"PICTAVO_TEST_KILL_AT", "DISPLAY", "WAYLAND_DISPLAY"},
+                                      .shareOutput = true}));
+            ExpectPictavoStartsAndEnd(install, &pictavo);
         }
         else
         {
             ASSERT_EQ(exit, 0);
             completed = true;
             // The updater restarted Pictavo itself, and its copy removes itself once it has ended.
-            ExpectPictavoStartsAndEnd(install, -1);
+            ExpectPictavoStartsAndEnd(install, nullptr);
             EXPECT_TRUE(WaitFor([&] { return !fs::exists(copy); }, 15000));
         }
         const std::string outcome = Outcome(install);

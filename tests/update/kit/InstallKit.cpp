@@ -10,12 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -114,47 +110,6 @@ bool ZipFolder(const std::string& folder, const std::string& zipPath)
 {
     const std::string command = "cd '" + folder + "' && zip -qrX '" + zipPath + "' .";
     return std::system(command.c_str()) == 0;
-}
-
-int Spawn(const std::string& program, const std::vector<std::string>& args,
-          const std::vector<std::string>& extraEnv)
-{
-    std::vector<std::string> env;
-    for (char** entry = environ; *entry != nullptr; ++entry)
-    {
-        const std::string text = *entry;
-        const std::string name = text.substr(0, text.find('='));
-        bool replaced = false;
-        for (const std::string& extra : extraEnv)
-            replaced = replaced || extra.substr(0, extra.find('=')) == name;
-        if (!replaced)
-            env.push_back(text);
-    }
-    for (const std::string& extra : extraEnv)
-    {
-        if (extra.find('=') != std::string::npos)
-            env.push_back(extra);
-    }
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& entry : env)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    pid_t pid = -1;
-    if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
-        return -1;
-    return pid;
-}
-
-int WaitExit(int pid)
-{
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 std::string Signature(const std::string& path)

@@ -32,12 +32,6 @@ bool ZipFolder(const std::string& folder, const std::string& zipPath);
 // The files a package of MakePackageTree replaces or adds, relative to the install folder.
 std::vector<std::string> PackageFiles();
 
-// Runs program with args (no shell) in the test's environment plus extra "NAME=value" entries
-// (an entry "NAME" alone removes NAME); returns its pid.
-int Spawn(const std::string& program, const std::vector<std::string>& args,
-          const std::vector<std::string>& extraEnv);
-// Waits for the child; its exit code, or 128 + the signal that ended it.
-int WaitExit(int pid);
 // A file's size and last bytes: tells the versions of a file apart without reading the large
 // programs whole. Empty when the file is missing.
 std::string Signature(const std::string& path);
