@@ -5,15 +5,8 @@
 #   scripts/skin-images/mainwnd.sh [skins folder]
 set -eu
 
-skins=${1:-$(dirname "$0")/../../skins}
-dir=$skins/Pictavo
-mkdir -p "$dir"
-
-# Same bytes on every run: no time stamps or other metadata.
-png() { convert "$@" -strip -define png:exclude-chunks=date,time "PNG32:$dir/$out"; }
-
-blue='#5e70c4'; hover='#7383d1'; pressed='#4b5cb0'; line='#e3e6ef'; grey='#666666'; hint='#999999'
-red='#e5484d'
+. "$(dirname "$0")/style.sh"
+skin_folder Pictavo "${1:-}"
 
 # Title-bar glyphs, 24 x 24, 1.6 px lines: grey, blue when hovered.
 glyph() { # name colour draw...
@@ -39,7 +32,7 @@ side() { # kind draw...
     out=side_${kind}_normal.png
     png -size 160x44 xc:none -fill none -stroke "$grey" -strokewidth 1.6 "$@"
     out=side_${kind}_hover.png
-    png -size 160x44 xc:none -fill '#edeff8' -draw "roundrectangle 0,0 159,43 5,5" \
+    png -size 160x44 xc:none -fill "$light" -draw "roundrectangle 0,0 159,43 5,5" \
         -fill none -stroke "$blue" -strokewidth 1.6 "$@"
     out=side_${kind}_selected.png
     png -size 160x44 xc:none -fill "$blue" -draw "roundrectangle 0,0 159,43 5,5" \
@@ -65,7 +58,7 @@ nine() { # name fill border
     png -size 24x36 xc:none -fill "$2" -stroke "$3" -strokewidth 1 -draw "roundrectangle 0.5,0.5 23.5,35.5 5,5"
 }
 nine btn_plain.png '#ffffff' "$line"
-nine btn_plain_hover.png '#f5f6fa' "$hover"
+nine btn_plain_hover.png "$panel" "$hover"
 nine btn_plain_pushed.png '#eceef6' "$pressed"
 nine btn_cancel.png "$red" "$red"
 nine btn_cancel_hover.png '#ea6a6e' '#ea6a6e'

@@ -5,14 +5,8 @@
 #   scripts/skin-images/rows.sh [skins folder]
 set -eu
 
-skins=${1:-$(dirname "$0")/../../skins}
-dir=$skins/Pictavo
-mkdir -p "$dir"
-
-# Same bytes on every run: no time stamps or other metadata.
-png() { convert "$@" -strip -define png:exclude-chunks=date,time "PNG32:$dir/$out"; }
-
-blue='#5e70c4'; hover='#7383d1'; line='#e3e6ef'; panel='#f5f6fa'; grey='#666666'; hint='#999999'
+. "$(dirname "$0")/style.sh"
+skin_folder Pictavo "${1:-}"
 
 # The combo, 120 x 32 (the skin keeps 2 px at the left and the arrow's 88 px at the right):
 # white with a 4 px rounded border and a chevron at the right.

@@ -6,23 +6,13 @@
 #   scripts/skin-images/setup.sh [skins folder]
 set -eu
 
-skins=${1:-$(dirname "$0")/../../skins}
-dir=$skins/PictavoSetup
-mkdir -p "$dir"
+. "$(dirname "$0")/style.sh"
+skin_folder PictavoSetup "${1:-}"
 
-png() { convert "$@" -strip -define png:exclude-chunks=date,time "PNG32:$dir/$out"; }
+edge='#8392a5' # the check box's frame
 
-blue='#5e70c4'; hover='#7383d1'; pressed='#4b5cb0'; light='#edeff8'; line='#e3e6ef'; grey='#8392a5'
-
-# The header behind page 0 and page 3, 640 x 260: a diagonal blue gradient with picture frames
-# (the product's motif) drawn white and faint.
-out=main_bg.png
-png -size 640x260 -define gradient:angle=135 gradient:"$hover"-"$pressed" \
-    -fill none -stroke 'rgba(255,255,255,0.22)' -strokewidth 2 \
-    -draw "roundrectangle 40,150 150,230 6,6" -draw "polyline 48,222 80,186 104,208 120,194 142,222" \
-    -draw "circle 126,172 126,164" \
-    -draw "roundrectangle 500,28 610,108 6,6" -draw "polyline 508,100 540,64 564,86 580,72 602,100" \
-    -draw "circle 586,50 586,42"
+# The header behind page 0 and page 3, 640 x 260.
+installer_header 640x260 40 150 500 28
 
 # The progress page, 640 x 400: the header band with a picture turning into another, then white.
 out=install_bg.png
@@ -45,39 +35,25 @@ png -size 320x48 xc:none -fill "$pressed" -draw "roundrectangle 0,0 319,47 24,24
 
 # The licence check box, 24 x 24.
 out=uncheck.png
-png -size 24x24 xc:none -fill white -stroke "$grey" -strokewidth 1.5 -draw "roundrectangle 3.5,3.5 20.5,20.5 3,3"
+png -size 24x24 xc:none -fill white -stroke "$edge" -strokewidth 1.5 -draw "roundrectangle 3.5,3.5 20.5,20.5 3,3"
 out=check.png
 png -size 24x24 xc:none -fill "$blue" -draw "roundrectangle 3,3 21,21 3,3" \
     -fill none -stroke white -strokewidth 2 -draw "polyline 7.5,12 10.5,15.5 16.5,8.5"
 
 # The folder-bar toggle, 24 x 24: a chevron down (open the bar) and up (close it).
 out=extend.png
-png -size 24x24 xc:none -fill none -stroke '#666666' -strokewidth 1.6 -draw "polyline 7,10 12,15 17,10"
+png -size 24x24 xc:none -fill none -stroke "$grey" -strokewidth 1.6 -draw "polyline 7,10 12,15 17,10"
 out=shrink.png
-png -size 24x24 xc:none -fill none -stroke '#666666' -strokewidth 1.6 -draw "polyline 7,14 12,9 17,14"
+png -size 24x24 xc:none -fill none -stroke "$grey" -strokewidth 1.6 -draw "polyline 7,14 12,9 17,14"
 
 # The folder bar below the welcome page, 640 x 57: a pale panel with a line on top.
 out=bottom.png
 png -size 640x57 xc:'#f6f7fb' -fill "$line" -draw "rectangle 0,0 639,0"
 
-# The progress bar, shown 638 x 8.
-out=progress_back.png
-png -size 638x8 xc:none -fill "$line" -draw "roundrectangle 0,0 637,7 4,4"
-out=progress_fore.png
-png -size 638x8 xc:none -define gradient:angle=90 gradient:"$hover"-"$blue" \
-    \( -size 638x8 xc:none -fill white -draw "roundrectangle 0,0 637,7 4,4" \) -compose DstIn -composite
-
-# Title-bar glyphs over the header, 20 x 20: white; hovered on a light disc.
-glyph() { # name draw...
-    name=$1; shift
-    out=$name.png
-    png -size 20x20 xc:none -fill none -stroke white -strokewidth 1.6 "$@"
-    out=${name}_hover.png
-    png -size 20x20 xc:none -fill 'rgba(255,255,255,0.25)' -draw "circle 10,10 10,0.5" \
-        -fill none -stroke white -strokewidth 1.6 "$@"
-}
-glyph min -draw "line 5.5,10.5 14.5,10.5"
-glyph close -draw "line 6,6 14,14" -draw "line 14,6 6,14"
+# The progress bar along the progress page's lower edge, and the title-bar glyphs.
+progress_bar
+header_glyph min -draw "line 5.5,10.5 14.5,10.5"
+header_glyph close -draw "line 6,6 14,14" -draw "line 14,6 6,14"
 
 # Scroll-bar thumbs, 8 pixels across (corners 4 keep their shape when the thumb grows).
 out=scrollbar.png

@@ -5,16 +5,12 @@
 #   scripts/skin-images/update.sh [skins folder]
 set -eu
 
-skins=${1:-$(dirname "$0")/../../skins}
-dest=$skins/Update
-mkdir -p "$dest"
+. "$(dirname "$0")/style.sh"
+skin_folder Update "${1:-}"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-# Same bytes on every run: no time stamps or other metadata.
-png() { convert "$@" -strip -define png:exclude-chunks=date,time "PNG32:$out"; }
-
-convert -size 400x40 gradient:'#7485d6-#5e70c4' "$tmp/fill.png"
+convert -size 400x40 gradient:"#7485d6-$blue" "$tmp/fill.png"
 convert -size 400x40 xc:none -fill white -draw "roundrectangle 0,0,399,39,5,5" "$tmp/mask.png"
-out=$dest/main_bg.png
+out=main_bg.png
 png "$tmp/fill.png" "$tmp/mask.png" -alpha off -compose CopyOpacity -composite

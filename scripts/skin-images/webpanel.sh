@@ -6,14 +6,9 @@
 #   scripts/skin-images/webpanel.sh [skins folder]
 set -eu
 
-skins=${1:-$(dirname "$0")/../../skins}
-dir=$skins/Pictavo
+. "$(dirname "$0")/style.sh"
+skin_folder Pictavo "${1:-}"
 mkdir -p "$dir/ping_loading"
-
-# Same bytes on every run: no time stamps or other metadata.
-png() { convert "$@" -strip -define png:exclude-chunks=date,time "PNG32:$dir/$out"; }
-
-blue='#5e70c4'; hover='#7383d1'; line='#e3e6ef'; panel='#f5f6fa'; hint='#999999'; red='#e5484d'
 
 # Loading animation, 80 x 80: twelve dots on a ring, the head in the primary blue and the
 # tail fading out; frame i starts the head one dot further round.
