@@ -1,13 +1,10 @@
 #include "SetupKit.h"
 
-#include "HttpMgr.h"
 #include "RegSettings.h"
 
-#include "platform/Win32.h"
-
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -16,8 +13,6 @@ namespace setuptest
 {
 namespace
 {
-std::vector<InstallProgressRecord> g_records;
-
 // The applications and program folders of the private HOME, also when the tests run as root.
 const bool g_userFolders = ::setenv("PICTAVO_USER_FOLDERS", "1", 1) == 0;
 
@@ -28,79 +23,26 @@ void SwapEnv(const char* name, std::string& value)
     ::setenv(name, value.c_str(), 1);
     value = previous;
 }
-
-int g_replies = 0;
-
-LRESULT CALLBACK ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_HTTP_REPLY)
-    {
-        delete reinterpret_cast<HttpReply*>(wParam);
-        ++g_replies;
-        return 1;
-    }
-    if (msg != WM_INSTALL_PROGRESS)
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    std::unique_ptr<InstallProgressRecord> record(reinterpret_cast<InstallProgressRecord*>(wParam));
-    g_records.push_back(*record);
-    return 1;
-}
 } // namespace
 
 ProgressWindow::ProgressWindow()
+    : m_window(WM_INSTALL_PROGRESS, [this](WPARAM record) {
+          m_records.push_back(
+              *std::unique_ptr<InstallProgressRecord>(reinterpret_cast<InstallProgressRecord*>(record)));
+      })
 {
-    static const ATOM registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &ProgressProc;
-        wc.lpszClassName = L"SetupProgressTestWindow";
-        return RegisterClassExW(&wc);
-    }();
-    static_cast<void>(registered);
-    m_hwnd = CreateWindowExW(0, L"SetupProgressTestWindow", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                             nullptr, nullptr);
-    g_records.clear();
-    g_replies = 0;
-    g_hSetupWnd = m_hwnd;
+    g_hSetupWnd = m_window.hwnd();
 }
 
 ProgressWindow::~ProgressWindow()
 {
     g_hSetupWnd = nullptr;
-    DestroyWindow(m_hwnd);
 }
 
 const std::vector<InstallProgressRecord>& ProgressWindow::WaitFor(const CInstallMgr& worker)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    SetTimer(m_hwnd, 1, 20, nullptr);
-    MSG msg{};
-    bool drained = false;
-    while (std::chrono::steady_clock::now() < deadline && GetMessageW(&msg, nullptr, 0, 0) > 0)
-    {
-        DispatchMessageW(&msg);
-        // One more round after the worker ended picks up the records it posted last.
-        if (!worker.IsRunning())
-        {
-            if (drained)
-                break;
-            drained = msg.message == WM_TIMER;
-        }
-    }
-    KillTimer(m_hwnd, 1);
-    return g_records;
-}
-
-bool ProgressWindow::WaitForReplies(int count)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    SetTimer(m_hwnd, 1, 20, nullptr);
-    MSG msg{};
-    while (g_replies < count && std::chrono::steady_clock::now() < deadline &&
-           GetMessageW(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageW(&msg);
-    KillTimer(m_hwnd, 1);
-    return g_replies >= count;
+    m_window.PumpUntilEnded([&] { return worker.IsRunning(); });
+    return m_records;
 }
 
 SetupFolder::SetupFolder(const std::vector<std::pair<std::string, std::string>>& payload)

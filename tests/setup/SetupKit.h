@@ -3,6 +3,7 @@
 // worker's progress records, and a setup folder with a payload made at test time.
 
 #include "InstallMgr.h"
+#include "WorkerWindow.h"
 #include "support/TestSupport.h"
 
 #include <string>
@@ -18,15 +19,16 @@ public:
     ProgressWindow(const ProgressWindow&) = delete;
     ProgressWindow& operator=(const ProgressWindow&) = delete;
 
-    HWND hwnd() const { return m_hwnd; }
+    HWND hwnd() const { return m_window.hwnd(); }
     // Pumps messages until the worker has ended and its records have arrived (or 20 s passed).
     const std::vector<InstallProgressRecord>& WaitFor(const CInstallMgr& worker);
     // Pumps messages until count replies of the request manager came (or 10 s passed); the
     // window deletes them as the setup window does. True when they came.
-    bool WaitForReplies(int count);
+    bool WaitForReplies(int count) { return m_window.WaitForReplies(count); }
 
 private:
-    HWND m_hwnd = nullptr;
+    std::vector<InstallProgressRecord> m_records;
+    WorkerWindow m_window;
 };
 
 // A folder laid out as dist/: the payload folder with the given files (relative path ->

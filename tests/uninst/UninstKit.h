@@ -26,15 +26,16 @@ public:
     RecordWindow(const RecordWindow&) = delete;
     RecordWindow& operator=(const RecordWindow&) = delete;
 
-    HWND hwnd() const { return m_hwnd; }
+    HWND hwnd() const { return m_window.hwnd(); }
     // Runs the worker on installDir and pumps messages until it has ended and its records
     // have come (or 20 s passed).
     const std::vector<ReceivedRecord>& Uninstall(CUninstMgr& worker, const std::string& installDir);
     // Pumps messages until count replies of the request manager came (or 10 s passed).
-    bool WaitForReplies(int count);
+    bool WaitForReplies(int count) { return m_window.WaitForReplies(count); }
 
 private:
-    HWND m_hwnd = nullptr;
+    std::vector<ReceivedRecord> m_records;
+    setuptest::WorkerWindow m_window;
 };
 
 // The payload every install of these suites copies: the programs, config.ini, the icon and a
