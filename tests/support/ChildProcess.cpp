@@ -2,6 +2,7 @@
 
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -42,12 +43,12 @@ std::vector<std::string> ChildEnvironment(const ChildSetup& setup)
     return entries;
 }
 
+// argv and envp for posix_spawn: the texts' own characters, ending in a null pointer.
 std::vector<char*> PointerList(std::vector<std::string>& texts)
 {
-    std::vector<char*> pointers;
-    for (std::string& text : texts)
-        pointers.push_back(text.data());
-    pointers.push_back(nullptr);
+    std::vector<char*> pointers(texts.size() + 1, nullptr);
+    std::transform(texts.begin(), texts.end(), pointers.begin(),
+                   [](std::string& text) { return text.data(); });
     return pointers;
 }
 } // namespace
