@@ -26,12 +26,9 @@ png -size 640x400 xc:white \
 
 # The install button, 320 x 48: filled blue; hovered light with a blue edge (its text turns
 # blue); pushed darker blue.
-out=install.png
-png -size 320x48 xc:none -fill "$blue" -draw "roundrectangle 0,0 319,47 24,24"
-out=install_hover.png
-png -size 320x48 xc:none -fill "$light" -stroke "$blue" -strokewidth 2 -draw "roundrectangle 1,1 318,46 23,23"
-out=install_pushed.png
-png -size 320x48 xc:none -fill "$pressed" -draw "roundrectangle 0,0 319,47 24,24"
+pill install.png 320 "$blue"
+outlined_pill install_hover.png 320 "$light" "$blue"
+pill install_pushed.png 320 "$pressed"
 
 # The licence check box, 24 x 24.
 out=uncheck.png
@@ -56,11 +53,11 @@ header_glyph min -draw "line 5.5,10.5 14.5,10.5"
 header_glyph close -draw "line 6,6 14,14" -draw "line 14,6 6,14"
 
 # Scroll-bar thumbs, 8 pixels across (corners 4 keep their shape when the thumb grows).
-out=scrollbar.png
-png -size 8x40 xc:none -fill '#cfd3de' -draw "roundrectangle 0,0 7,39 4,4"
-out=scrollbar_hover.png
-png -size 8x40 xc:none -fill '#aab1c4' -draw "roundrectangle 0,0 7,39 4,4"
-out=hscrollbar.png
-png -size 40x8 xc:none -fill '#cfd3de' -draw "roundrectangle 0,0 39,7 4,4"
-out=hscrollbar_hover.png
-png -size 40x8 xc:none -fill '#aab1c4' -draw "roundrectangle 0,0 39,7 4,4"
+thumb() { # name width height colour
+    out=$1
+    png -size "$2x$3" xc:none -fill "$4" -draw "roundrectangle 0,0 $(($2 - 1)),$(($3 - 1)) 4,4"
+}
+thumb scrollbar.png 8 40 '#cfd3de'
+thumb scrollbar_hover.png 8 40 '#aab1c4'
+thumb hscrollbar.png 40 8 '#cfd3de'
+thumb hscrollbar_hover.png 40 8 '#aab1c4'

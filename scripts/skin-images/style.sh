@@ -16,7 +16,8 @@ png() { convert "$@" -strip -define png:exclude-chunks=date,time "PNG32:$dir/$ou
 blue='#5e70c4'; hover='#7383d1'; pressed='#4b5cb0'; light='#edeff8'; line='#e3e6ef'
 panel='#f5f6fa'; grey='#666666'; hint='#999999'; red='#e5484d'
 
-# The installers' windows (setup and uninstaller) share their header, glyphs and progress bar.
+# The installers' windows (setup and uninstaller) share their header, buttons, glyphs and progress
+# bar.
 
 # main_bg.png, $1 (W x H): a diagonal blue gradient with two faint picture frames (the
 # product's motif), 110 x 80, their top left corners at $2,$3 and $4,$5.
@@ -32,6 +33,17 @@ installer_header() {
     out=main_bg.png
     png -size "$size" -define gradient:angle=135 gradient:"$hover"-"$pressed" \
         -fill none -stroke 'rgba(255,255,255,0.22)' -strokewidth 2 "$@"
+}
+
+# The installers' buttons, $2 wide and 48 high with round ends: filled with $3; outlined, filled
+# with $3 inside a 2 px edge of $4.
+pill() { # name width fill
+    out=$1
+    png -size "$2x48" xc:none -fill "$3" -draw "roundrectangle 0,0 $(($2 - 1)),47 24,24"
+}
+outlined_pill() { # name width fill edge
+    out=$1
+    png -size "$2x48" xc:none -fill "$3" -stroke "$4" -strokewidth 2 -draw "roundrectangle 1,1 $(($2 - 2)),46 23,23"
 }
 
 # A title-bar glyph over the header, 20 x 20: white lines; hovered, on a light disc.

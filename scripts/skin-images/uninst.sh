@@ -17,20 +17,14 @@ installer_header 640x280 40 176 500 30
 
 # "直接卸载", 240 x 48: a white pill with a red edge (its text is red); hovered pale red; pushed
 # a deeper pale red.
-out=uninstall.png
-png -size 240x48 xc:none -fill white -stroke "$warn" -strokewidth 2 -draw "roundrectangle 1,1 238,46 23,23"
-out=uninstall_hover.png
-png -size 240x48 xc:none -fill "$warnlight" -stroke "$warn" -strokewidth 2 -draw "roundrectangle 1,1 238,46 23,23"
-out=uninstall_pushed.png
-png -size 240x48 xc:none -fill "$warnpale" -stroke "$warn" -strokewidth 2 -draw "roundrectangle 1,1 238,46 23,23"
+outlined_pill uninstall.png 240 white "$warn"
+outlined_pill uninstall_hover.png 240 "$warnlight" "$warn"
+outlined_pill uninstall_pushed.png 240 "$warnpale" "$warn"
 
 # "再试试看" and "卸载完成", 240 x 48: filled blue, lighter when hovered, darker when pushed.
-out=try.png
-png -size 240x48 xc:none -fill "$blue" -draw "roundrectangle 0,0 239,47 24,24"
-out=try_hover.png
-png -size 240x48 xc:none -fill "$hover" -draw "roundrectangle 0,0 239,47 24,24"
-out=try_pushed.png
-png -size 240x48 xc:none -fill "$pressed" -draw "roundrectangle 0,0 239,47 24,24"
+pill try.png 240 "$blue"
+pill try_hover.png 240 "$hover"
+pill try_pushed.png 240 "$pressed"
 
 # The progress bar along the header's lower edge (corners 10,4 keep the ends) and the close glyph.
 progress_bar
