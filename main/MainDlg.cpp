@@ -41,7 +41,6 @@ constexpr const wchar_t* kViewRefused = L"正在处理数据中，请稍后查�
 constexpr const wchar_t* kModifyRefused = L"正在处理数据中，请稍后修改...";
 constexpr const wchar_t* kDeleteRefused = L"正在处理数据中，请稍后删除...";
 
-constexpr LONG kNoMaximizeNoResize = 0x50000; // WS_MAXIMIZEBOX | WS_THICKFRAME
 constexpr DWORD kSettingStyle = 0x96C80000;
 constexpr DWORD kSettingExStyle = 0x40000;
 constexpr int kSettingConfirmed = 2;
@@ -130,7 +129,7 @@ void CMainDlg::InitWindow()
     g_hMainWnd = m_hWnd;
     BindScriptFunctions();
     OnCreateShadow();
-    ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~kNoMaximizeNoResize);
+    KeepFixedSize();
     FindControls();
     LoadOutDir();
     for (int tab = 0; tab < TAB_COUNT; ++tab)

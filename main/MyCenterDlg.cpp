@@ -7,7 +7,6 @@ using namespace DuiLib;
 
 namespace
 {
-constexpr LONG kNoMaximizeNoResize = 0x50000; // WS_MAXIMIZEBOX | WS_THICKFRAME
 constexpr const wchar_t* kDefaultAvatar = L"file='default_title.png' dest='0,0,56,56'";
 } // namespace
 
@@ -46,7 +45,7 @@ void CMyCenterDlg::OnFinalMessage(HWND hWnd)
 
 void CMyCenterDlg::InitWindow()
 {
-    ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~kNoMaximizeNoResize);
+    KeepFixedSize();
     m_pBtnLogout = m_PaintManager.FindControl(L"btn_logout");
     m_pLabelImg = m_PaintManager.FindControl(L"label_img");
     m_pLabelAccount = m_PaintManager.FindControl(L"label_account");

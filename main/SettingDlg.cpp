@@ -62,8 +62,7 @@ CDuiString CSettingDlg::GetSkinFile()
 
 void CSettingDlg::InitWindow()
 {
-    const DWORD style = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE));
-    ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(style & ~(WS_MAXIMIZEBOX | WS_THICKFRAME)));
+    KeepFixedSize();
     OnCreateShadow();
     FindControls();
     if (m_pWidthEdit == nullptr || m_pHeightEdit == nullptr || m_pResizeSlider == nullptr ||

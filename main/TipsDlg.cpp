@@ -43,8 +43,7 @@ void CTipsDlg::OnClick(TNotifyUI&) {}
 
 void CTipsDlg::InitWindow()
 {
-    const DWORD style = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE));
-    ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(style & ~(WS_MAXIMIZEBOX | WS_THICKFRAME)));
+    KeepFixedSize();
     ApplySkinLayering();
     m_bInited = true;
 }

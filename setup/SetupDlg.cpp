@@ -9,7 +9,6 @@
 #include "ProcessHelper.h"
 #include "ProductFiles.h"
 #include "RegSettings.h"
-#include "SingleInstance.h"
 #include "SystemHelpers.h"
 
 #include "platform/Dialogs.h"
@@ -100,35 +99,16 @@ void LoadRichEditBuffer(CRichEditUI* edit, const unsigned char* data, unsigned s
         StreamInto(edit, SF_RTF, data, size);
 }
 
-CSetupDlg::CSetupDlg() : m_pInstallMgr(std::make_unique<CInstallMgr>()) {}
+CSetupDlg::CSetupDlg() : CProgramDlg(L"SetupDlg"), m_pInstallMgr(std::make_unique<CInstallMgr>()) {}
 
 CSetupDlg::~CSetupDlg()
 {
     m_pInstallMgr.reset();
-    ::PostQuitMessage(0);
-}
-
-LPCTSTR CSetupDlg::GetWindowClassName() const
-{
-    return L"SetupDlg";
-}
-
-CDuiString CSetupDlg::GetSkinFile()
-{
-    return L"SetupDlg.xml";
-}
-
-void CSetupDlg::OnFinalMessage(HWND hWnd)
-{
-    CWinBaseEx::OnFinalMessage(hWnd);
-    delete this;
 }
 
 void CSetupDlg::InitWindow()
 {
-    OnCreateShadow();
-    ::SetWindowLongW(m_hWnd, GWL_STYLE,
-                     ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~(WS_MAXIMIZEBOX | WS_THICKFRAME));
+    InitProgramWindow();
     m_pMainTab = dynamic_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"mainTab"));
     m_pCloseBtn = m_PaintManager.FindControl(L"closeBtn");
     m_pMinBtn = m_PaintManager.FindControl(L"minBtn");
@@ -193,11 +173,9 @@ void CSetupDlg::Notify(TNotifyUI& msg)
 void CSetupDlg::OnClick(TNotifyUI& msg)
 {
     const CDuiString name = msg.pSender->GetName();
-    if (name == L"closeBtn")
-        Close(1);
-    else if (name == L"minBtn")
-        ::SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    else if (name == L"btnExtend")
+    if (OnCaptionButton(name))
+        return;
+    if (name == L"btnExtend")
     {
         m_bExtended = !m_bExtended;
         ShowPage(0);
@@ -323,20 +301,7 @@ void CSetupDlg::LoadProtocol()
 
 LRESULT CSetupDlg::OnChar(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
 {
-    if (wParam != 8)
-        bHandled = FALSE;
-    return 0;
-}
-
-LRESULT CSetupDlg::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
-{
-    if ((wParam & 0xFFF0) == SC_CLOSE)
-    {
-        Close(1);
-        bHandled = TRUE;
-        return 0;
-    }
-    return CWinBaseEx::OnSysCommand(uMsg, wParam, lParam, bHandled);
+    return SwallowBackspace(wParam, bHandled);
 }
 
 LRESULT CSetupDlg::OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
@@ -347,24 +312,14 @@ LRESULT CSetupDlg::OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandl
         bHandled = TRUE;
         return 0;
     }
-    return CWinBaseEx::OnClose(uMsg, wParam, lParam, bHandled);
+    return CProgramDlg::OnClose(uMsg, wParam, lParam, bHandled);
 }
 
 LRESULT CSetupDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
-    switch (uMsg)
-    {
-    case WM_COPYDATA:
-        return HandleActivateMessage(m_hWnd, wParam, lParam, bHandled);
-    case WM_INSTALL_PROGRESS:
+    if (uMsg == WM_INSTALL_PROGRESS)
         return OnInstallProgress(wParam);
-    case WM_HTTP_REPLY:
-        delete reinterpret_cast<HttpReply*>(wParam);
-        return 1;
-    default:
-        bHandled = FALSE;
-        return 0;
-    }
+    return CProgramDlg::HandleCustomMessage(uMsg, wParam, lParam, bHandled);
 }
 
 void CSetupDlg::SendStatistics(const InstallProgressRecord& record, bool success)

@@ -4,24 +4,20 @@
 // the install worker; page 3 finishes and starts the installed program.
 
 #include "InstallMgr.h"
-#include "WinBaseEx.h"
+#include "ProgramDlg.h"
 
 #include <memory>
 #include <string>
 
-class CSetupDlg : public CWinBaseEx
+class CSetupDlg : public CProgramDlg
 {
 public:
     CSetupDlg();
     ~CSetupDlg() override;
 
-    LPCTSTR GetWindowClassName() const override;
-    void OnFinalMessage(HWND hWnd) override;
     void InitWindow() override;
     void OnClick(DuiLib::TNotifyUI& msg) override;
-    DuiLib::CDuiString GetSkinFile() override;
     LRESULT OnChar(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
-    LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     // Every close is refused while the worker runs: a half-done install folder without its
     // registry values must never come from a close.
     LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;

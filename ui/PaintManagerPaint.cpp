@@ -82,19 +82,15 @@ void CPaintManagerUI::OnPaint()
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     RECT area = ps.rcPaint;
-    if (m_offscreen == nullptr || cairo_image_surface_get_width(m_offscreen) != width ||
-        cairo_image_surface_get_height(m_offscreen) != height)
+    if (m_offscreen == nullptr || cairo_image_surface_get_width(m_offscreen.get()) != width ||
+        cairo_image_surface_get_height(m_offscreen.get()) != height)
     {
         // A new back buffer holds nothing yet: all of it is drawn.
-        if (m_offscreen)
-            cairo_surface_destroy(m_offscreen);
-        m_offscreen =
-            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 1), std::max(height, 1));
+        m_offscreen.reset(
+            cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 1), std::max(height, 1)));
         area = client;
     }
-    cairo_t* back = cairo_create(m_offscreen);
-    RenderTo(back, area);
-    cairo_destroy(back);
+    RenderTo(platform::CairoPtr(cairo_create(m_offscreen.get())).get(), area);
     cairo_t* cr = platform::CairoOf(hdc);
     if (cr)
     {
@@ -102,7 +98,7 @@ void CPaintManagerUI::OnPaint()
         cairo_rectangle(cr, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
                         ps.rcPaint.bottom - ps.rcPaint.top);
         cairo_clip(cr);
-        cairo_set_source_surface(cr, m_offscreen, 0, 0);
+        cairo_set_source_surface(cr, m_offscreen.get(), 0, 0);
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
         cairo_paint(cr);
         cairo_restore(cr);

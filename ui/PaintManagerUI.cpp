@@ -36,12 +36,6 @@ CPaintManagerUI::~CPaintManagerUI()
         ::ReleaseDC(m_hWndPaint, m_hDcPaint);
     else if (m_hDcPaint)
         platform::DeleteCairoDC(m_hDcPaint);
-    if (m_measureCairo)
-        cairo_destroy(m_measureCairo);
-    if (m_measureSurface)
-        cairo_surface_destroy(m_measureSurface);
-    if (m_offscreen)
-        cairo_surface_destroy(m_offscreen);
     RemoveItem(LivePaintManagers(), this);
 }
 
@@ -62,9 +56,9 @@ HDC CPaintManagerUI::GetPaintDC()
     if (m_hDcPaint == nullptr)
     {
         // No window (yet): measure on a private surface.
-        m_measureSurface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-        m_measureCairo = cairo_create(m_measureSurface);
-        m_hDcPaint = platform::CreateCairoDC(m_measureCairo);
+        m_measureSurface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+        m_measureCairo.reset(cairo_create(m_measureSurface.get()));
+        m_hDcPaint = platform::CreateCairoDC(m_measureCairo.get());
     }
     return m_hDcPaint;
 }

@@ -6,6 +6,8 @@
 
 #include "ControlUI.h"
 
+#include "platform/Owned.h"
+
 #include <cairo.h>
 #include <map>
 #include <memory>
@@ -200,9 +202,9 @@ private:
 
     HWND m_hWndPaint = nullptr;
     HDC m_hDcPaint = nullptr;
-    cairo_surface_t* m_measureSurface = nullptr;
-    cairo_t* m_measureCairo = nullptr;
-    cairo_surface_t* m_offscreen = nullptr;
+    platform::CairoSurfacePtr m_measureSurface;
+    platform::CairoPtr m_measureCairo;
+    platform::CairoSurfacePtr m_offscreen;
     CControlUI* m_pRoot = nullptr;
     CControlUI* m_pFocus = nullptr;
     CControlUI* m_pEventHover = nullptr;

@@ -2,6 +2,8 @@
 
 #include "HtmlTextLayout.h"
 
+#include "platform/Owned.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -61,26 +63,24 @@ void DrawCell(cairo_t* cr, cairo_surface_t* image, const CDuiRect& src, const CD
 {
     if (src.IsEmpty() || dst.IsEmpty())
         return;
-    cairo_surface_t* part =
-        cairo_surface_create_for_rectangle(image, src.left, src.top, src.GetWidth(), src.GetHeight());
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(part);
+    const platform::CairoSurfacePtr part(
+        cairo_surface_create_for_rectangle(image, src.left, src.top, src.GetWidth(), src.GetHeight()));
+    const platform::CairoPatternPtr pattern(cairo_pattern_create_for_surface(part.get()));
     const double sx = tileX ? 1.0 : static_cast<double>(src.GetWidth()) / dst.GetWidth();
     const double sy = tileY ? 1.0 : static_cast<double>(src.GetHeight()) / dst.GetHeight();
     cairo_matrix_t matrix;
     cairo_matrix_init_scale(&matrix, sx, sy);
     cairo_matrix_translate(&matrix, -dst.left, -dst.top);
-    cairo_pattern_set_matrix(pattern, &matrix);
-    cairo_pattern_set_extend(pattern, (tileX || tileY) ? CAIRO_EXTEND_REPEAT : CAIRO_EXTEND_PAD);
+    cairo_pattern_set_matrix(pattern.get(), &matrix);
+    cairo_pattern_set_extend(pattern.get(), (tileX || tileY) ? CAIRO_EXTEND_REPEAT : CAIRO_EXTEND_PAD);
     const bool scaled = sx != 1.0 || sy != 1.0;
-    cairo_pattern_set_filter(pattern, scaled ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_filter(pattern.get(), scaled ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST);
     cairo_save(cr);
     cairo_rectangle(cr, dst.left, dst.top, dst.GetWidth(), dst.GetHeight());
     cairo_clip(cr);
-    cairo_set_source(cr, pattern);
+    cairo_set_source(cr, pattern.get());
     cairo_paint_with_alpha(cr, fade / 255.0);
     cairo_restore(cr);
-    cairo_pattern_destroy(pattern);
-    cairo_surface_destroy(part);
 }
 
 // The three spans (start, middle, end) of one axis.
@@ -96,16 +96,13 @@ void Spans(LONG lo, LONG hi, LONG cutLo, LONG cutHi, LONG out[4])
 bool CRenderEngine::LoadImageFromMemory(const std::vector<BYTE>& data, TImageInfo& image)
 {
     PngReader reader{&data, 0};
-    cairo_surface_t* surface = cairo_image_surface_create_from_png_stream(&ReadPng, &reader);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
-    {
-        cairo_surface_destroy(surface);
+    platform::CairoSurfacePtr surface(cairo_image_surface_create_from_png_stream(&ReadPng, &reader));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return false;
-    }
-    image.surface = surface;
-    image.nX = cairo_image_surface_get_width(surface);
-    image.nY = cairo_image_surface_get_height(surface);
-    image.bAlpha = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32;
+    image.nX = cairo_image_surface_get_width(surface.get());
+    image.nY = cairo_image_surface_get_height(surface.get());
+    image.bAlpha = cairo_image_surface_get_format(surface.get()) == CAIRO_FORMAT_ARGB32;
+    image.surface = surface.release(); // FreeImage gives it back
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/Display.h"
 #include "platform/Gdi.h"
+#include "platform/Owned.h"
 #include "platform/WinError.h"
 
 #include <algorithm>
@@ -268,16 +269,14 @@ void CWndShadow::PaintBand(cairo_t* cr, const RECT& part, const RECT& dest,
     if (part.right <= part.left || part.bottom <= part.top || dest.right <= dest.left)
         return;
     // A sub-surface keeps the stretched samples from reaching into the neighbouring parts.
-    cairo_surface_t* piece = cairo_surface_create_for_rectangle(
-        m_image.surface, part.left, part.top, part.right - part.left, part.bottom - part.top);
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(piece);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-    cairo_pattern_set_matrix(pattern, &toPart);
-    cairo_set_source(cr, pattern);
+    const platform::CairoSurfacePtr piece(cairo_surface_create_for_rectangle(
+        m_image.surface, part.left, part.top, part.right - part.left, part.bottom - part.top));
+    const platform::CairoPatternPtr pattern(cairo_pattern_create_for_surface(piece.get()));
+    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_matrix(pattern.get(), &toPart);
+    cairo_set_source(cr, pattern.get());
     cairo_rectangle(cr, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top);
     cairo_fill(cr);
-    cairo_pattern_destroy(pattern);
-    cairo_surface_destroy(piece);
 }
 
 LRESULT CALLBACK CWndShadow::ShadowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -1,11 +1,9 @@
 #include "UninstDlg.h"
 
-#include "HttpMgr.h"
 #include "Log.h"
 #include "ProductFiles.h"
 #include "RegSettings.h"
 #include "SelfDeleteScript.h"
-#include "SingleInstance.h"
 #include "UninstStatistics.h"
 
 #include "platform/Win32.h"
@@ -47,36 +45,17 @@ std::wstring ReadRegMachineId(const std::wstring& installDir)
     return buffer;
 }
 
-CUninstDlg::CUninstDlg() : m_pUninstMgr(std::make_unique<CUninstMgr>()) {}
+CUninstDlg::CUninstDlg() : CProgramDlg(L"UninstDlg"), m_pUninstMgr(std::make_unique<CUninstMgr>()) {}
 
 CUninstDlg::~CUninstDlg()
 {
     g_hUninstWnd = nullptr;
     m_pUninstMgr.reset();
-    ::PostQuitMessage(0);
-}
-
-LPCTSTR CUninstDlg::GetWindowClassName() const
-{
-    return L"UninstDlg";
-}
-
-CDuiString CUninstDlg::GetSkinFile()
-{
-    return L"UninstDlg.xml";
-}
-
-void CUninstDlg::OnFinalMessage(HWND hWnd)
-{
-    CWinBaseEx::OnFinalMessage(hWnd);
-    delete this;
 }
 
 void CUninstDlg::InitWindow()
 {
-    OnCreateShadow();
-    ::SetWindowLongW(m_hWnd, GWL_STYLE,
-                     ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~(WS_MAXIMIZEBOX | WS_THICKFRAME));
+    InitProgramWindow();
     mainTab = dynamic_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"mainTab"));
     closeBtn = m_PaintManager.FindControl(L"closeBtn");
     uninstProgress = dynamic_cast<CProgressUI*>(m_PaintManager.FindControl(L"uninstProgress"));
@@ -112,21 +91,10 @@ void CUninstDlg::OnClick(TNotifyUI& msg)
         ShowPage(1);
         m_pUninstMgr->BeginUnInstallThread();
     }
-    else if (name == L"btnCancel" || name == L"closeBtn" || name == L"btnOver")
+    else if (name == L"btnCancel" || name == L"btnOver")
         Close(1);
-    else if (name == L"minBtn")
-        ::SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-}
-
-LRESULT CUninstDlg::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
-{
-    if ((wParam & 0xFFF0) == SC_CLOSE)
-    {
-        Close(1);
-        bHandled = TRUE;
-        return 0;
-    }
-    return CWinBaseEx::OnSysCommand(uMsg, wParam, lParam, bHandled);
+    else
+        OnCaptionButton(name);
 }
 
 LRESULT CUninstDlg::OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
@@ -139,7 +107,7 @@ LRESULT CUninstDlg::OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHand
     }
     if (m_bFinished)
         StartSelfDelete();
-    return CWinBaseEx::OnClose(uMsg, wParam, lParam, bHandled);
+    return CProgramDlg::OnClose(uMsg, wParam, lParam, bHandled);
 }
 
 // Removes the uninstaller once this process has ended, and the install folder with it when
@@ -159,13 +127,8 @@ LRESULT CUninstDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
 {
     switch (uMsg)
     {
-    case WM_COPYDATA:
-        return OnCopyData(uMsg, wParam, lParam, bHandled);
     case WM_UNINSTALL_PROGRESS:
         return OnUninstallProgress(wParam);
-    case WM_HTTP_REPLY:
-        delete reinterpret_cast<HttpReply*>(wParam);
-        return 1;
     case WM_TIMER:
         if (wParam != kLastPageTimer)
             break;
@@ -175,8 +138,7 @@ LRESULT CUninstDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
     default:
         break;
     }
-    bHandled = FALSE;
-    return 0;
+    return CProgramDlg::HandleCustomMessage(uMsg, wParam, lParam, bHandled);
 }
 
 LRESULT CUninstDlg::OnUninstallProgress(WPARAM wParam)
@@ -196,9 +158,4 @@ LRESULT CUninstDlg::OnUninstallProgress(WPARAM wParam)
     // The last page comes a second later, without holding up the window meanwhile.
     ::SetTimer(m_hWnd, kLastPageTimer, kLastPageDelayMs, nullptr);
     return 1;
-}
-
-LRESULT CUninstDlg::OnCopyData(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
-{
-    return HandleActivateMessage(m_hWnd, wParam, lParam, bHandled);
 }

@@ -3,29 +3,24 @@
 // progress, page 2 says goodbye. Leaving it after a complete removal starts the script that
 // removes the uninstaller itself.
 
+#include "ProgramDlg.h"
 #include "UninstMgr.h"
-#include "WinBaseEx.h"
 
 #include <memory>
 #include <string>
 
-class CUninstDlg : public CWinBaseEx
+class CUninstDlg : public CProgramDlg
 {
 public:
     CUninstDlg();
     ~CUninstDlg() override;
 
-    LPCTSTR GetWindowClassName() const override;
-    void OnFinalMessage(HWND hWnd) override;
     void InitWindow() override;
     void OnClick(DuiLib::TNotifyUI& msg) override;
-    DuiLib::CDuiString GetSkinFile() override;
-    LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     // Every close is refused while the worker runs; after a complete removal every close
     // starts the self-delete script.
     LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
-    virtual LRESULT OnCopyData(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
 
     DUI_DECLARE_MESSAGE_MAP()
 

@@ -5,7 +5,6 @@
 #include "ProcessHelper.h"
 #include "ProductFiles.h"
 #include "SelfDeleteScript.h"
-#include "SingleInstance.h"
 
 #include "platform/Win32.h"
 
@@ -15,13 +14,12 @@ DUI_BEGIN_MESSAGE_MAP(CUpdateDlg, WindowImplBase)
 DUI_ON_MSGTYPE(DUI_MSGTYPE_CLICK, CUpdateDlg::OnClick)
 DUI_END_MESSAGE_MAP()
 
-CUpdateDlg::CUpdateDlg() : m_pUpdateMgr(new CUpdateMgr) {}
+CUpdateDlg::CUpdateDlg() : CProgramDlg(L"UpdateDlg"), m_pUpdateMgr(new CUpdateMgr) {}
 
 CUpdateDlg::~CUpdateDlg()
 {
     StopWorker();
     delete m_pUpdateMgr;
-    PostQuitMessage(0);
 }
 
 // Closing while the package is applied waits for the file in hand and the restore of the old
@@ -37,28 +35,10 @@ void CUpdateDlg::StopWorker()
     g_hUpdateThread = INVALID_HANDLE_VALUE;
 }
 
-LPCTSTR CUpdateDlg::GetWindowClassName() const
-{
-    return L"UpdateDlg";
-}
-
-CDuiString CUpdateDlg::GetSkinFile()
-{
-    return L"UpdateDlg.xml";
-}
-
-void CUpdateDlg::OnFinalMessage(HWND hWnd)
-{
-    WindowImplBase::OnFinalMessage(hWnd);
-    delete this;
-}
-
 void CUpdateDlg::InitWindow()
 {
+    InitProgramWindow();
     g_hUpdateWnd = m_hWnd;
-    const DWORD style = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE));
-    ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(style & ~(WS_MAXIMIZEBOX | WS_THICKFRAME)));
-    OnCreateShadow();
     txtStatus = m_PaintManager.FindControl(L"txtStatus");
     m_strMainExePath = strMainExeDir;
     LOG_INFO(L"CUpdateMgr::StartUpdateThread", L"%s 启动线程下载升级包", L"CUpdateMgr::StartUpdateThread");
@@ -75,13 +55,8 @@ void CUpdateDlg::InitWindow()
 
 LRESULT CUpdateDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
-    if (uMsg == WM_COPYDATA)
-        return OnCopyData(uMsg, wParam, lParam, bHandled);
     if (uMsg != WM_UPDATE_STATUS)
-    {
-        bHandled = FALSE;
-        return 0;
-    }
+        return CProgramDlg::HandleCustomMessage(uMsg, wParam, lParam, bHandled);
     bHandled = TRUE;
     auto* record = reinterpret_cast<UpdateStatusRecord*>(wParam);
     OnStatus(record);
@@ -112,11 +87,6 @@ void CUpdateDlg::OnStatus(UpdateStatusRecord* record)
     }
 }
 
-LRESULT CUpdateDlg::OnCopyData(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
-{
-    return HandleActivateMessage(m_hWnd, wParam, lParam, bHandled);
-}
-
 void CUpdateDlg::StartMainExe()
 {
     const std::wstring program = strMainExeDir + L"/" + ProductFiles::kMainProgram;
@@ -128,34 +98,13 @@ void CUpdateDlg::StartMainExe()
     StartProcess(program.c_str(), command.data(), true);
 }
 
-LRESULT CUpdateDlg::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+LRESULT CUpdateDlg::OnChar(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
 {
-    if (wParam == SC_CLOSE)
-    {
-        bHandled = TRUE;
-        Close(1);
-        return 0;
-    }
-    return WindowImplBase::OnSysCommand(uMsg, wParam, lParam, bHandled);
-}
-
-LRESULT CUpdateDlg::OnChar(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
-{
-    if (wParam == VK_BACK)
-    {
-        bHandled = TRUE;
-        return 0;
-    }
-    return WindowImplBase::OnChar(uMsg, wParam, lParam, bHandled);
+    return SwallowBackspace(wParam, bHandled);
 }
 
 void CUpdateDlg::OnClick(TNotifyUI& msg)
 {
-    if (msg.pSender == nullptr)
-        return;
-    const CDuiString name = msg.pSender->GetName();
-    if (name == L"closeBtn")
-        Close(1);
-    else if (name == L"minBtn")
-        SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    if (msg.pSender != nullptr)
+        OnCaptionButton(msg.pSender->GetName());
 }

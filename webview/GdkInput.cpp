@@ -32,13 +32,13 @@ unsigned ModifierState(unsigned flags)
     return state;
 }
 
-GdkEvent* NewEvent(GtkWidget* view, GdkEventType type, GdkDevice* device)
+GdkEventPtr NewEvent(GtkWidget* view, GdkEventType type, GdkDevice* device)
 {
-    GdkEvent* event = gdk_event_new(type);
+    GdkEventPtr event(gdk_event_new(type));
     event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(view)));
     event->any.send_event = FALSE;
     if (device != nullptr)
-        gdk_event_set_device(event, device);
+        gdk_event_set_device(event.get(), device);
     return event;
 }
 
@@ -66,21 +66,21 @@ constexpr NamedKey kNamedKeys[] = {
     {0x2E, GDK_KEY_Delete},
 };
 
-GdkEvent* KeyvalEvent(GtkWidget* view, unsigned keyval, bool press)
+GdkEventPtr KeyvalEvent(GtkWidget* view, unsigned keyval, bool press)
 {
-    GdkEvent* event = NewEvent(view, press ? GDK_KEY_PRESS : GDK_KEY_RELEASE, Keyboard());
+    GdkEventPtr event = NewEvent(view, press ? GDK_KEY_PRESS : GDK_KEY_RELEASE, Keyboard());
     event->key.time = GDK_CURRENT_TIME;
     event->key.keyval = keyval;
-    GdkKeymapKey* keys = nullptr;
+    GdkKeymapKey* raw = nullptr;
     gint count = 0;
-    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval,
-                                          &keys, &count) &&
-        count > 0)
+    const bool found = gdk_keymap_get_entries_for_keyval(
+        gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &raw, &count);
+    const platform::GMemoryPtr<GdkKeymapKey> keys(raw);
+    if (found && count > 0)
     {
-        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-        event->key.group = static_cast<guint8>(keys[0].group);
+        event->key.hardware_keycode = static_cast<guint16>(keys.get()[0].keycode);
+        event->key.group = static_cast<guint8>(keys.get()[0].group);
     }
-    g_free(keys);
     const gunichar ch = gdk_keyval_to_unicode(keyval);
     if (ch >= 0x20 && ch != 0x7F)
     {
@@ -96,12 +96,11 @@ GdkEvent* KeyvalEvent(GtkWidget* view, unsigned keyval, bool press)
 }
 } // namespace
 
-GdkEvent* MouseEvent(GtkWidget* view, unsigned message, int x, int y, unsigned flags)
+GdkEventPtr MouseEvent(GtkWidget* view, unsigned message, int x, int y, unsigned flags)
 {
-    GdkEvent* event = nullptr;
     if (message == 0x0200)
     {
-        event = NewEvent(view, GDK_MOTION_NOTIFY, Pointer());
+        GdkEventPtr event = NewEvent(view, GDK_MOTION_NOTIFY, Pointer());
         event->motion.x = x;
         event->motion.y = y;
         event->motion.x_root = x;
@@ -114,7 +113,7 @@ GdkEvent* MouseEvent(GtkWidget* view, unsigned message, int x, int y, unsigned f
     {
         if (entry.message != message)
             continue;
-        event = NewEvent(view, entry.type, Pointer());
+        GdkEventPtr event = NewEvent(view, entry.type, Pointer());
         event->button.x = x;
         event->button.y = y;
         event->button.x_root = x;
@@ -127,9 +126,9 @@ GdkEvent* MouseEvent(GtkWidget* view, unsigned message, int x, int y, unsigned f
     return nullptr;
 }
 
-GdkEvent* ScrollEvent(GtkWidget* view, int x, int y, int delta, unsigned flags)
+GdkEventPtr ScrollEvent(GtkWidget* view, int x, int y, int delta, unsigned flags)
 {
-    GdkEvent* event = NewEvent(view, GDK_SCROLL, Pointer());
+    GdkEventPtr event = NewEvent(view, GDK_SCROLL, Pointer());
     event->scroll.x = x;
     event->scroll.y = y;
     event->scroll.x_root = x;
@@ -140,7 +139,7 @@ GdkEvent* ScrollEvent(GtkWidget* view, int x, int y, int delta, unsigned flags)
     return event;
 }
 
-GdkEvent* KeyEvent(GtkWidget* view, unsigned virtualKey, bool press)
+GdkEventPtr KeyEvent(GtkWidget* view, unsigned virtualKey, bool press)
 {
     for (const NamedKey& key : kNamedKeys)
     {
@@ -150,16 +149,16 @@ GdkEvent* KeyEvent(GtkWidget* view, unsigned virtualKey, bool press)
     return nullptr;
 }
 
-GdkEvent* CharEvent(GtkWidget* view, unsigned charCode, bool press)
+GdkEventPtr CharEvent(GtkWidget* view, unsigned charCode, bool press)
 {
     if (charCode < 0x20 || charCode == 0x7F || charCode > 0x10FFFF)
         return nullptr;
     return KeyvalEvent(view, gdk_unicode_to_keyval(charCode), press);
 }
 
-GdkEvent* FocusEvent(GtkWidget* view, bool in)
+GdkEventPtr FocusEvent(GtkWidget* view, bool in)
 {
-    GdkEvent* event = NewEvent(view, GDK_FOCUS_CHANGE, nullptr);
+    GdkEventPtr event = NewEvent(view, GDK_FOCUS_CHANGE, nullptr);
     event->focus_change.in = in ? TRUE : FALSE;
     return event;
 }

@@ -26,24 +26,23 @@ bool IsScriptName(const std::string& name)
 
 WkeEngine& WkeEngine::Instance()
 {
-    static WkeEngine engine;
-    return engine;
+    // Never destroyed: the context goes only with wkeShutdown, never behind WebKit's back at exit.
+    static WkeEngine* const engine = new WkeEngine;
+    return *engine;
 }
 
 void WkeEngine::Initialize()
 {
     if (m_context != nullptr)
         return;
-    m_context = webkit_web_context_new_ephemeral();
-    webkit_web_context_set_cache_model(m_context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
-    g_signal_connect(m_context, "download-started", G_CALLBACK(RefuseDownload), nullptr);
+    m_context.reset(webkit_web_context_new_ephemeral());
+    webkit_web_context_set_cache_model(m_context.get(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+    g_signal_connect(m_context.get(), "download-started", G_CALLBACK(RefuseDownload), nullptr);
 }
 
 void WkeEngine::Shutdown()
 {
-    if (m_context != nullptr)
-        g_object_unref(m_context);
-    m_context = nullptr;
+    m_context.reset();
     m_bindings.clear();
 }
 

@@ -4,6 +4,8 @@
 
 #include "wke.h"
 
+#include "platform/Owned.h"
+
 #include <webkit2/webkit2.h>
 
 #include <string>
@@ -25,7 +27,7 @@ public:
 
     void Initialize();
     void Shutdown();
-    WebKitWebContext* Context() const { return m_context; }
+    WebKitWebContext* Context() const { return m_context.get(); }
 
     void Bind(const char* name, jsNativeFunction function, unsigned argCount);
     const Binding* Find(const std::string& name) const;
@@ -33,7 +35,7 @@ public:
     std::string BindingScript(const std::string& token) const;
 
 private:
-    WebKitWebContext* m_context = nullptr;
+    platform::GObjectPtr<WebKitWebContext> m_context;
     std::vector<Binding> m_bindings;
 };
 } // namespace wkeimpl

@@ -4,6 +4,7 @@
 #include "WkeEngine.h"
 
 #include "platform/Gdi.h"
+#include "platform/Owned.h"
 #include "platform/Utf.h"
 
 #include <glib.h>
@@ -13,6 +14,7 @@
 namespace
 {
 using wkeimpl::WkeEngine;
+using UserScriptPtr = std::unique_ptr<WebKitUserScript, platform::FreeWith<webkit_user_script_unref>>;
 
 std::string NewToken()
 {
@@ -178,6 +180,15 @@ gboolean OnDamage(GtkWidget*, GdkEventExpose* event, gpointer data)
     return FALSE;
 }
 
+// The text of a script string, empty for any other value.
+std::string StringOf(JSCValue* value)
+{
+    if (!jsc_value_is_string(value))
+        return std::string();
+    const platform::GMemoryPtr<gchar> chars(jsc_value_to_string(value));
+    return chars.get();
+}
+
 void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data)
 {
     auto* view = static_cast<wkeWebView>(data);
@@ -185,16 +196,8 @@ void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, 
     if (!jsc_value_is_object(message))
         return;
     auto text = [&](const char* name) {
-        JSCValue* value = jsc_value_object_get_property(message, name);
-        std::string out;
-        if (jsc_value_is_string(value))
-        {
-            gchar* chars = jsc_value_to_string(value);
-            out = chars;
-            g_free(chars);
-        }
-        g_object_unref(value);
-        return out;
+        const platform::GObjectPtr<JSCValue> value(jsc_value_object_get_property(message, name));
+        return StringOf(value.get());
     };
     // Calls without this view's token come from frames or scripts that never got the functions.
     if (text("t") != view->token)
@@ -203,31 +206,22 @@ void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, 
     if (binding == nullptr)
         return;
     jsExecStateImpl state{view, {}};
-    JSCValue* args = jsc_value_object_get_property(message, "a");
-    for (unsigned i = 0; i < binding->argCount && jsc_value_is_array(args); ++i)
+    const platform::GObjectPtr<JSCValue> args(jsc_value_object_get_property(message, "a"));
+    for (unsigned i = 0; i < binding->argCount && jsc_value_is_array(args.get()); ++i)
     {
-        JSCValue* arg = jsc_value_object_get_property_at_index(args, i);
-        std::string chars;
-        if (jsc_value_is_string(arg))
-        {
-            gchar* raw = jsc_value_to_string(arg);
-            chars = raw;
-            g_free(raw);
-        }
-        state.args.push_back(platform::FromUtf8(chars));
-        g_object_unref(arg);
+        const platform::GObjectPtr<JSCValue> arg(jsc_value_object_get_property_at_index(args.get(), i));
+        state.args.push_back(platform::FromUtf8(StringOf(arg.get())));
     }
-    g_object_unref(args);
     binding->function(&state);
 }
 } // namespace
 
 wkeWebViewImpl::wkeWebViewImpl() : token(NewToken())
 {
-    content = webkit_user_content_manager_new();
+    content.reset(webkit_user_content_manager_new());
     web = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", WkeEngine::Instance().Context(),
-                                  "user-content-manager", content, nullptr));
-    webkit_user_content_manager_register_script_message_handler(content, "wke");
+                                  "user-content-manager", content.get(), nullptr));
+    webkit_user_content_manager_register_script_message_handler(content.get(), "wke");
     window = gtk_offscreen_window_new();
     gtk_container_add(GTK_CONTAINER(window), web);
     ConnectSignals();
@@ -237,17 +231,17 @@ wkeWebViewImpl::wkeWebViewImpl() : token(NewToken())
 
 wkeWebViewImpl::~wkeWebViewImpl()
 {
-    g_signal_handlers_disconnect_by_data(content, this);
+    g_signal_handlers_disconnect_by_data(content.get(), this);
     g_signal_handlers_disconnect_by_data(web, this);
     g_signal_handlers_disconnect_by_data(window, this);
     ReleaseImage();
+    // The content manager goes after the view that uses it (members go after this body).
     gtk_widget_destroy(window);
-    g_object_unref(content);
 }
 
 void wkeWebViewImpl::ConnectSignals()
 {
-    g_signal_connect(content, "script-message-received::wke", G_CALLBACK(OnScriptMessage), this);
+    g_signal_connect(content.get(), "script-message-received::wke", G_CALLBACK(OnScriptMessage), this);
     g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), this);
     g_signal_connect(web, "load-failed", G_CALLBACK(OnLoadFailed), this);
     g_signal_connect(web, "notify::title", G_CALLBACK(OnTitle), this);
@@ -264,12 +258,11 @@ void wkeWebViewImpl::ConnectSignals()
 void wkeWebViewImpl::InstallScript()
 {
     // Bindings made after the view was created count from its next page on.
-    webkit_user_content_manager_remove_all_scripts(content);
-    WebKitUserScript* script = webkit_user_script_new(
+    webkit_user_content_manager_remove_all_scripts(content.get());
+    const UserScriptPtr script(webkit_user_script_new(
         WkeEngine::Instance().BindingScript(token).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-    webkit_user_content_manager_add_script(content, script);
-    webkit_user_script_unref(script);
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr));
+    webkit_user_content_manager_add_script(content.get(), script.get());
 }
 
 void wkeWebViewImpl::LoadUrl(const std::string& address)
@@ -306,13 +299,9 @@ void wkeWebViewImpl::ReleaseImage()
 {
     if (imageDC != nullptr)
         platform::DeleteCairoDC(imageDC);
-    if (imageCairo != nullptr)
-        cairo_destroy(imageCairo);
-    if (image != nullptr)
-        cairo_surface_destroy(image);
     imageDC = nullptr;
-    imageCairo = nullptr;
-    image = nullptr;
+    imageCairo.reset();
+    image.reset();
 }
 
 HDC wkeWebViewImpl::ViewDC()
@@ -324,32 +313,29 @@ HDC wkeWebViewImpl::ViewDC()
         return imageDC;
     GtkAllocation allocation{};
     gtk_widget_get_allocation(window, &allocation);
-    if (image == nullptr || cairo_image_surface_get_width(image) != allocation.width ||
-        cairo_image_surface_get_height(image) != allocation.height)
+    if (image == nullptr || cairo_image_surface_get_width(image.get()) != allocation.width ||
+        cairo_image_surface_get_height(image.get()) != allocation.height)
     {
         ReleaseImage();
-        image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(allocation.width, 1),
-                                           std::max(allocation.height, 1));
-        imageCairo = cairo_create(image);
-        imageDC = platform::CreateCairoDC(imageCairo);
+        image.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(allocation.width, 1),
+                                               std::max(allocation.height, 1)));
+        imageCairo.reset(cairo_create(image.get()));
+        imageDC = platform::CreateCairoDC(imageCairo.get());
     }
-    cairo_save(imageCairo);
-    cairo_set_operator(imageCairo, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(imageCairo, source, 0, 0);
-    cairo_paint(imageCairo);
-    cairo_restore(imageCairo);
-    cairo_surface_flush(image);
+    cairo_t* cr = imageCairo.get();
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, source, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_flush(image.get());
     dirty = false;
     return imageDC;
 }
 
-bool wkeWebViewImpl::SendEvent(GdkEvent* event)
+bool wkeWebViewImpl::SendEvent(wkeimpl::GdkEventPtr event)
 {
-    if (event == nullptr)
-        return false;
-    const gboolean used = gtk_widget_event(web, event);
-    gdk_event_free(event);
-    return used != FALSE;
+    return event != nullptr && gtk_widget_event(web, event.get()) != FALSE;
 }
 
 void wkeWebViewImpl::Focus(bool in)
@@ -357,9 +343,7 @@ void wkeWebViewImpl::Focus(bool in)
     // To the view only: a focus change sent to the offscreen toplevel is an X error.
     if (in)
         gtk_widget_grab_focus(web);
-    GdkEvent* event = wkeimpl::FocusEvent(web, in);
-    gtk_widget_send_focus_change(web, event);
-    gdk_event_free(event);
+    gtk_widget_send_focus_change(web, wkeimpl::FocusEvent(web, in).get());
 }
 
 void wkeWebViewImpl::RunScript(const std::string& script)

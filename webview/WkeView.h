@@ -2,7 +2,10 @@
 // One offscreen web view: a WebKitWebView in a GtkOffscreenWindow, its image kept as a device
 // context, its events turned into the wke callbacks, and input fed in from window messages.
 
+#include "GdkInput.h"
 #include "wke.h"
+
+#include "platform/Owned.h"
 
 #include <webkit2/webkit2.h>
 
@@ -31,13 +34,14 @@ struct wkeWebViewImpl
     void Reload();
     void Resize(int width, int height);
     HDC ViewDC();
-    bool SendEvent(GdkEvent* event);
+    // Hands event (null: none) to the view; true when the view used it.
+    bool SendEvent(wkeimpl::GdkEventPtr event);
     void Focus(bool in);
     void RunScript(const std::string& script);
 
     GtkWidget* window = nullptr;
     GtkWidget* web = nullptr;
-    WebKitUserContentManager* content = nullptr;
+    platform::GObjectPtr<WebKitUserContentManager> content;
     std::string token;
     std::string url;
     int width = 0;
@@ -57,8 +61,8 @@ struct wkeWebViewImpl
     void* paintParam = nullptr;
 
     // The copy of the offscreen image the host paints from, refreshed after damage.
-    cairo_surface_t* image = nullptr;
-    cairo_t* imageCairo = nullptr;
+    platform::CairoSurfacePtr image;
+    platform::CairoPtr imageCairo;
     HDC imageDC = nullptr;
     bool dirty = true;
 

@@ -42,8 +42,7 @@ LRESULT CMsgBoxDlg::HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& bHandled)
 
 void CMsgBoxDlg::InitWindow()
 {
-    const DWORD style = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE));
-    ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(style & ~(WS_MAXIMIZEBOX | WS_THICKFRAME)));
+    KeepFixedSize();
     m_pCloseBtn = m_PaintManager.FindControl(L"closeBtn");
     m_pMainTab = dynamic_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"mainTab"));
     OnCreateShadow();

@@ -38,6 +38,12 @@ LRESULT CWinBaseEx::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool
     return WindowImplBase::MessageHandler(uMsg, wParam, lParam, bHandled);
 }
 
+void CWinBaseEx::KeepFixedSize()
+{
+    const DWORD style = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE));
+    ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(style & ~(WS_MAXIMIZEBOX | WS_THICKFRAME)));
+}
+
 void CWinBaseEx::OnCreateShadow()
 {
     const UINT iconId = CurrentProgram().iconId;

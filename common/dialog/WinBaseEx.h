@@ -25,5 +25,9 @@ public:
     virtual void OnCreateShadow();
 
 protected:
+    // Takes the maximise box and the sizing frame away: the window keeps the size its skin or
+    // its code gives it.
+    void KeepFixedSize();
+
     DuiLib::CWndShadow* m_pWndShadow = nullptr;
 };

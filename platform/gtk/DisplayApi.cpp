@@ -1,5 +1,6 @@
 // Choosing the backend, compositing, and window icons.
 #include "DesktopBackend.h"
+#include "DisplayServices.h"
 #include "GtkBackend.h"
 #include "GtkDesktop.h"
 #include "IndicatorTray.h"
@@ -13,8 +14,8 @@ namespace platform
 {
 namespace
 {
-// Once, at start: the desktop that goes with the display, and an XEmbed tray where one runs,
-// else the StatusNotifierItem road.
+// Once, at start: the desktop that goes with the display, an XEmbed tray where one runs (else
+// the StatusNotifierItem road), and the other areas' services for the display.
 bool ChooseDesktop(GtkBackend& display)
 {
     static GtkDesktop s_desktop(display);
@@ -25,6 +26,7 @@ bool ChooseDesktop(GtkBackend& display)
         SetNotifyIconBackend(&s_statusIcons);
     else
         SetNotifyIconBackend(&s_indicators);
+    StartDisplayServices(display);
     return true;
 }
 } // namespace

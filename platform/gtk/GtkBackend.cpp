@@ -48,14 +48,9 @@ GtkBackend::GtkBackend() : m_uiThread(static_cast<DWORD>(::gettid()))
     m_composited = gdk_screen_is_composited(gdk_screen_get_default()) != FALSE;
 }
 
-GtkBackend* GtkBackend::Active()
-{
-    return g_active.load(std::memory_order_acquire);
-}
-
 GtkBackend* GtkBackend::Install()
 {
-    if (GtkBackend* installed = Active())
+    if (GtkBackend* installed = g_active.load(std::memory_order_acquire))
         return installed;
     // Window placement is a program's own business only under X11 (XWayland on Wayland desktops).
     gdk_set_allowed_backends("x11");
@@ -63,7 +58,7 @@ GtkBackend* GtkBackend::Install()
         return nullptr;
     // Lives as long as the process: windows of any thread may reach it until the very end.
     auto* backend = new GtkBackend;
-    SetPaintTargetFactory(&GtkPaintTarget::Create);
+    SetPaintTargetFactory([backend](HWND hwnd) { return std::make_unique<GtkPaintTarget>(*backend, hwnd); });
     SetWindowBackend(backend);
     g_active.store(backend, std::memory_order_release);
     CorePump::Attach(*backend);

@@ -20,10 +20,11 @@ class NativeWindow;
 class GtkBackend final : public WindowBackend
 {
 public:
-    // The installed backend, or nullptr while windows are headless.
-    static GtkBackend* Active();
     // Opens the display and installs the backend on the calling thread (once; later calls give
-    // the same backend); nullptr without a display.
+    // the same backend); nullptr without a display. There is no global getter: what works with
+    // the display is handed the backend when it is installed (the window backend, the paint
+    // target factory, the desktop, the tray, AddDisplayService) or reaches it through the
+    // object that made it (NativeWindow::Display()).
     static GtkBackend* Install();
 
     void CreateNative(HWND hwnd) override;

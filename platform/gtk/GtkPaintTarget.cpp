@@ -8,15 +8,9 @@
 
 namespace platform
 {
-std::unique_ptr<PaintTarget> GtkPaintTarget::Create(HWND hwnd)
-{
-    return std::make_unique<GtkPaintTarget>(hwnd);
-}
-
 cairo_t* GtkPaintTarget::Open(int width, int height)
 {
-    GtkBackend* backend = GtkBackend::Active();
-    NativeWindow* window = backend != nullptr && backend->OnUiThread() ? backend->Find(m_hwnd) : nullptr;
+    NativeWindow* window = m_display.OnUiThread() ? m_display.Find(m_hwnd) : nullptr;
     if (window == nullptr)
         return OpenScratch(width, height);
     cairo_t* cr = window->DrawContext();

@@ -7,11 +7,12 @@
 
 namespace platform
 {
+class GtkBackend;
+
 class GtkPaintTarget final : public PaintTarget
 {
 public:
-    explicit GtkPaintTarget(HWND hwnd) : m_hwnd(hwnd) {}
-    static std::unique_ptr<PaintTarget> Create(HWND hwnd);
+    GtkPaintTarget(GtkBackend& display, HWND hwnd) : m_display(display), m_hwnd(hwnd) {}
 
     cairo_t* Open(int width, int height) override;
     void Close(cairo_t* cr) override;
@@ -21,6 +22,7 @@ private:
     // threads' windows): their drawing reaches the display through their top-level window.
     cairo_t* OpenScratch(int width, int height);
 
+    GtkBackend& m_display;
     HWND m_hwnd;
 };
 } // namespace platform

@@ -1,23 +1,39 @@
-// The shell implementation that goes with the window backend.
+// The installed shell: the headless one until the display opens, then the GTK one for good.
 #include "ShellBackend.h"
 
 #include "GtkShell.h"
 #include "HeadlessShell.h"
 
-#include "../gtk/GtkBackend.h"
+#include "../gtk/DisplayServices.h"
+
+#include <atomic>
 
 namespace platform
 {
+namespace
+{
+std::atomic<ShellBackend*> g_shell{nullptr};
+
+// Never destroyed: threads that outlive main may still ask for a file dialog.
+ShellBackend& Headless()
+{
+    static ShellBackend* const shell = new HeadlessShell;
+    return *shell;
+}
+
+void InstallGtkShell(GtkBackend& display)
+{
+    static ShellBackend* const shell = new GtkShell(display);
+    g_shell.store(shell, std::memory_order_release);
+}
+
+// Added before main, in every program that calls into the shell (this file comes with Shell()).
+[[maybe_unused]] const bool g_added = (AddDisplayService(&InstallGtkShell), true);
+} // namespace
+
 ShellBackend& Shell()
 {
-    // The display backend is installed once at start-up and never taken away; the GTK shell
-    // needs it, so it is made when the first call finds it.
-    static HeadlessShell s_headless;
-    if (GtkBackend* display = GtkBackend::Active())
-    {
-        static GtkShell s_desktop(*display);
-        return s_desktop;
-    }
-    return s_headless;
+    ShellBackend* shell = g_shell.load(std::memory_order_acquire);
+    return shell != nullptr ? *shell : Headless();
 }
 } // namespace platform

@@ -1,8 +1,9 @@
 #pragma once
 // What the shell does differently with a display and without one: the file dialogs and the
-// drop destinations. One implementation per display backend (GtkShell, HeadlessShell); Shell()
-// gives the one that goes with the window backend installed at start-up, so the calls above
-// never ask which backend runs.
+// drop destinations. One implementation per display backend (GtkShell, HeadlessShell), chosen
+// once: the GTK one is installed with the display backend (through AddDisplayService), and
+// until then, or without a display, the headless one answers. The calls above never ask which
+// backend runs.
 
 #include "platform/Dialogs.h"
 
@@ -26,5 +27,6 @@ public:
     virtual void SetDropTarget(HWND hwnd, bool accept) = 0;
 };
 
+// The installed shell. Any thread.
 ShellBackend& Shell();
 } // namespace platform

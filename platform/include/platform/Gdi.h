@@ -9,6 +9,7 @@
 
 #include <cairo.h>
 
+#include <functional>
 #include <memory>
 
 struct PAINTSTRUCT
@@ -159,7 +160,7 @@ public:
     // Drawing through a context from Open ended: present it and drop the reference.
     virtual void Close(cairo_t* cr) = 0;
 };
-using PaintTargetFactory = std::unique_ptr<PaintTarget> (*)(HWND hwnd);
+using PaintTargetFactory = std::function<std::unique_ptr<PaintTarget>(HWND hwnd)>;
 // nullptr restores the headless target. Returns the previous factory.
 PaintTargetFactory SetPaintTargetFactory(PaintTargetFactory factory);
 

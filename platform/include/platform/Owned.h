@@ -29,11 +29,14 @@ inline void FreeStringList(GSList* list)
 }
 
 template <typename T> using GObjectPtr = std::unique_ptr<T, FreeWith<g_object_unref>>;
+// Memory GLib hands out to be given back with g_free (strings, arrays).
+template <typename T> using GMemoryPtr = std::unique_ptr<T, FreeWith<g_free>>;
 // A GSList of g_malloc'ed strings, as GTK hands out file names.
 using GStringListPtr = std::unique_ptr<GSList, FreeWith<FreeStringList>>;
 
 using CairoPtr = std::unique_ptr<cairo_t, FreeWith<cairo_destroy>>;
 using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, FreeWith<cairo_surface_destroy>>;
+using CairoPatternPtr = std::unique_ptr<cairo_pattern_t, FreeWith<cairo_pattern_destroy>>;
 using CairoRegionPtr = std::unique_ptr<cairo_region_t, FreeWith<cairo_region_destroy>>;
 using CairoFontOptionsPtr = std::unique_ptr<cairo_font_options_t, FreeWith<cairo_font_options_destroy>>;
 
