@@ -67,7 +67,11 @@ void ReleaseDisplayTest::TearDown()
 {
     for (const std::string& window : {m_setup, m_pictavo})
         if (!window.empty())
+        {
             XServer::Run("xdotool windowclose " + window + " 2>/dev/null");
+            // Gone before the next test of this process looks for its own windows.
+            WaitUntil([&] { return IsGone(window); }, 5000);
+        }
     if (!m_previousHome.empty())
     {
         ::setenv("HOME", m_previousHome.c_str(), 1);
@@ -100,6 +104,11 @@ std::string ReleaseDisplayTest::FindWindow(const std::string& pattern, int timeo
         },
         std::max(timeoutMs, 2000));
     return window;
+}
+
+bool ReleaseDisplayTest::IsGone(const std::string& window)
+{
+    return !XServer::Run("xdotool getwindowname " + window);
 }
 
 bool ReleaseDisplayTest::ClickUntil(const std::string& window, int x, int y,
@@ -136,7 +145,9 @@ void ReleaseDisplayTest::Click(const std::string& window, int x, int y)
 void ReleaseDisplayTest::Shoot(const std::string& window, const char* name)
 {
     const std::string path = ShotPath(name);
-    XServer::Run("import -window " + window + " '" + path + "'");
+    // import waits for the window to be viewable: bounded, so a window that never comes back
+    // cannot hold the test.
+    XServer::Run("timeout 10 import -window " + window + " '" + path + "'");
     if (const char* keep = std::getenv("PICTAVO_SCREENSHOT_DIR"))
         fs::copy_file(path, std::string(keep) + "/" + name + ".png", fs::copy_options::overwrite_existing);
 }

@@ -30,6 +30,9 @@ protected:
     void TearDown() override;
 
     static std::string FindWindow(const std::string& pattern, int timeoutMs = 15000);
+    // Whether the server has destroyed the window: a program that has ended may still have its
+    // windows for a moment, until the server has seen its connection close.
+    static bool IsGone(const std::string& window);
     static std::pair<int, int> Size(const std::string& window);
     static void Click(const std::string& window, int x, int y);
     // Clicks until done() holds: a click given before the window could take it is given again.

@@ -162,6 +162,9 @@ TEST_F(SetupE2eTest, AsksBeforeUsingAUsersFolderAndRefusesAnInvalidOne)
     Click(m_setup, kCloseX, kCloseY);
     ASSERT_TRUE(WaitUntil([&] { return RunningFrom(m_dist + "/PictavoSetup") == 0; }, 5000))
         << "close did not end it";
+    // Until the server has let the ended copy's window go, it would be found in place of the
+    // next copy's and clicked in vain.
+    ASSERT_TRUE(WaitUntil([&] { return IsGone(m_setup); }, 10000));
 
     // No programs folder can be had: nothing is proposed, and installing says the folder is invalid.
     fs::remove_all(m_home + "/.local/opt");

@@ -90,7 +90,7 @@ protected:
         EXPECT_TRUE(WaitUntil(
             [&] {
                 XServer::Run("xdotool windowraise " + window);
-                return XServer::Run("import -window " + window + " '" + path + "'") &&
+                return XServer::Run("timeout 10 import -window " + window + " '" + path + "'") &&
                        std::atof(
                            XServer::Output("convert '" + path + "' -format '%[fx:mean]' info:").c_str()) >
                            0.05;
