@@ -21,6 +21,13 @@ struct HostileName
     ZipResult result;
 };
 
+// Names the case by its entry in test lists (the default prints the object's bytes, which hold
+// a pointer, so the names would change from one build to the next).
+void PrintTo(const HostileName& name, std::ostream* out)
+{
+    *out << name.python;
+}
+
 class ZipHostileName : public ziptest::ZipTest, public ::testing::WithParamInterface<HostileName>
 {
 };
