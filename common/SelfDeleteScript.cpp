@@ -11,15 +11,16 @@
 
 namespace
 {
-// $1: the process to wait for. A zombie counts as ended: its parent may never reap it. About
-// 30 s at most, then the removal goes on all the same (a running program's files may be
-// unlinked on Linux).
+// $1: the process to wait for. A zombie counts as ended: its parent may never reap it. A state
+// that could not be read (a busy machine may refuse the reader a process) is no end: only the
+// process's folder going is. About 30 s at most, then the removal goes on all the same (a
+// running program's files may be unlinked on Linux).
 constexpr const char kWaitForProcess[] =
     "#!/bin/sh\n"
     "n=0\n"
-    "while [ \"$n\" -lt 300 ]; do\n"
+    "while [ \"$n\" -lt 300 ] && [ -d \"/proc/$1\" ]; do\n"
     "    state=$(sed -n 's/.*) \\([A-Za-z]\\).*/\\1/p' \"/proc/$1/stat\" 2>/dev/null)\n"
-    "    if [ -z \"$state\" ] || [ \"$state\" = Z ]; then break; fi\n"
+    "    if [ \"$state\" = Z ]; then break; fi\n"
     "    n=$((n + 1))\n"
     "    sleep 0.1\n"
     "done\n";

@@ -113,7 +113,10 @@ TEST(UninstDlg, AsksRefusesClosesWhileRemovingAndLeavesThroughTheScript)
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(window.hwnd); }));
     TakeQuitMessage();
     EXPECT_TRUE(fs::exists(ScriptPath())) << "Alt+F4 on the goodbye page left the uninstaller behind";
-    const std::vector<std::string> arguments = ScriptArguments();
+    std::vector<std::string> arguments;
+    EXPECT_TRUE(PumpUntil([&] { return (arguments = ScriptArguments()).size() == 5; }, 5000))
+        << "no waiting script; the uninstaller " << (fs::exists(installDir + "/Uninst") ? "is" : "is not")
+        << " still there";
     ASSERT_EQ(arguments.size(), 5u);
     EXPECT_EQ(arguments[3], installDir + "/Uninst");
     EXPECT_EQ(arguments[4], fs::canonical(installDir).string());
