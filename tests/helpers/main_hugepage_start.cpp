@@ -1,6 +1,8 @@
 // Child process for the huge-page start-up test: notes every start of its image in the file
 // named by its first argument, then, once the start-up is through, whether a large block of
-// the C heap is advised for huge pages and what GLIBC_TUNABLES its own children would get.
+// the C heap is advised for huge pages, whether a worker thread's freed image-sized block is
+// kept for the next one and given back by ReleaseFreedMemory, and what GLIBC_TUNABLES its own
+// children would get.
 #include "HugePageStart.h"
 
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 // glibc's own allocator, also where a sanitizer puts its allocator in front of malloc.
@@ -34,6 +37,39 @@ bool AdvisedForHugePages(const void* address)
     }
     return false;
 }
+
+long ResidentBytes()
+{
+    long pages = 0;
+    long resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * ::sysconf(_SC_PAGESIZE);
+}
+
+// As a conversion worker does: a pixel cache's worth of memory, written, freed, and asked for
+// again. "kept" when the freed block stays in the process and comes back as the next one (no
+// fresh pages to fault in), "released" when giving the freed memory back shrinks the process by
+// most of the block.
+std::string ReuseBetweenFiles()
+{
+    constexpr long kBlock = 96l << 20;
+    bool kept = false;
+    long heldBytes = 0;
+    std::thread worker([&] {
+        const long before = ResidentBytes();
+        void* first = __libc_malloc(kBlock);
+        std::memset(first, 1, kBlock);
+        __libc_free(first);
+        heldBytes = ResidentBytes();
+        void* second = __libc_malloc(kBlock);
+        kept = second == first && heldBytes - before > kBlock / 2;
+        __libc_free(second);
+    });
+    worker.join();
+    ReleaseFreedMemory();
+    const bool released = heldBytes - ResidentBytes() > kBlock / 2;
+    return " kept=" + std::to_string(kept) + " released=" + std::to_string(released);
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -49,7 +85,7 @@ int main(int argc, char** argv)
     std::memset(block, 1, size);
     const char* tunables = std::getenv("GLIBC_TUNABLES");
     std::ofstream(argv[1], std::ios::app)
-        << "run " << ::getpid() << " huge=" << AdvisedForHugePages(block)
+        << "run " << ::getpid() << " huge=" << AdvisedForHugePages(block) << ReuseBetweenFiles()
         << " tunables=" << (tunables != nullptr ? tunables : "(none)")
         << " marker=" << (std::getenv("PICTAVO_HUGEPAGE_START") != nullptr) << "\n";
     __libc_free(block);
