@@ -21,31 +21,16 @@ void RestoreTunables(const std::string& original)
         ::setenv(kTunables, original.c_str(), 1);
 }
 
-// A pixel cache (8 bytes a pixel) and a JPEG encoder's coefficients (6 bytes a pixel) are
-// allocated and freed for every file. By default glibc maps each afresh, or takes it from a
-// per-thread arena that it trims at once, so the kernel faults in and zeroes every page again:
-// a tenth of a conversion's time, and contended between tabs converting at once. One arena
-// that is never trimmed hands the next file the memory the last one freed; the workers give
-// it back when they all fall idle (ReleaseFreedMemory). A setting the user made in
-// GLIBC_TUNABLES is left as he made it.
-void KeepFreedMemory(const std::string& userTunables)
+// Blocks of a megabyte or more (a JPEG encoder's coefficients take 6 bytes a pixel) are
+// mappings of their own, advised for huge pages, and go back to the system when freed. glibc
+// would otherwise raise its threshold after the first such free and serve the next file's blocks
+// from a per-thread heap that grows in small pages and is trimmed again after each file: most of
+// a conversion's page faults. A threshold the user set in GLIBC_TUNABLES is left as it is.
+void MapLargeBlocks(const std::string& userTunables)
 {
-    struct Setting
-    {
-        const char* tunable;
-        int option;
-        int value;
-    };
-    static constexpr Setting kSettings[] = {
-        {"glibc.malloc.arena_max", M_ARENA_MAX, 1},
-        {"glibc.malloc.mmap_max", M_MMAP_MAX, 0},
-        {"glibc.malloc.trim_threshold", M_TRIM_THRESHOLD, -1},
-    };
-    for (const Setting& setting : kSettings)
-    {
-        if (userTunables.find(setting.tunable) == std::string::npos)
-            ::mallopt(setting.option, setting.value);
-    }
+    constexpr int kThreshold = 1 << 20;
+    if (userTunables.find("glibc.malloc.mmap_threshold") == std::string::npos)
+        ::mallopt(M_MMAP_THRESHOLD, kThreshold);
 }
 } // namespace
 
@@ -57,7 +42,7 @@ void StartWithHugePages(char** argv)
         const std::string original = restarted;
         ::unsetenv(kRestarted);
         RestoreTunables(original);
-        KeepFreedMemory(original);
+        MapLargeBlocks(original);
         return;
     }
     const char* current = std::getenv(kTunables);
@@ -65,7 +50,7 @@ void StartWithHugePages(char** argv)
     if ((current != nullptr && std::string(current).find(kHugePages) != std::string::npos) ||
         argv == nullptr || argv[0] == nullptr)
     {
-        KeepFreedMemory(original);
+        MapLargeBlocks(original);
         return;
     }
     const std::string tunables =
@@ -76,10 +61,5 @@ void StartWithHugePages(char** argv)
     ::execv("/proc/self/exe", argv);
     ::unsetenv(kRestarted);
     RestoreTunables(original);
-    KeepFreedMemory(original);
-}
-
-void ReleaseFreedMemory()
-{
-    ::malloc_trim(0);
+    MapLargeBlocks(original);
 }

@@ -1,9 +1,9 @@
 #pragma once
-// ImageMagick's pixel caches are large allocations made afresh for every file; backed by
-// transparent huge pages they cost a fraction of the page faults. glibc reads its malloc
-// tunables only when a process starts, so the program re-executes itself once with
-// glibc.malloc.hugetlb=1 in GLIBC_TUNABLES. The heap also keeps what one file freed for the
-// next, so that a batch of files is not faulted in page by page again for each one.
+// A conversion's image-sized buffers (a codec's coefficients, rows of a whole picture), backed
+// by transparent huge pages, cost a fraction of the page faults. glibc reads its malloc tunables
+// only when a process starts, so the program re-executes itself once with
+// glibc.malloc.hugetlb=1 in GLIBC_TUNABLES; every block of a megabyte or more is then a mapping
+// of its own advised for huge pages, file after file.
 
 // Call first in main, before any thread exists. Returns when nothing is left to do: the
 // tunable is in effect, the user set glibc.malloc.hugetlb himself, or the re-execution
@@ -11,5 +11,3 @@
 // (same process id, same arguments). The environment the program later hands to the
 // processes it starts is the one it was started with.
 void StartWithHugePages(char** argv);
-// Gives the memory the heap kept back to the system; for when no conversion is running.
-void ReleaseFreedMemory();

@@ -2,7 +2,6 @@
 
 #include "MainDlg.h"
 
-#include "HugePageStart.h"
 #include "Log.h"
 #include "MagickDriver.h"
 #include "MyLock.h"
@@ -221,10 +220,10 @@ void CMainDlg::WorkLoop(int tab)
         ++m_nBusyWorkers;
         if (!g_bAppExit)
             ConvertQueue(tab);
-        // The heap keeps what a file freed for the next one; the last worker to finish hands
-        // it back, so an idle program holds no image's worth of memory.
+        // Pixel memory is kept from one file for the next; the last worker to finish hands it
+        // back, so an idle program holds no image's worth of memory.
         if (--m_nBusyWorkers == 0 && !g_bAppExit)
-            ReleaseFreedMemory();
+            MagickReleaseMemory();
     }
 }
 
