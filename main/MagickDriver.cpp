@@ -536,7 +536,10 @@ bool ReducedJpegDecode(const InputHeader& header, int resize, bool orientedResiz
 class CommandLock
 {
 public:
-    CommandLock() : m_lock(g_magickLock) {}
+    CommandLock() : m_lock(g_magickLock) { PixelBlocks::CommandStarts(); }
+    ~CommandLock() { PixelBlocks::CommandEnds(); }
+    CommandLock(const CommandLock&) = delete;
+    CommandLock& operator=(const CommandLock&) = delete;
     bool Usable(std::string& error) const
     {
         if (g_stopped || g_abort.load())

@@ -8,8 +8,9 @@
 
 namespace
 {
-// Below this a block is an ordinary heap allocation: row buffers and the like.
-constexpr size_t kSmallestMapped = 1u << 20;
+// Below this (a picture of two megapixels) a block is an ordinary heap allocation: row and
+// tile buffers, which change size often and are cheap.
+constexpr size_t kSmallestMapped = 16u << 20;
 // A parked block serves a request of at least half its size; a larger one would hold memory
 // the file does not need.
 constexpr size_t kLargestSlack = 2;
@@ -32,6 +33,21 @@ void PixelBlocks::ReleaseParked()
     PixelBlocks& blocks = Instance();
     std::lock_guard<std::mutex> guard(blocks.m_lock);
     blocks.UnmapParked();
+}
+
+void PixelBlocks::CommandStarts()
+{
+    PixelBlocks& blocks = Instance();
+    std::lock_guard<std::mutex> guard(blocks.m_lock);
+    ++blocks.m_commands;
+}
+
+void PixelBlocks::CommandEnds()
+{
+    PixelBlocks& blocks = Instance();
+    std::lock_guard<std::mutex> guard(blocks.m_lock);
+    --blocks.m_commands;
+    blocks.KeepLargestParked();
 }
 
 size_t PixelBlocks::ParkedBytes()
@@ -112,10 +128,30 @@ void PixelBlocks::Give(void* block)
         {
             m_parked.push_back(found->second);
             m_inUse.erase(found);
+            KeepLargestParked();
             return;
         }
     }
     std::free(block);
+}
+
+void PixelBlocks::KeepLargestParked()
+{
+    // One block for each running command, the largest: what a next file asks for first is its
+    // pixel cache. A command's smaller blocks (a resize's intermediate and result) go, so that
+    // what it frees while encoding is not held on top of the encoder's memory.
+    const size_t keep = m_commands > 1 ? static_cast<size_t>(m_commands) : 1;
+    while (m_parked.size() > keep)
+    {
+        auto smallest = m_parked.begin();
+        for (auto it = m_parked.begin(); it != m_parked.end(); ++it)
+        {
+            if (it->bytes < smallest->bytes)
+                smallest = it;
+        }
+        ::munmap(smallest->base, smallest->bytes);
+        m_parked.erase(smallest);
+    }
 }
 
 void PixelBlocks::UnmapParked()

@@ -2,8 +2,9 @@
 // ImageMagick's large aligned blocks (an image's pixel cache: 8 bytes a pixel) kept between
 // files. Each is a mapping of its own, advised for transparent huge pages; a freed one is parked
 // and handed to the next request it fits, so the next file of a batch finds its pixel memory
-// already faulted in instead of having the kernel map and zero every page again. Small blocks
-// go to the C heap as before.
+// already faulted in instead of having the kernel map and zero every page again. Only the
+// largest freed block of each running command is kept, so a command never holds more than it
+// did before. Small blocks go to the C heap as before.
 
 #include <cstddef>
 #include <map>
@@ -17,6 +18,9 @@ public:
     static void Install();
     // Unmaps the parked blocks; for when no command is running (blocks in use stay).
     static void ReleaseParked();
+    // Around each command: one parked block is kept for each command running.
+    static void CommandStarts();
+    static void CommandEnds();
     // The bytes parked right now.
     static size_t ParkedBytes();
 
@@ -33,9 +37,11 @@ private:
 
     void* Take(size_t size, size_t alignment);
     void Give(void* block);
+    void KeepLargestParked();
     void UnmapParked();
 
     std::mutex m_lock;
     std::map<void*, Mapping> m_inUse; // by the address handed out
     std::vector<Mapping> m_parked;
+    int m_commands = 0;
 };
