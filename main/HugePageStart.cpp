@@ -1,7 +1,6 @@
 #include "HugePageStart.h"
 
 #include <cstdlib>
-#include <malloc.h>
 #include <string>
 #include <unistd.h>
 
@@ -20,18 +19,6 @@ void RestoreTunables(const std::string& original)
     else
         ::setenv(kTunables, original.c_str(), 1);
 }
-
-// Blocks of a megabyte or more (a JPEG encoder's coefficients take 6 bytes a pixel) are
-// mappings of their own, advised for huge pages, and go back to the system when freed. glibc
-// would otherwise raise its threshold after the first such free and serve the next file's blocks
-// from a per-thread heap that grows in small pages and is trimmed again after each file: most of
-// a conversion's page faults. A threshold the user set in GLIBC_TUNABLES is left as it is.
-void MapLargeBlocks(const std::string& userTunables)
-{
-    constexpr int kThreshold = 1 << 20;
-    if (userTunables.find("glibc.malloc.mmap_threshold") == std::string::npos)
-        ::mallopt(M_MMAP_THRESHOLD, kThreshold);
-}
 } // namespace
 
 void StartWithHugePages(char** argv)
@@ -42,17 +29,14 @@ void StartWithHugePages(char** argv)
         const std::string original = restarted;
         ::unsetenv(kRestarted);
         RestoreTunables(original);
-        MapLargeBlocks(original);
         return;
     }
     const char* current = std::getenv(kTunables);
     const std::string original = current != nullptr ? current : "-";
-    if ((current != nullptr && std::string(current).find(kHugePages) != std::string::npos) ||
-        argv == nullptr || argv[0] == nullptr)
-    {
-        MapLargeBlocks(original);
+    if (current != nullptr && std::string(current).find(kHugePages) != std::string::npos)
         return;
-    }
+    if (argv == nullptr || argv[0] == nullptr)
+        return;
     const std::string tunables =
         std::string(current != nullptr && *current != '\0' ? std::string(current) + ":" : "") + kHugePages +
         "=1";
@@ -61,5 +45,4 @@ void StartWithHugePages(char** argv)
     ::execv("/proc/self/exe", argv);
     ::unsetenv(kRestarted);
     RestoreTunables(original);
-    MapLargeBlocks(original);
 }

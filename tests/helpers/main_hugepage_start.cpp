@@ -1,7 +1,6 @@
 // Child process for the huge-page start-up test: notes every start of its image in the file
 // named by its first argument, then, once the start-up is through, whether a large block of
-// the C heap is advised for huge pages, whether a worker's second image-sized block is again a
-// mapping of its own, and what GLIBC_TUNABLES its own children would get.
+// the C heap is advised for huge pages and what GLIBC_TUNABLES its own children would get.
 #include "HugePageStart.h"
 
 #include <cstdio>
@@ -9,7 +8,6 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <unistd.h>
 
 // glibc's own allocator, also where a sanitizer puts its allocator in front of malloc.
@@ -36,35 +34,6 @@ bool AdvisedForHugePages(const void* address)
     }
     return false;
 }
-
-long ResidentBytes()
-{
-    long pages = 0;
-    long resident = 0;
-    std::ifstream("/proc/self/statm") >> pages >> resident;
-    return resident * ::sysconf(_SC_PAGESIZE);
-}
-
-// As a conversion worker does for each file: a codec's buffer (24 MiB for 12 megapixels),
-// written and freed, twice. "returned" when the second one also goes back to the system at
-// once, so that it was a mapping of its own and not part of a heap kept between files.
-std::string SecondBlockReturned()
-{
-    constexpr long kBlock = 24l << 20;
-    bool returned = false;
-    std::thread worker([&returned] {
-        for (int file = 0; file < 2; ++file)
-        {
-            void* block = __libc_malloc(kBlock);
-            std::memset(block, 1, kBlock);
-            const long held = ResidentBytes();
-            __libc_free(block);
-            returned = held - ResidentBytes() > kBlock / 2;
-        }
-    });
-    worker.join();
-    return " returned=" + std::to_string(returned);
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -80,7 +49,7 @@ int main(int argc, char** argv)
     std::memset(block, 1, size);
     const char* tunables = std::getenv("GLIBC_TUNABLES");
     std::ofstream(argv[1], std::ios::app)
-        << "run " << ::getpid() << " huge=" << AdvisedForHugePages(block) << SecondBlockReturned()
+        << "run " << ::getpid() << " huge=" << AdvisedForHugePages(block)
         << " tunables=" << (tunables != nullptr ? tunables : "(none)")
         << " marker=" << (std::getenv("PICTAVO_HUGEPAGE_START") != nullptr) << "\n";
     __libc_free(block);
