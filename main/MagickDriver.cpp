@@ -1,6 +1,7 @@
 #include "MagickDriver.h"
 
 #include "MagickLeftovers.h"
+#include "PixelBlocks.h"
 #include "StringHelper.h"
 
 #include <wand/MagickWand.h>
@@ -46,6 +47,7 @@ void StartOnce(const std::string& configDir)
         // what a killed one left behind.
         if (const std::string temp = MagickTemporaryFolder(); !temp.empty())
             ::setenv("MAGICK_TEMPORARY_PATH", temp.c_str(), 1);
+        PixelBlocks::Install();
         MagickCoreGenesis("Pictavo", MagickFalse);
     });
 }
@@ -534,7 +536,10 @@ bool ReducedJpegDecode(const InputHeader& header, int resize, bool orientedResiz
 class CommandLock
 {
 public:
-    CommandLock() : m_lock(g_magickLock) {}
+    CommandLock() : m_lock(g_magickLock) { PixelBlocks::CommandStarts(); }
+    ~CommandLock() { PixelBlocks::CommandEnds(); }
+    CommandLock(const CommandLock&) = delete;
+    CommandLock& operator=(const CommandLock&) = delete;
     bool Usable(std::string& error) const
     {
         if (g_stopped || g_abort.load())
@@ -568,7 +573,13 @@ void MagickShutdown()
     std::call_once(g_startOnce, [&started] { started = false; });
     if (started)
         MagickCoreTerminus();
+    PixelBlocks::ReleaseParked();
     RemoveMagickTemporaryFolder();
+}
+
+void MagickReleaseMemory()
+{
+    PixelBlocks::ReleaseParked();
 }
 
 bool ConvertImageFile(const std::string& inputPath, const std::string& outputPath, std::string& error)

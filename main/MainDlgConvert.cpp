@@ -220,7 +220,10 @@ void CMainDlg::WorkLoop(int tab)
         ++m_nBusyWorkers;
         if (!g_bAppExit)
             ConvertQueue(tab);
-        --m_nBusyWorkers;
+        // Pixel memory is kept from one file for the next; the last worker to finish hands it
+        // back, so an idle program holds no image's worth of memory.
+        if (--m_nBusyWorkers == 0 && !g_bAppExit)
+            MagickReleaseMemory();
     }
 }
 

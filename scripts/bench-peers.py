@@ -10,9 +10,10 @@ faster), the bytes written and the peak memory of the largest process. Every arm
 checked for their pixel size.
 
 Usage: scripts/bench-peers.py [--build build/default] [--work /tmp/pictavo-bench-peers]
-           [--rounds 5] [--files 6] [--big] [--today <bench_convert of an older build>]
+           [--rounds 5] [--files 6] [--big] [--today [<name>=]<bench_convert of an older build>]...
            [--cases jpg-jpg,jpg-png,png-jpg,heic-jpg,compress50-12mp,compress50-48mp,compress10-12mp,tabs]
---today adds that build's pipeline as an arm, for before/after figures in the same run;
+--today adds that build's pipeline as an arm "pictavo-<name>" (default name "today"), also to the
+tabs case, for before/after figures in the same run; it may be given several times;
 --big adds the 108-megapixel compression case.
 """
 
@@ -105,14 +106,20 @@ def pictavo(bench, tab, out_type, resize=100, quality=80):
     return arm
 
 
+def pipelines(args):
+    """This build's bench_convert first, then each --today build's, as (arm name, path)."""
+    arms = [("pictavo", args.bench)]
+    for spec in args.today:
+        name, _, path = spec.rpartition("=")
+        arms.append(("pictavo-" + (name or "today"), os.path.abspath(path)))
+    return arms
+
+
 def cases(args, sets):
-    b, t = args.bench, args.today
     ext = {0: "png", 1: "jpg"}
 
     def both(name, tab, out_type, files, peers, resize=100, quality=80):
-        arms = [("pictavo", pictavo(b, tab, out_type, resize, quality))]
-        if t:
-            arms.append(("pictavo-today", pictavo(t, tab, out_type, resize, quality)))
+        arms = [(arm, pictavo(bench, tab, out_type, resize, quality)) for arm, bench in pipelines(args)]
         return (name, files, ext[out_type], arms + peers)
 
     def compress(files, percent, quality):
@@ -223,16 +230,22 @@ def run_case(args, case):
 
 
 def run_tabs(args, sets):
-    """Three tabs at once against the same tabs one after the other (bench_convert tabs), and
-    the same files as eight CLI processes at a time."""
+    """Three tabs at once against the same tabs one after the other (bench_convert tabs), for
+    this build and each --today build in turn, and the same files as eight CLI processes at a
+    time."""
     files = sets["tabs12"]
-    out = os.path.join(args.work, "out", "tabs")
+    arms = pipelines(args)
     cli_out = os.path.join(args.work, "out", "xargs")
-    serial, three, parallel = [], [], []
-    for _ in range(args.rounds):
-        text = run([args.bench, "tabs", out] + files).stdout.decode()
-        serial.append(float(text.split("one_tab=")[1].split("s")[0]))
-        three.append(float(text.split("three_tabs=")[1].split("s")[0]))
+    serial = {arm: [] for arm, _ in arms}
+    three = {arm: [] for arm, _ in arms}
+    peak = {arm: 0 for arm, _ in arms}
+    parallel = []
+    for rnd in range(args.rounds):
+        for arm, bench in arms[rnd % len(arms):] + arms[:rnd % len(arms)]:
+            text = run([bench, "tabs", os.path.join(args.work, "out", "tabs-" + arm)] + files).stdout.decode()
+            serial[arm].append(float(text.split("one_tab=")[1].split("s")[0]))
+            three[arm].append(float(text.split("three_tabs=")[1].split("s")[0]))
+            peak[arm] = max(peak[arm], int(text.split("peak_memory=")[1].split("MiB")[0]))
         shutil.rmtree(cli_out, ignore_errors=True)
         os.makedirs(cli_out)
         start = time.monotonic()
@@ -244,9 +257,13 @@ def run_tabs(args, sets):
                                               [os.path.join(cli_out, "%d.jpg" % i)]))
             procs.pop(0).wait()
         parallel.append(time.monotonic() - start)
-    t1, t3, tp = (statistics.median(v) for v in (serial, three, parallel))
-    print("tabs (%d files, %d rounds): one tab after the other %.3fs, three at once %.3fs: %.2fx" %
-          (len(files), args.rounds, t1, t3, t1 / t3))
+    print("tabs (%d files, %d rounds)" % (len(files), args.rounds))
+    for arm, _ in arms:
+        t1, t3 = statistics.median(serial[arm]), statistics.median(three[arm])
+        print("  %-14s one tab after the other %.3fs, three at once %.3fs: %.2fx  peak %d MiB" %
+              (arm, t1, t3, t1 / t3, peak[arm]))
+    t3 = statistics.median(three["pictavo"])
+    tp = statistics.median(parallel)
     print("  8 convert processes at a time %.3fs: ratio %.2f" % (tp, tp / t3))
 
 
@@ -257,7 +274,7 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--files", type=int, default=6)
     parser.add_argument("--big", action="store_true")
-    parser.add_argument("--today")
+    parser.add_argument("--today", action="append", default=[])
     parser.add_argument("--cases", default="")
     args = parser.parse_args()
     args.bench = os.path.abspath(os.path.join(args.build, "bench", "bench_convert"))

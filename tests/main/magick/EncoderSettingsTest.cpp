@@ -2,6 +2,7 @@
 // gets: each output is checked against ImageMagick's command line doing the plain conversion.
 
 #include "MagickDriver.h"
+#include "PixelBlocks.h"
 
 #include "support/TestSupport.h"
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 using testsupport::Exists;
 using testsupport::TempDir;
@@ -121,4 +123,40 @@ TEST_F(EncoderSettings, ShrunkJpegsKeepTheirExactSizeAndTheirQuality)
             }
         }
     }
+}
+
+TEST_F(EncoderSettings, PixelMemoryOfOneFileServesTheNextWithoutCarryingItsPixels)
+{
+    Make("-size 2000x1200 xc:gray -seed 3 +noise Random -quality 92", "first.jpg");
+    Make("-size 2000x1200 gradient:'#a04020-#2040a0' -quality 92", "second.jpg");
+    Make("-size 2400x1800 xc:'#204080' -fill white -draw 'circle 1200,900 1200,100'", "larger.png");
+    constexpr size_t kFirstPixels = 2000u * 1200u * 8u; // 16 bits a channel, four channels
+    constexpr size_t kLargerPixels = 2400u * 1800u * 8u;
+    MagickReleaseMemory();
+    ASSERT_EQ(PixelBlocks::ParkedBytes(), 0u);
+    std::vector<size_t> parked;
+    for (const std::string input : {"first.jpg", "second.jpg", "larger.png", "first.jpg"})
+    {
+        const std::string output = At(input + "-" + std::to_string(parked.size()) + ".png");
+        std::string error;
+        ASSERT_TRUE(ConvertImageFile(At(input), output, error)) << input << ": " << error;
+        parked.push_back(PixelBlocks::ParkedBytes());
+        // every pixel as a fresh command line makes it, whatever the memory held before
+        Cli("convert " + At(input) + " -auto-orient " + At("plain.png"));
+        EXPECT_EQ(Cli("identify -format '%w %h %#' " + output),
+                  Cli("identify -format '%w %h %#' " + At("plain.png")))
+            << input;
+    }
+    // The first file's pixel memory, and only that, waits for the next one, which takes it
+    // instead of a new block.
+    EXPECT_GE(parked[0], kFirstPixels);
+    EXPECT_LT(parked[0], 2 * kFirstPixels);
+    EXPECT_EQ(parked[1], parked[0]);
+    // A larger picture's block replaces it rather than standing beside it, and serves a smaller
+    // file after it.
+    EXPECT_GE(parked[2], kLargerPixels);
+    EXPECT_LT(parked[2], kFirstPixels + kLargerPixels);
+    EXPECT_EQ(parked[3], parked[2]);
+    MagickReleaseMemory();
+    EXPECT_EQ(PixelBlocks::ParkedBytes(), 0u);
 }

@@ -1,0 +1,162 @@
+#include "PixelBlocks.h"
+
+#include <wand/MagickWand.h>
+
+#include <cstdlib>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace
+{
+// Below this (a picture of two megapixels) a block is an ordinary heap allocation: row and
+// tile buffers, which change size often and are cheap.
+constexpr size_t kSmallestMapped = 16u << 20;
+// A parked block serves a request of at least half its size; a larger one would hold memory
+// the file does not need.
+constexpr size_t kLargestSlack = 2;
+constexpr size_t kLargestAlignment = 4096; // a mapping starts on a page
+
+size_t PageRounded(size_t bytes)
+{
+    const auto page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    return (bytes + page - 1) / page * page;
+}
+} // namespace
+
+void PixelBlocks::Install()
+{
+    SetMagickAlignedMemoryMethods(&PixelBlocks::Acquire, &PixelBlocks::Relinquish);
+}
+
+void PixelBlocks::ReleaseParked()
+{
+    PixelBlocks& blocks = Instance();
+    std::lock_guard<std::mutex> guard(blocks.m_lock);
+    blocks.UnmapParked();
+}
+
+void PixelBlocks::CommandStarts()
+{
+    PixelBlocks& blocks = Instance();
+    std::lock_guard<std::mutex> guard(blocks.m_lock);
+    ++blocks.m_commands;
+}
+
+void PixelBlocks::CommandEnds()
+{
+    PixelBlocks& blocks = Instance();
+    std::lock_guard<std::mutex> guard(blocks.m_lock);
+    --blocks.m_commands;
+    blocks.KeepLargestParked();
+}
+
+size_t PixelBlocks::ParkedBytes()
+{
+    PixelBlocks& blocks = Instance();
+    std::lock_guard<std::mutex> guard(blocks.m_lock);
+    size_t bytes = 0;
+    for (const Mapping& mapping : blocks.m_parked)
+        bytes += mapping.bytes;
+    return bytes;
+}
+
+void* PixelBlocks::Acquire(size_t size, size_t alignment)
+{
+    return Instance().Take(size, alignment);
+}
+
+void PixelBlocks::Relinquish(void* block)
+{
+    Instance().Give(block);
+}
+
+PixelBlocks& PixelBlocks::Instance()
+{
+    // Never destroyed: ImageMagick may free blocks while the program's statics go.
+    static auto* blocks = new PixelBlocks;
+    return *blocks;
+}
+
+void* PixelBlocks::Take(size_t size, size_t alignment)
+{
+    if (size < kSmallestMapped || alignment == 0 || alignment > kLargestAlignment ||
+        (alignment & (alignment - 1)) != 0)
+    {
+        void* block = nullptr;
+        return ::posix_memalign(&block, alignment < sizeof(void*) ? sizeof(void*) : alignment, size) == 0
+                   ? block
+                   : nullptr;
+    }
+    const size_t bytes = PageRounded(size);
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto best = m_parked.end();
+    for (auto it = m_parked.begin(); it != m_parked.end(); ++it)
+    {
+        if (it->bytes >= bytes && it->bytes <= bytes * kLargestSlack &&
+            (best == m_parked.end() || it->bytes < best->bytes))
+            best = it;
+    }
+    Mapping mapping{nullptr, 0};
+    if (best != m_parked.end())
+    {
+        mapping = *best;
+        m_parked.erase(best);
+    }
+    else
+    {
+        // Parked blocks that fit no request of this size go first, so that memory is not held
+        // twice over while sizes change.
+        UnmapParked();
+        void* base = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (base == MAP_FAILED)
+            return nullptr;
+        (void)::madvise(base, bytes, MADV_HUGEPAGE);
+        mapping = Mapping{static_cast<char*>(base), bytes};
+    }
+    m_inUse.emplace(mapping.base, mapping);
+    return mapping.base;
+}
+
+void PixelBlocks::Give(void* block)
+{
+    if (block == nullptr)
+        return;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        const auto found = m_inUse.find(block);
+        if (found != m_inUse.end())
+        {
+            m_parked.push_back(found->second);
+            m_inUse.erase(found);
+            KeepLargestParked();
+            return;
+        }
+    }
+    std::free(block);
+}
+
+void PixelBlocks::KeepLargestParked()
+{
+    // One block for each running command, the largest: what a next file asks for first is its
+    // pixel cache. A command's smaller blocks (a resize's intermediate and result) go, so that
+    // what it frees while encoding is not held on top of the encoder's memory.
+    const size_t keep = m_commands > 1 ? static_cast<size_t>(m_commands) : 1;
+    while (m_parked.size() > keep)
+    {
+        auto smallest = m_parked.begin();
+        for (auto it = m_parked.begin(); it != m_parked.end(); ++it)
+        {
+            if (it->bytes < smallest->bytes)
+                smallest = it;
+        }
+        ::munmap(smallest->base, smallest->bytes);
+        m_parked.erase(smallest);
+    }
+}
+
+void PixelBlocks::UnmapParked()
+{
+    for (const Mapping& mapping : m_parked)
+        ::munmap(mapping.base, mapping.bytes);
+    m_parked.clear();
+}
