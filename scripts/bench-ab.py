@@ -10,45 +10,78 @@ peak_memory=<n>MiB as peak).
 Example: scripts/bench-ab.py 6 build/default/bench/bench_convert run 0 1 /tmp/out 100 80 a.jpg b.jpg \
              -- old=BENCH:/tmp/old/build/default/bench/bench_convert new=
 """
-import os, sys, subprocess, statistics, time, resource, json
-rounds = int(sys.argv[1]); cmd = None
-cfgs = []
-args = sys.argv[2:]
-i = args.index("--")
-cmd = args[:i]
-for spec in args[i+1:]:
-    name, _, env = spec.partition("=")
-    e = dict(os.environ)
-    bench = None
-    for kv in env.split(";") if env else []:
-        k, _, v = kv.partition(":")
-        if k == "BENCH": bench = v
-        else: e[k] = v
-    cfgs.append((name, e, bench))
-res = {n: [] for n, _, _ in cfgs}
-for r in range(rounds):
-    order = cfgs[r % len(cfgs):] + cfgs[:r % len(cfgs)]
-    for name, env, bench in order:
-        c = [bench or cmd[0]] + cmd[1:]
-        before = resource.getrusage(resource.RUSAGE_CHILDREN)
-        t = time.monotonic()
-        p = subprocess.run(c, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        wall = time.monotonic() - t
-        after = resource.getrusage(resource.RUSAGE_CHILDREN)
-        out = p.stdout.decode()
-        if p.returncode or "\n-1\t" in "\n" + out:
-            print(name, "FAILED", out[-300:], p.stderr.decode()[-300:]); sys.exit(1)
-        extra = {}
-        for tok in out.split():
-            if tok.startswith("peak_memory=") and tok.endswith("MiB"):
-                extra["peak"] = float(tok[12:-3]); continue
-            if "=" in tok and tok.endswith("s"):
-                k, _, v = tok.partition("=")
-                try: extra["b_" + k] = float(v[:-1])
-                except ValueError: pass
-        res[name].append(dict(wall=wall, cpu=(after.ru_utime+after.ru_stime)-(before.ru_utime+before.ru_stime),
-                              sys=after.ru_stime-before.ru_stime, flt=after.ru_minflt-before.ru_minflt, **extra))
-print("load %.2f %.2f %.2f" % os.getloadavg())
-for name in res:
-    keys = res[name][0].keys()
-    print("%-12s " % name + "  ".join("%s=%.3f" % (k, statistics.median(x[k] for x in res[name])) if k != "flt" else "flt=%d" % statistics.median(x[k] for x in res[name]) for k in keys))
+import os
+import resource
+import statistics
+import subprocess
+import sys
+import time
+
+
+def parse_arms(specs):
+    """NAME=KEY:VALUE;... -> (name, environment, program or None)."""
+    arms = []
+    for spec in specs:
+        name, _, settings = spec.partition("=")
+        env = dict(os.environ)
+        program = None
+        for setting in settings.split(";") if settings else []:
+            key, _, value = setting.partition(":")
+            if key == "BENCH":
+                program = value
+            else:
+                env[key] = value
+        arms.append((name, env, program))
+    return arms
+
+
+def printed_figures(out):
+    """The figures a benchmark prints: name=<seconds>s as b_name, peak_memory=<n>MiB as peak."""
+    figures = {}
+    for token in out.split():
+        if token.startswith("peak_memory=") and token.endswith("MiB"):
+            figures["peak"] = float(token[len("peak_memory="):-3])
+        elif "=" in token and token.endswith("s"):
+            key, _, value = token.partition("=")
+            try:
+                figures["b_" + key] = float(value[:-1])
+            except ValueError:
+                pass
+    return figures
+
+
+def run_once(command, env):
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
+    start = time.monotonic()
+    done = subprocess.run(command, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    wall = time.monotonic() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    out = done.stdout.decode()
+    if done.returncode or "\n-1\t" in "\n" + out:
+        sys.exit("%s failed: %s %s" % (command[0], out[-300:], done.stderr.decode()[-300:]))
+    cpu = (after.ru_utime + after.ru_stime) - (before.ru_utime + before.ru_stime)
+    return dict(wall=wall, cpu=cpu, sys=after.ru_stime - before.ru_stime,
+                flt=after.ru_minflt - before.ru_minflt, **printed_figures(out))
+
+
+def main():
+    rounds = int(sys.argv[1])
+    args = sys.argv[2:]
+    split = args.index("--")
+    command, arms = args[:split], parse_arms(args[split + 1:])
+    results = {name: [] for name, _, _ in arms}
+    for round_number in range(rounds):
+        shift = round_number % len(arms)
+        for name, env, program in arms[shift:] + arms[:shift]:
+            results[name].append(run_once([program or command[0]] + command[1:], env))
+    print("load %.2f %.2f %.2f" % os.getloadavg())
+    for name, runs in results.items():
+        medians = []
+        for key in runs[0]:
+            value = statistics.median(run[key] for run in runs)
+            medians.append("flt=%d" % value if key == "flt" else "%s=%.3f" % (key, value))
+        print("%-12s " % name + "  ".join(medians))
+
+
+if __name__ == "__main__":
+    main()
