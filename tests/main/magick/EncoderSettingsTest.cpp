@@ -1,6 +1,7 @@
 // The encoder and decoder settings that make conversions faster must never change what the user
 // gets: each output is checked against ImageMagick's command line doing the plain conversion.
 
+#include "HevcThreads.h"
 #include "MagickDriver.h"
 #include "PixelBlocks.h"
 
@@ -159,4 +160,20 @@ TEST_F(EncoderSettings, PixelMemoryOfOneFileServesTheNextWithoutCarryingItsPixel
     EXPECT_EQ(parked[3], parked[2]);
     MagickReleaseMemory();
     EXPECT_EQ(PixelBlocks::ParkedBytes(), 0u);
+}
+
+TEST_F(EncoderSettings, HeicDecodesWithAWorkerForEachCoreToTheSamePixels)
+{
+    Make("-size 1200x800 -seed 5 plasma:fractal -blur 0x1", "photo.png");
+    Cli("heif-enc -q 80 -o " + At("photo.heic") + " " + At("photo.png"));
+    ASSERT_TRUE(Exists(At("photo.heic")));
+    const int raisedBefore = HevcThreads::RaisedStarts();
+    std::string error;
+    ASSERT_TRUE(ConvertImageFile(At("photo.heic"), At("photo-out.png"), error)) << error;
+    // the command line's decoder runs with libheif's single worker
+    Cli("convert " + At("photo.heic") + " -auto-orient " + At("plain.png"));
+    EXPECT_EQ(Cli("identify -format '%w %h %#' " + At("photo-out.png")),
+              Cli("identify -format '%w %h %#' " + At("plain.png")));
+    if (HevcThreads::PerDecoder() > 1)
+        EXPECT_GT(HevcThreads::RaisedStarts(), raisedBefore);
 }

@@ -1,0 +1,70 @@
+#include "HevcThreads.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <dlfcn.h>
+#include <link.h>
+#include <sched.h>
+#include <string>
+
+namespace
+{
+constexpr const char* kStartName = "de265_start_worker_threads";
+// The decoder refuses more workers than this.
+constexpr int kDecoderThreadLimit = 32;
+
+using StartWorkers = int (*)(void* decoder, int threads);
+
+std::atomic<int> g_raisedStarts{0};
+
+int FindDecoderLibrary(dl_phdr_info* info, size_t, void* found)
+{
+    const char* name = info->dlpi_name;
+    if (name == nullptr || std::strstr(name, "/libde265.so") == nullptr)
+        return 0;
+    *static_cast<std::string*>(found) = name;
+    return 1;
+}
+
+// The decoder's own function. libde265 is loaded by ImageMagick's HEIC coder, privately, so it
+// is looked up in the library itself rather than in the program's global scope.
+StartWorkers DecoderStart()
+{
+    if (void* next = ::dlsym(RTLD_NEXT, kStartName))
+        return reinterpret_cast<StartWorkers>(next);
+    std::string path;
+    ::dl_iterate_phdr(FindDecoderLibrary, &path);
+    void* library = path.empty() ? nullptr : ::dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+    void* start = library != nullptr ? ::dlsym(library, kStartName) : nullptr;
+    // The reference taken by RTLD_NOLOAD is dropped; the coder keeps the library loaded.
+    if (library != nullptr)
+        ::dlclose(library);
+    return reinterpret_cast<StartWorkers>(start);
+}
+} // namespace
+
+int HevcThreads::PerDecoder()
+{
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    const int cores = ::sched_getaffinity(0, sizeof(cpus), &cpus) == 0 ? CPU_COUNT(&cpus) : 1;
+    return std::clamp(cores, 1, kDecoderThreadLimit);
+}
+
+int HevcThreads::RaisedStarts()
+{
+    return g_raisedStarts.load();
+}
+
+// Replaces libde265's function of the same name for the whole process (see the header).
+extern "C" __attribute__((visibility("default"))) int de265_start_worker_threads(void* decoder, int threads)
+{
+    static const StartWorkers start = DecoderStart();
+    if (start == nullptr)
+        return 0; // a decoder without workers decodes on the caller's thread
+    const int wanted = std::max(threads, HevcThreads::PerDecoder());
+    if (wanted > threads)
+        g_raisedStarts.fetch_add(1);
+    return start(decoder, wanted);
+}
