@@ -12,9 +12,9 @@
 //       re-encoded at full size in the compression tab), and each tab's time alone: three at once
 //       can be no faster than the slowest of them ("best_possible" is the ratio that allows)
 
-#include "HugePageStart.h"
 #include "MagickDriver.h"
 #include "MainDlg.h"
+#include "RuntimeStart.h"
 #include "StringHelper.h"
 
 #include <wand/MagickWand.h>
@@ -256,7 +256,7 @@ int TabsMode(const std::string& outDir, const std::vector<std::string>& files)
 
 int main(int argc, char** argv)
 {
-    StartWithHugePages(argv); // as the program starts
+    StartWithRuntimeSettings(argv); // as the program starts
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
     MagickStartup((exe.parent_path().parent_path() / "main" / "magick").string());
     const std::string mode = argc > 1 ? argv[1] : "";

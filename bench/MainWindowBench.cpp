@@ -2,9 +2,9 @@
 // single message is measured (goal: at most 16 ms), and the time from process start to the
 // main window's first painted frame. Headless unless DISPLAY is set.
 //   bench_main_window [photos=200] [width=2400] [height=1600]
-#include "HugePageStart.h"
 #include "MagickDriver.h"
 #include "MainDlg.h"
+#include "RuntimeStart.h"
 #include "StringHelper.h"
 
 #include "platform/Display.h"
@@ -82,7 +82,7 @@ bool DispatchTimed(Longest& longest, bool* painted = nullptr, HWND hwnd = nullpt
 
 int main(int argc, char** argv)
 {
-    StartWithHugePages(argv); // as the program starts, so that the start-up time includes it
+    StartWithRuntimeSettings(argv); // as the program starts, so that the start-up time includes it
     const int photos = argc > 1 ? std::atoi(argv[1]) : 200;
     const std::string size = std::string(argc > 2 ? argv[2] : "2400") + "x" + (argc > 3 ? argv[3] : "1600");
 

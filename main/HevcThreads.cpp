@@ -1,11 +1,12 @@
 #include "HevcThreads.h"
 
+#include "UsableCores.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <dlfcn.h>
 #include <link.h>
-#include <sched.h>
 #include <string>
 
 namespace
@@ -46,10 +47,7 @@ StartWorkers DecoderStart()
 
 int HevcThreads::PerDecoder()
 {
-    cpu_set_t cpus;
-    CPU_ZERO(&cpus);
-    const int cores = ::sched_getaffinity(0, sizeof(cpus), &cpus) == 0 ? CPU_COUNT(&cpus) : 1;
-    return std::clamp(cores, 1, kDecoderThreadLimit);
+    return std::min(UsableCores(), kDecoderThreadLimit);
 }
 
 int HevcThreads::RaisedStarts()

@@ -4,13 +4,13 @@
 #include "ClusterCurl.h"
 #include "CommandLine.h"
 #include "CrashHandler.h"
-#include "HugePageStart.h"
 #include "Log.h"
 #include "MagickDriver.h"
 #include "MagickLeftovers.h"
 #include "MainDlg.h"
 #include "PathHelper.h"
 #include "RegSettings.h"
+#include "RuntimeStart.h"
 #include "SingleInstance.h"
 #include "StringHelper.h"
 #include "WkeApi.h"
@@ -96,7 +96,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
 int main(int, char** argv)
 {
-    StartWithHugePages(argv);
+    StartWithRuntimeSettings(argv);
     CCrashHandler crashHandler;
     return WinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }

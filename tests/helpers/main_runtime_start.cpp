@@ -1,7 +1,11 @@
-// Child process for the huge-page start-up test: notes every start of its image in the file
-// named by its first argument, then, once the start-up is through, whether a large block of
-// the C heap is advised for huge pages and what GLIBC_TUNABLES its own children would get.
-#include "HugePageStart.h"
+// Child process for the start-up test: notes every start of its image in the file named by
+// its first argument, then, once the start-up is through, whether a large block of the C heap
+// is advised for huge pages, ImageMagick's thread limit, and what GLIBC_TUNABLES and
+// OMP_NUM_THREADS its own children would get.
+#include "MagickDriver.h"
+#include "RuntimeStart.h"
+
+#include <wand/MagickWand.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +38,12 @@ bool AdvisedForHugePages(const void* address)
     }
     return false;
 }
+
+std::string Variable(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "(none)";
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -43,15 +53,19 @@ int main(int argc, char** argv)
     {
         std::ofstream(argv[1], std::ios::app) << "start " << ::getpid() << "\n";
     }
-    StartWithHugePages(argv);
+    StartWithRuntimeSettings(argv);
     const size_t size = 64u << 20;
     void* block = __libc_malloc(size);
     std::memset(block, 1, size);
-    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    MagickStartup(std::string());
+    const bool markers =
+        std::getenv("PICTAVO_START_TUNABLES") != nullptr || std::getenv("PICTAVO_START_THREADS") != nullptr;
     std::ofstream(argv[1], std::ios::app)
         << "run " << ::getpid() << " huge=" << AdvisedForHugePages(block)
-        << " tunables=" << (tunables != nullptr ? tunables : "(none)")
-        << " marker=" << (std::getenv("PICTAVO_HUGEPAGE_START") != nullptr) << "\n";
+        << " magick_threads=" << GetMagickResourceLimit(ThreadResource)
+        << " tunables=" << Variable("GLIBC_TUNABLES") << " threads=" << Variable("OMP_NUM_THREADS")
+        << " markers=" << markers << "\n";
     __libc_free(block);
+    MagickShutdown();
     return 0;
 }

@@ -1,0 +1,67 @@
+#include "RuntimeStart.h"
+#include "UsableCores.h"
+
+#include "support/ChildProcess.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <unistd.h>
+#include <vector>
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
+
+namespace
+{
+// Runs the start-up helper with exactly the given environment and returns its record: one
+// "start <pid>" line per start of its image, then one "run ..." line.
+std::string RunHelper(const TempDir& dir, std::vector<std::string> environment)
+{
+    const std::string record = dir / "record";
+    ::unlink(record.c_str());
+    environment.push_back("HOME=" + dir.path());
+    testsupport::ChildProcess helper;
+    EXPECT_TRUE(helper.Start("main_runtime_start", {record},
+                             {.environment = environment, .onlyGivenEnvironment = true}));
+    EXPECT_EQ(testsupport::ExitCode(helper.Wait()), 0);
+    const std::string pidText = std::to_string(helper.Pid());
+    std::string text = ReadFile(record);
+    // the process id is the same across the re-execution; take it out so records compare
+    for (size_t at = text.find(pidText); at != std::string::npos; at = text.find(pidText))
+        text.replace(at, pidText.size(), "P");
+    return text;
+}
+} // namespace
+
+TEST(RuntimeStart, ReexecutesOnceWithItsSettingsAndHandsOnTheOriginalEnvironment)
+{
+    TempDir dir("runtime-start");
+    const std::string ours = "magick_threads=" + std::to_string(RuntimeThreadCount());
+    const std::string openMpDefault = "magick_threads=" + std::to_string(UsableCores());
+
+    // Nothing set: one re-execution, the heap is advised for huge pages, ImageMagick may use
+    // four threads a core, and the program's own children would see none of it.
+    EXPECT_EQ(RunHelper(dir, {}),
+              "start P\nstart P\nrun P huge=1 " + ours + " tunables=(none) threads=(none) markers=0\n");
+
+    // Other tunables of the user's are kept, beside ours and for the children; his thread count
+    // stands.
+    EXPECT_EQ(RunHelper(dir, {"GLIBC_TUNABLES=glibc.malloc.tcache_count=4", "OMP_NUM_THREADS=3"}),
+              "start P\nstart P\nrun P huge=1 magick_threads=3 tunables=glibc.malloc.tcache_count=4 "
+              "threads=3 markers=0\n");
+
+    // The user's own choice of the huge-page tunable is left alone; with both settings his,
+    // there is no re-execution.
+    EXPECT_EQ(RunHelper(dir, {"GLIBC_TUNABLES=glibc.malloc.hugetlb=0"}),
+              "start P\nstart P\nrun P huge=0 " + ours +
+                  " tunables=glibc.malloc.hugetlb=0 threads=(none) markers=0\n");
+    EXPECT_EQ(RunHelper(dir, {"GLIBC_TUNABLES=glibc.malloc.hugetlb=0", "OMP_NUM_THREADS=2"}),
+              "start P\nrun P huge=0 magick_threads=2 tunables=glibc.malloc.hugetlb=0 threads=2 markers=0\n");
+
+    // A start that already went through the re-execution never executes again, even when the
+    // settings did not survive it (glibc drops GLIBC_TUNABLES for secure-mode programs).
+    EXPECT_EQ(RunHelper(dir, {"PICTAVO_START_TUNABLES=-"}),
+              "start P\nrun P huge=0 " + openMpDefault + " tunables=(none) threads=(none) markers=0\n");
+}
