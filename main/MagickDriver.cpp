@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <malloc.h>
 #include <mutex>
 #include <shared_mutex>
 #include <sys/stat.h>
@@ -580,6 +581,7 @@ void MagickShutdown()
 void MagickReleaseMemory()
 {
     PixelBlocks::ReleaseParked();
+    ::malloc_trim(0); // the codecs' buffers, kept in the heap between files
 }
 
 bool ConvertImageFile(const std::string& inputPath, const std::string& outputPath, std::string& error)

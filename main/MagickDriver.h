@@ -15,8 +15,8 @@ void MagickStartup(const std::string& configDir);
 // At exit: every running command stops at its next progress report and fails (its output
 // never appears), and every later command fails at once. Does not wait.
 void MagickAbortCommands();
-// Gives back the pixel memory kept for the next command (see PixelBlocks); for when no command
-// runs, as blocks that are in use stay.
+// Gives back the pixel memory kept for the next command (see PixelBlocks) and the heap's free
+// memory; for when no command runs, as blocks that are in use stay.
 void MagickReleaseMemory();
 // Shuts ImageMagick down once, at program exit: stops the commands still running as above,
 // waits for them to end, and every later command fails.

@@ -5,11 +5,21 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace
 {
 constexpr const char* kTunables = "GLIBC_TUNABLES";
-constexpr const char* kHugePages = "glibc.malloc.hugetlb";
+// Huge pages for the heap; and blocks up to 32 MiB (the largest glibc's own rule ever serves
+// from the heap) served from the heap, whose free memory goes back to the system only past
+// 64 MiB: the buffers the codecs take afresh for every file (libjpeg's coefficients, a PNG's
+// rows) then find their memory faulted in already. The idle program trims the heap (see
+// MagickReleaseMemory).
+constexpr std::pair<const char*, const char*> kOurTunables[] = {
+    {"glibc.malloc.hugetlb", "1"},
+    {"glibc.malloc.mmap_threshold", "33554432"},
+    {"glibc.malloc.trim_threshold", "67108864"},
+};
 constexpr const char* kThreads = "OMP_NUM_THREADS";
 constexpr int kThreadsPerCore = 4;
 // "-" stands for a variable the program was started without.
@@ -26,12 +36,19 @@ struct StartVariable
     std::string (*wanted)(const char* current);
 };
 
+// Appends each of the program's tunables that the user's own do not name.
 std::string WantedTunables(const char* current)
 {
-    if (current != nullptr && std::string(current).find(kHugePages) != std::string::npos)
-        return std::string(); // the user's own choice
-    const std::string others = current != nullptr && *current != '\0' ? std::string(current) + ":" : "";
-    return others + kHugePages + "=1";
+    std::string tunables = current != nullptr ? current : "";
+    bool added = false;
+    for (const auto& [name, value] : kOurTunables)
+    {
+        if (tunables.find(name) != std::string::npos)
+            continue; // the user's own choice
+        tunables += std::string(tunables.empty() ? "" : ":") + name + "=" + value;
+        added = true;
+    }
+    return added ? tunables : std::string();
 }
 
 std::string WantedThreads(const char* current)

@@ -1,7 +1,7 @@
 // Child process for the start-up test: notes every start of its image in the file named by
 // its first argument, then, once the start-up is through, whether a large block of the C heap
-// is advised for huge pages, ImageMagick's thread limit, and what GLIBC_TUNABLES and
-// OMP_NUM_THREADS its own children would get.
+// is advised for huge pages, whether a codec-sized one is served from the heap, ImageMagick's thread limit,
+// and what GLIBC_TUNABLES and OMP_NUM_THREADS its own children would get.
 #include "MagickDriver.h"
 #include "RuntimeStart.h"
 
@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 // glibc's own allocator, also where a sanitizer puts its allocator in front of malloc.
 extern "C" void* __libc_malloc(size_t size);
@@ -20,23 +21,35 @@ extern "C" void __libc_free(void* block);
 
 namespace
 {
-// True when the mapping that holds address carries the kernel's "hg" (MADV_HUGEPAGE) flag.
-bool AdvisedForHugePages(const void* address)
+// The smaps header line of the mapping that holds address, and its VmFlags line.
+std::pair<std::string, std::string> MappingOf(const void* address)
 {
     std::ifstream smaps("/proc/self/smaps");
     std::string line;
-    bool inside = false;
+    std::string header;
     const auto where = reinterpret_cast<unsigned long>(address);
     while (std::getline(smaps, line))
     {
         unsigned long low = 0;
         unsigned long high = 0;
         if (std::sscanf(line.c_str(), "%lx-%lx ", &low, &high) == 2 && line.find(':') > line.find(' '))
-            inside = where >= low && where < high;
-        else if (inside && line.rfind("VmFlags:", 0) == 0)
-            return (line + " ").find(" hg ") != std::string::npos;
+            header = where >= low && where < high ? line : std::string();
+        else if (!header.empty() && line.rfind("VmFlags:", 0) == 0)
+            return {header, line + " "};
     }
-    return false;
+    return {};
+}
+
+// Whether the mapping that holds address carries the kernel's "hg" (MADV_HUGEPAGE) flag.
+bool AdvisedForHugePages(const void* address)
+{
+    return MappingOf(address).second.find(" hg ") != std::string::npos;
+}
+
+// Whether address lies in the main heap rather than in a mapping of its own.
+bool InHeap(const void* address)
+{
+    return MappingOf(address).first.find("[heap]") != std::string::npos;
 }
 
 std::string Variable(const char* name)
@@ -57,15 +70,18 @@ int main(int argc, char** argv)
     const size_t size = 64u << 20;
     void* block = __libc_malloc(size);
     std::memset(block, 1, size);
+    // the size of libjpeg's coefficient buffers for one component of a 12-megapixel photo
+    void* buffer = __libc_malloc(24u << 20);
     MagickStartup(std::string());
     const bool markers =
         std::getenv("PICTAVO_START_TUNABLES") != nullptr || std::getenv("PICTAVO_START_THREADS") != nullptr;
     std::ofstream(argv[1], std::ios::app)
-        << "run " << ::getpid() << " huge=" << AdvisedForHugePages(block)
+        << "run " << ::getpid() << " huge=" << AdvisedForHugePages(block) << " heap=" << InHeap(buffer)
         << " magick_threads=" << GetMagickResourceLimit(ThreadResource)
         << " tunables=" << Variable("GLIBC_TUNABLES") << " threads=" << Variable("OMP_NUM_THREADS")
         << " markers=" << markers << "\n";
     __libc_free(block);
+    __libc_free(buffer);
     MagickShutdown();
     return 0;
 }
