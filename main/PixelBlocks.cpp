@@ -15,6 +15,7 @@ constexpr size_t kSmallestMapped = 16u << 20;
 // the file does not need.
 constexpr size_t kLargestSlack = 2;
 constexpr size_t kLargestAlignment = 4096; // a mapping starts on a page
+constexpr size_t kBlocksPerCommand = 3;
 
 size_t PageRounded(size_t bytes)
 {
@@ -137,10 +138,10 @@ void PixelBlocks::Give(void* block)
 
 void PixelBlocks::KeepLargestParked()
 {
-    // One block for each running command, the largest: what a next file asks for first is its
-    // pixel cache. A command's smaller blocks (a resize's intermediate and result) go, so that
-    // what it frees while encoding is not held on top of the encoder's memory.
-    const size_t keep = m_commands > 1 ? static_cast<size_t>(m_commands) : 1;
+    // Three blocks for each running command, the largest: a file's pixel cache, and a resize's
+    // intermediate and result, which the next file of a batch asks for again. A command never
+    // holds more this way than it held while resizing.
+    const size_t keep = kBlocksPerCommand * (m_commands > 1 ? static_cast<size_t>(m_commands) : 1);
     while (m_parked.size() > keep)
     {
         auto smallest = m_parked.begin();

@@ -3,8 +3,9 @@
 // files. Each is a mapping of its own, advised for transparent huge pages; a freed one is parked
 // and handed to the next request it fits, so the next file of a batch finds its pixel memory
 // already faulted in instead of having the kernel map and zero every page again. Only the
-// largest freed block of each running command is kept, so a command never holds more than it
-// did before. Small blocks go to the C heap as before.
+// three largest freed blocks of each running command are kept (a pixel cache, a resize's
+// intermediate and result), so a command never holds more than it did while resizing. Small
+// blocks go to the C heap as before.
 
 #include <cstddef>
 #include <map>
@@ -18,7 +19,7 @@ public:
     static void Install();
     // Unmaps the parked blocks; for when no command is running (blocks in use stay).
     static void ReleaseParked();
-    // Around each command: one parked block is kept for each command running.
+    // Around each command: three parked blocks are kept for each command running.
     static void CommandStarts();
     static void CommandEnds();
     // The bytes parked right now.
