@@ -176,5 +176,7 @@ TEST_F(EncoderSettings, HeicDecodesWithAWorkerForEachCoreToTheSamePixels)
     EXPECT_EQ(Cli("identify -format '%w %h %#' " + At("photo-out.png")),
               Cli("identify -format '%w %h %#' " + At("plain.png")));
     if (HevcThreads::PerDecoder() > 1)
+    {
         EXPECT_GT(HevcThreads::RaisedStarts(), raisedBefore);
+    }
 }
