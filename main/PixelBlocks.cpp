@@ -2,6 +2,7 @@
 
 #include <wand/MagickWand.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -16,6 +17,9 @@ constexpr size_t kSmallestMapped = 16u << 20;
 constexpr size_t kLargestSlack = 2;
 constexpr size_t kLargestAlignment = 4096; // a mapping starts on a page
 constexpr size_t kBlocksPerCommand = 3;
+// What a command's smaller parked blocks may come to: a 12-megapixel resize's intermediate and
+// result (72 MiB) stay, a 48-megapixel one's go.
+constexpr size_t kSmallerParkedBytes = 128u << 20;
 
 size_t PageRounded(size_t bytes)
 {
@@ -138,21 +142,31 @@ void PixelBlocks::Give(void* block)
 
 void PixelBlocks::KeepLargestParked()
 {
-    // Three blocks for each running command, the largest: a file's pixel cache, and a resize's
-    // intermediate and result, which the next file of a batch asks for again. A command never
-    // holds more this way than it held while resizing.
-    const size_t keep = kBlocksPerCommand * (m_commands > 1 ? static_cast<size_t>(m_commands) : 1);
-    while (m_parked.size() > keep)
+    // For each running command its largest block, a file's pixel cache, which the next file asks
+    // for first; and up to two more, a resize's intermediate and result, while they are small.
+    // Parked while the command still encodes, a large one would stand on top of the encoder's
+    // memory: for a 108-megapixel photo, 160 MiB more at the peak.
+    const size_t commands = m_commands > 1 ? static_cast<size_t>(m_commands) : 1;
+    std::sort(m_parked.begin(), m_parked.end(),
+              [](const Mapping& a, const Mapping& b) { return a.bytes > b.bytes; });
+    std::vector<Mapping> kept;
+    size_t smallerBytes = 0;
+    for (const Mapping& mapping : m_parked)
     {
-        auto smallest = m_parked.begin();
-        for (auto it = m_parked.begin(); it != m_parked.end(); ++it)
+        const bool largest = kept.size() < commands;
+        const bool smaller = !largest && kept.size() < kBlocksPerCommand * commands &&
+                             smallerBytes + mapping.bytes <= commands * kSmallerParkedBytes;
+        if (largest || smaller)
         {
-            if (it->bytes < smallest->bytes)
-                smallest = it;
+            kept.push_back(mapping);
+            smallerBytes += smaller ? mapping.bytes : 0;
         }
-        ::munmap(smallest->base, smallest->bytes);
-        m_parked.erase(smallest);
+        else
+        {
+            ::munmap(mapping.base, mapping.bytes);
+        }
     }
+    m_parked = std::move(kept);
 }
 
 void PixelBlocks::UnmapParked()

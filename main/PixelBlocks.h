@@ -3,9 +3,9 @@
 // files. Each is a mapping of its own, advised for transparent huge pages; a freed one is parked
 // and handed to the next request it fits, so the next file of a batch finds its pixel memory
 // already faulted in instead of having the kernel map and zero every page again. Only the
-// three largest freed blocks of each running command are kept (a pixel cache, a resize's
-// intermediate and result), so a command never holds more than it did while resizing. Small
-// blocks go to the C heap as before.
+// largest freed block of each running command is kept, and the next two (a resize's
+// intermediate and result) while they are small, so a command never holds much more than it
+// did while resizing. Small blocks go to the C heap as before.
 
 #include <cstddef>
 #include <map>
@@ -19,7 +19,7 @@ public:
     static void Install();
     // Unmaps the parked blocks; for when no command is running (blocks in use stay).
     static void ReleaseParked();
-    // Around each command: three parked blocks are kept for each command running.
+    // Around each command: the parked blocks kept depend on the commands running.
     static void CommandStarts();
     static void CommandEnds();
     // The bytes parked right now.
