@@ -60,7 +60,7 @@ extern "C" __attribute__((visibility("default"))) int de265_start_worker_threads
 {
     static const StartWorkers start = DecoderStart();
     if (start == nullptr)
-        return 0; // a decoder without workers decodes on the caller's thread
+        return 0; // DE265_OK: a decoder without workers decodes on the caller's thread
     const int wanted = std::max(threads, HevcThreads::PerDecoder());
     if (wanted > threads)
         g_raisedStarts.fetch_add(1);
