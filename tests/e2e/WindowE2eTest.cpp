@@ -24,6 +24,8 @@ class WindowE2eTest : public DisplayTest
 protected:
     WindowE2eTest() : DisplayTest({"xdotool", "import"}) {}
 
+    static constexpr int kShowMs = 15000;
+
     // Shows the window and waits until it has painted and the display shows it.
     static bool ShowAndPaint(RecordingWindow& window)
     {
@@ -31,8 +33,10 @@ protected:
         ShowWindow(window.hwnd(), SW_SHOW);
         WCHAR title[128] = {};
         GetWindowTextW(window.hwnd(), title, 128);
+        // A window manager that has just started may take seconds to map it on a loaded machine.
         return PumpUntil(
-            [&] { return window.Count(WM_PAINT) > before && !Visible(testsupport::Narrow(title)).empty(); });
+            [&] { return window.Count(WM_PAINT) > before && !Visible(testsupport::Narrow(title)).empty(); },
+            kShowMs);
     }
 
     static std::string Visible(const std::string& title)
