@@ -581,7 +581,7 @@ void MagickShutdown()
 void MagickReleaseMemory()
 {
     PixelBlocks::ReleaseParked();
-    ::malloc_trim(0); // the codecs' buffers, kept in the heap between files
+    ::malloc_trim(0); // what the conversions left free in the C heaps
 }
 
 bool ConvertImageFile(const std::string& inputPath, const std::string& outputPath, std::string& error)

@@ -1,6 +1,7 @@
 // Child process for the start-up test: notes every start of its image in the file named by
 // its first argument, then, once the start-up is through, whether a large block of the C heap
-// is advised for huge pages, whether a codec-sized one is served from the heap, ImageMagick's thread limit,
+// is advised for huge pages, whether a 4 MiB block is still a mapping of its own after one
+// was freed, ImageMagick's thread limit,
 // and what GLIBC_TUNABLES and OMP_NUM_THREADS its own children would get.
 #include "MagickDriver.h"
 #include "RuntimeStart.h"
@@ -70,13 +71,14 @@ int main(int argc, char** argv)
     const size_t size = 64u << 20;
     void* block = __libc_malloc(size);
     std::memset(block, 1, size);
-    // the size of libjpeg's coefficient buffers for one component of a 12-megapixel photo
-    void* buffer = __libc_malloc(24u << 20);
+    // glibc's own rule would serve the second block of this size from the heap
+    __libc_free(__libc_malloc(4u << 20));
+    void* buffer = __libc_malloc(4u << 20);
     MagickStartup(std::string());
     const bool markers =
         std::getenv("PICTAVO_START_TUNABLES") != nullptr || std::getenv("PICTAVO_START_THREADS") != nullptr;
     std::ofstream(argv[1], std::ios::app)
-        << "run " << ::getpid() << " huge=" << AdvisedForHugePages(block) << " heap=" << InHeap(buffer)
+        << "run " << ::getpid() << " huge=" << AdvisedForHugePages(block) << " apart=" << !InHeap(buffer)
         << " magick_threads=" << GetMagickResourceLimit(ThreadResource)
         << " tunables=" << Variable("GLIBC_TUNABLES") << " threads=" << Variable("OMP_NUM_THREADS")
         << " markers=" << markers << "\n";

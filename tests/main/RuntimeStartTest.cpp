@@ -41,31 +41,30 @@ TEST(RuntimeStart, ReexecutesOnceWithItsSettingsAndHandsOnTheOriginalEnvironment
     const std::string ours = "magick_threads=" + std::to_string(RuntimeThreadCount());
     const std::string openMpDefault = "magick_threads=" + std::to_string(UsableCores());
 
-    // Nothing set: one re-execution; the heap is advised for huge pages and serves codec-sized
-    // blocks, ImageMagick may use four threads a core, and the program's own children would see
-    // none of it.
-    EXPECT_EQ(RunHelper(dir, {}), "start P\nstart P\nrun P huge=1 heap=1 " + ours +
+    // Nothing set: one re-execution; the heap is advised for huge pages, large blocks stay
+    // mappings of their own, ImageMagick may use four threads a core, and the program's own
+    // children would see none of it.
+    EXPECT_EQ(RunHelper(dir, {}), "start P\nstart P\nrun P huge=1 apart=1 " + ours +
                                       " tunables=(none) threads=(none) markers=0\n");
 
     // Other tunables of the user's are kept, beside ours and for the children; his thread count
     // stands.
     EXPECT_EQ(RunHelper(dir, {"GLIBC_TUNABLES=glibc.malloc.tcache_count=4", "OMP_NUM_THREADS=3"}),
-              "start P\nstart P\nrun P huge=1 heap=1 magick_threads=3 tunables=glibc.malloc.tcache_count=4 "
+              "start P\nstart P\nrun P huge=1 apart=1 magick_threads=3 tunables=glibc.malloc.tcache_count=4 "
               "threads=3 markers=0\n");
 
     // A tunable the user set himself is left alone; with every setting his, there is no
     // re-execution.
     EXPECT_EQ(RunHelper(dir, {"GLIBC_TUNABLES=glibc.malloc.hugetlb=0"}),
-              "start P\nstart P\nrun P huge=0 heap=1 " + ours +
+              "start P\nstart P\nrun P huge=0 apart=1 " + ours +
                   " tunables=glibc.malloc.hugetlb=0 threads=(none) markers=0\n");
-    const std::string his =
-        "glibc.malloc.hugetlb=0:glibc.malloc.mmap_threshold=131072:glibc.malloc.trim_threshold=131072";
+    const std::string his = "glibc.malloc.hugetlb=0:glibc.malloc.mmap_threshold=8388608";
     EXPECT_EQ(RunHelper(dir, {"GLIBC_TUNABLES=" + his, "OMP_NUM_THREADS=2"}),
-              "start P\nrun P huge=0 heap=0 magick_threads=2 tunables=" + his + " threads=2 markers=0\n");
+              "start P\nrun P huge=0 apart=0 magick_threads=2 tunables=" + his + " threads=2 markers=0\n");
 
     // A start that already went through the re-execution never executes again, even when the
     // settings did not survive it (glibc drops GLIBC_TUNABLES for secure-mode programs).
     EXPECT_EQ(RunHelper(dir, {"PICTAVO_START_TUNABLES=-"}),
-              "start P\nrun P huge=0 heap=0 " + openMpDefault +
+              "start P\nrun P huge=0 apart=0 " + openMpDefault +
                   " tunables=(none) threads=(none) markers=0\n");
 }
