@@ -1,8 +1,8 @@
 // Child process for the start-up test: notes every start of its image in the file named by
 // its first argument, then, once the start-up is through, whether a large block of the C heap
-// is advised for huge pages, whether a 4 MiB block is still a mapping of its own after one
-// was freed, ImageMagick's thread limit,
-// and what GLIBC_TUNABLES and OMP_NUM_THREADS its own children would get.
+// is advised for huge pages, whether a 4 MiB block is still a mapping of its own after one was
+// freed, ImageMagick's thread limit, and what GLIBC_TUNABLES and OMP_NUM_THREADS its own
+// children would get.
 #include "MagickDriver.h"
 #include "RuntimeStart.h"
 
