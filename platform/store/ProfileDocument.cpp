@@ -120,7 +120,7 @@ void ProfileDocument::LoadUtf8(std::string_view bytes)
         Line line;
         line.raw = bytes.substr(0, newline);
         line.terminated = newline != std::string_view::npos;
-        line.cr = line.terminated && line.raw.ends_with('\r');
+        line.cr = line.raw.ends_with('\r');
         if (line.cr)
             line.raw.pop_back();
         line.text = FromUtf8(line.raw);
@@ -141,7 +141,7 @@ void ProfileDocument::LoadUtf16(std::string_view bytes)
         Line line;
         line.text = text.substr(0, newline);
         line.terminated = newline != std::wstring_view::npos;
-        line.cr = line.terminated && line.text.ends_with(L'\r');
+        line.cr = line.text.ends_with(L'\r');
         if (line.cr)
             line.text.pop_back();
         m_lines.push_back(std::move(line));
@@ -159,11 +159,20 @@ std::string ProfileDocument::Save() const
     {
         const Line& line = m_lines[i];
         out += line.keepRaw ? line.raw : encode(line.text);
-        const bool last = i + 1 == m_lines.size();
-        if (line.terminated || !last)
-            out += encode((line.terminated ? line.cr : m_crlf) ? L"\r\n" : L"\n");
+        out += encode(LineEnding(line, i + 1 == m_lines.size()));
     }
     return out;
+}
+
+// A last line without "\n" keeps a "\r" of its own; once another line follows, it gets a whole
+// ending, the file's own unless it had begun one.
+std::wstring_view ProfileDocument::LineEnding(const Line& line, bool last) const
+{
+    if (line.terminated)
+        return line.cr ? L"\r\n" : L"\n";
+    if (last)
+        return line.cr ? L"\r" : L"";
+    return line.cr || m_crlf ? L"\r\n" : L"\n";
 }
 
 std::vector<ProfileDocument::Range> ProfileDocument::SectionRanges(std::wstring_view section) const

@@ -33,7 +33,7 @@ private:
         std::wstring text; // without the line ending
         std::string raw;   // the bytes as read, for UTF-8 lines that are unchanged
         bool keepRaw = false;
-        bool cr = false;        // ended in "\r\n"
+        bool cr = false;        // ended in "\r\n", or in "\r" at the end of the file
         bool terminated = true; // had a line ending at all
     };
     enum class Kind
@@ -61,6 +61,7 @@ private:
     std::vector<Range> SectionRanges(std::wstring_view section) const;
     std::optional<size_t> FindEntry(const Range& range, std::wstring_view key) const;
     Line NewLine(std::wstring text) const;
+    std::wstring_view LineEnding(const Line& line, bool last) const;
 
     std::vector<Line> m_lines;
     bool m_utf16 = false;

@@ -106,6 +106,13 @@ TEST_F(Profile, WritesKeepEverythingElse)
     ASSERT_TRUE(WritePrivateProfileStringW(L"NEXT", nullptr, nullptr, m_file.c_str()));
     EXPECT_EQ(ReadFile(m_path), "\xEF\xBB\xBF; keep me\r\n[Config]\r\n  Key "
                                 "=new\r\nAdded=2\r\n\r\n[Fresh]\r\nk=\xe4\xb8\xad\xe6\x96\x87\r\n");
+
+    // A last line cut off after its "\r": the "\r" is the line's ending, never its value's.
+    Write("[S]\nbad=\xff\r");
+    EXPECT_EQ(Get(L"S", L"bad"), L"\ufffd");
+    ASSERT_TRUE(WritePrivateProfileStringW(L"S", L"k", L"v", m_file.c_str()));
+    EXPECT_EQ(ReadFile(m_path), "[S]\nbad=\xff\r\nk=v\n");
+    EXPECT_EQ(Get(L"S", L"bad"), L"\ufffd");
 }
 
 TEST_F(Profile, DeletesRemoveEveryCopy)
