@@ -52,7 +52,7 @@ void PixelBlocks::CommandEnds()
     PixelBlocks& blocks = Instance();
     std::lock_guard<std::mutex> guard(blocks.m_lock);
     --blocks.m_commands;
-    blocks.KeepLargestParked();
+    blocks.TrimParked();
 }
 
 size_t PixelBlocks::ParkedBytes()
@@ -133,14 +133,14 @@ void PixelBlocks::Give(void* block)
         {
             m_parked.push_back(found->second);
             m_inUse.erase(found);
-            KeepLargestParked();
+            TrimParked();
             return;
         }
     }
     std::free(block);
 }
 
-void PixelBlocks::KeepLargestParked()
+void PixelBlocks::TrimParked()
 {
     // For each running command its largest block, a file's pixel cache, which the next file asks
     // for first; and up to two more, a resize's intermediate and result, while they are small.

@@ -38,7 +38,7 @@ private:
 
     void* Take(size_t size, size_t alignment);
     void Give(void* block);
-    void KeepLargestParked();
+    void TrimParked();
     void UnmapParked();
 
     std::mutex m_lock;

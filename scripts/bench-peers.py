@@ -264,9 +264,9 @@ def run_tabs(args, sets):
     for arm, _ in arms:
         t1, t3 = statistics.median(serial[arm]), statistics.median(three[arm])
         # three at once end with the slowest of them, so its time alone bounds the speed-up
-        print("  %-14s one tab after the other %.3fs, three at once %.3fs: %.2fx "
-              "(the slowest tab alone allowed %.2fx)  peak %d MiB" %
-              (arm, t1, t3, t1 / t3, statistics.median(bound[arm] or [3.0]), peak[arm]))
+        allowed = " (the slowest tab alone allowed %.2fx)" % statistics.median(bound[arm]) if bound[arm] else ""
+        print("  %-14s one tab after the other %.3fs, three at once %.3fs: %.2fx%s  peak %d MiB" %
+              (arm, t1, t3, t1 / t3, allowed, peak[arm]))
     t3 = statistics.median(three["pictavo"])
     tp = statistics.median(parallel)
     print("  8 convert processes at a time %.3fs: ratio %.2f" % (tp, tp / t3))
