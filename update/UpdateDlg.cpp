@@ -4,9 +4,7 @@
 #include "PathHelper.h"
 #include "ProcessHelper.h"
 #include "ProductFiles.h"
-#include "RegSettings.h"
 #include "SelfDeleteScript.h"
-#include "SingleInstance.h"
 #include "UpdaterFolders.h"
 
 #include "platform/Win32.h"
@@ -15,12 +13,11 @@ using namespace DuiLib;
 
 namespace
 {
-// After a failure the window is raised again while the restarted Pictavo maps its own: without
-// a window manager "keep above" is only a hint, and the newer window would cover the failure.
+// After a failure the window is raised again and again until it is closed: without a window
+// manager "keep above" is only a hint, and the restarted Pictavo's window would cover the
+// failure. A raise of the topmost window changes nothing.
 constexpr UINT_PTR kRaiseTimer = 0x5550;
-constexpr UINT kRaiseEveryMs = 200;
-constexpr int kRaiseMaxTicks = 150;      // 30 s for Pictavo to come up
-constexpr int kRaiseAfterMainTicks = 50; // raised for 10 s after its window exists
+constexpr UINT kRaiseEveryMs = 250;
 } // namespace
 
 DUI_BEGIN_MESSAGE_MAP(CUpdateDlg, WindowImplBase)
@@ -87,7 +84,7 @@ LRESULT CUpdateDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
 {
     if (uMsg == WM_TIMER && wParam == kRaiseTimer)
     {
-        RaiseAboveMain();
+        SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         return 0;
     }
     if (uMsg != WM_UPDATE_STATUS)
@@ -123,21 +120,7 @@ void CUpdateDlg::OnFailed(const std::wstring& text)
     txtStatus->SetText(text.c_str());
     SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     StartMainExe(false);
-    m_nRaiseTicks = 0;
-    m_nMainSeenTicks = 0;
     ::SetTimer(m_hWnd, kRaiseTimer, kRaiseEveryMs, nullptr);
-}
-
-void CUpdateDlg::RaiseAboveMain()
-{
-    const std::wstring mainTitle = ProgramWindowTitle(PictavoProgram::MAIN, GetAppName());
-    if (FindWindowW(nullptr, mainTitle.c_str()) != nullptr)
-    {
-        SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        ++m_nMainSeenTicks;
-    }
-    if (++m_nRaiseTicks >= kRaiseMaxTicks || m_nMainSeenTicks >= kRaiseAfterMainTicks)
-        ::KillTimer(m_hWnd, kRaiseTimer);
 }
 
 void CUpdateDlg::StartMainExe(bool updated)

@@ -31,12 +31,9 @@ public:
 private:
     void OnStatus(UpdateStatusRecord* record);
     void OnFailed(const std::wstring& text);
-    void RaiseAboveMain();
     void StopWorker();
     void RemoveOwnCopy();
 
     DuiLib::CControlUI* txtStatus = nullptr;
     CUpdateMgr* m_pUpdateMgr = nullptr;
-    int m_nRaiseTicks = 0;
-    int m_nMainSeenTicks = 0;
 };
