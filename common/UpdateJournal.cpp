@@ -154,7 +154,8 @@ void CUpdateJournal::RecordVersion() const
     CRegSettings reg(HKEY_LOCAL_MACHINE, kProductRegKey, false, true);
     if (!reg.IsOpen())
         return;
-    reg.SetValue(L"version", m_version.c_str());
+    if (!m_version.empty())
+        reg.SetValue(L"version", m_version.c_str());
     Checkpoint();
     if (!m_versionStr.empty())
         reg.SetValue(L"version_str", m_versionStr.c_str());

@@ -16,7 +16,7 @@ packages=(
     xdg-utils
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-    xvfb xauth xdotool openbox wmctrl trayer imagemagick libheif-examples unzip zip python3 openssl
+    xvfb xauth xdotool x11-utils openbox wmctrl trayer imagemagick libheif-examples unzip zip python3 openssl
     # the setup's desktop entries are checked with the desktop's own tools
     desktop-file-utils libglib2.0-bin xdg-user-dirs
     # tests run in a network namespace of their own (scripts/offline.sh)

@@ -9,35 +9,16 @@
 #include "SingleInstance.h"
 #include "StringHelper.h"
 #include "UpdateDlg.h"
+#include "UpdaterFolders.h"
 
 #include "platform/Win32.h"
-
-#include <climits>
-#include <cstdlib>
 
 using namespace DuiLib;
 
 namespace
 {
-constexpr DWORD kStyle = 0x10CF0000;  // WS_VISIBLE | WS_OVERLAPPEDWINDOW
-constexpr DWORD kExStyle = 0x60000;   // WS_EX_APPWINDOW | WS_EX_STATICEDGE
-constexpr DWORD kRegPathBytes = 1024; // installDir as the setup wrote it
-
-std::wstring RealPath(const std::wstring& path)
-{
-    char resolved[PATH_MAX] = {};
-    return ::realpath(WideToAnsi(path).c_str(), resolved) != nullptr ? AnsiToWide(resolved) : std::wstring();
-}
-
-// Only the registered install folder that holds Pictavo: the updater stops programs, replaces
-// files and writes the product key, and must never do so anywhere else.
-bool IsRegisteredInstall(const std::wstring& folder)
-{
-    const std::wstring registered = ReadProductRegValue(L"installDir", kRegPathBytes);
-    const std::wstring real = RealPath(folder);
-    return !registered.empty() && !real.empty() && RealPath(registered) == real &&
-           PathExists(real + L"/" + ProductFiles::kMainProgram, 0) == 0;
-}
+constexpr DWORD kStyle = 0x10CF0000; // WS_VISIBLE | WS_OVERLAPPEDWINDOW
+constexpr DWORD kExStyle = 0x60000;  // WS_EX_APPWINDOW | WS_EX_STATICEDGE
 
 std::wstring StartLog()
 {
@@ -70,6 +51,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         strMainExeDir.pop_back();
     SetCurrentDirectoryW(GetModuleDir().c_str());
     StartLog();
+    // The updater stops programs, replaces files and writes the product key: only there.
     if (!IsRegisteredInstall(strMainExeDir))
     {
         LOG_ERROR(L"WinMain", L"strMainExeDir=%s", strMainExeDir.c_str());

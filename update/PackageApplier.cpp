@@ -1,5 +1,6 @@
 #include "PackageApplier.h"
 
+#include "InstallManifest.h"
 #include "ProductFiles.h"
 #include "StringHelper.h"
 #include "ZipManager.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -30,6 +32,80 @@ bool IsPackageFolderEntry(const fs::path& relative)
 {
     return !relative.empty() && relative.begin()->string() == WideToAnsi(ProductFiles::kPackageFolder);
 }
+
+constexpr DWORD kProfileListChars = 32768;
+constexpr DWORD kProfileValueChars = 4096;
+
+// The section names of ini (section null) or the key names of one section.
+std::vector<std::wstring> ProfileNames(const std::wstring& ini, const wchar_t* section)
+{
+    std::vector<wchar_t> buffer(kProfileListChars, L'\0');
+    const DWORD length =
+        GetPrivateProfileStringW(section, nullptr, L"", buffer.data(), kProfileListChars, ini.c_str());
+    std::vector<std::wstring> names;
+    for (DWORD start = 0; start < length && buffer[start] != L'\0';)
+    {
+        names.emplace_back(buffer.data() + start);
+        start += static_cast<DWORD>(names.back().size()) + 1;
+    }
+    return names;
+}
+
+std::optional<std::wstring> ProfileValue(const std::wstring& ini, const std::wstring& section,
+                                         const std::wstring& key)
+{
+    // No value of a settings file holds this marker.
+    static const wchar_t* const kMissing = L"\x01missing";
+    std::vector<wchar_t> buffer(kProfileValueChars, L'\0');
+    GetPrivateProfileStringW(section.c_str(), key.c_str(), kMissing, buffer.data(), kProfileValueChars,
+                             ini.c_str());
+    const std::wstring value = buffer.data();
+    return value == kMissing ? std::nullopt : std::optional<std::wstring>(value);
+}
+
+// Every key of source that target lacks is added to target; target's own keys keep their values.
+bool AddMissingKeys(const std::wstring& source, const std::wstring& target)
+{
+    for (const std::wstring& section : ProfileNames(source, nullptr))
+    {
+        for (const std::wstring& key : ProfileNames(source, section.c_str()))
+        {
+            if (ProfileValue(target, section, key))
+                continue;
+            const std::wstring value = ProfileValue(source, section, key).value_or(L"");
+            if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), target.c_str()))
+                return false;
+        }
+    }
+    return true;
+}
+
+// Pictavo goes in last: until the end the program that recovers a cut-off update is the
+// installed one.
+void KeepMainProgramLast(std::vector<CUpdateJournal::FileStep>* files)
+{
+    std::stable_partition(files->begin(), files->end(), [](const CUpdateJournal::FileStep& step) {
+        return step.path != WideToAnsi(ProductFiles::kMainProgram);
+    });
+}
+
+// The log's account of a package that could not be unpacked: the step, the archive's result
+// and the entry it concerned.
+std::wstring UnpackFailure(const CZipManager& zip)
+{
+    static const wchar_t* const kStepText[] = {
+        L"the unpack folder cannot be set",
+        L"the package cannot be opened",
+        L"the package fails the check",
+        L"unpacking failed",
+    };
+    std::wstring entry;
+    const ZipResult result = zip.GetLastFailure(nullptr, &entry);
+    wchar_t text[96] = {};
+    wsprintfW(text, L"%s (0x%08x)", kStepText[static_cast<int>(zip.GetFailedStep())],
+              static_cast<unsigned>(result));
+    return entry.empty() ? std::wstring(text) : std::wstring(text) + L" " + entry;
+}
 } // namespace
 
 CPackageApplier::CPackageApplier(const std::wstring& installDir, const std::atomic<bool>* stop)
@@ -41,16 +117,23 @@ bool CPackageApplier::Apply(const std::wstring& package, const std::wstring& ver
                             const std::wstring& versionStr)
 {
     m_failure.clear();
+    m_stopped = false;
+    if (Stopped())
+        return Stop(L"stopped before the package was unpacked");
     if (!Unpack(package))
         return false;
     CUpdateJournal::Checkpoint();
     std::vector<CUpdateJournal::FileStep> files;
     std::vector<std::string> newFolders;
-    if (!PlanSteps(&files, &newFolders) || !StageConfig(version, &files))
+    // update.ini of a downloaded package holds only "version_str": that is the version then.
+    const std::wstring newVersion = version.empty() ? versionStr : version;
+    if (!PlanSteps(&files, &newFolders) || !StageConfig(newVersion, &files) ||
+        !StageManifest(newFolders, &files))
         return false;
+    KeepMainProgramLast(&files);
     if (Stopped())
-        return Fail(L"stopped before any file was replaced");
-    if (!m_journal.Begin(files, newFolders, version, versionStr))
+        return Stop(L"stopped before any file was replaced");
+    if (!m_journal.Begin(files, newFolders, newVersion, versionStr))
         return Fail(L"the journal cannot be written");
     if (!MoveFilesIn(files))
     {
@@ -79,11 +162,7 @@ bool CPackageApplier::Unpack(const std::wstring& package)
     const std::wstring staging = AnsiToWide(m_journal.StagingDir());
     if (zip.OpenZip(package.c_str(), nullptr) && zip.SetUnzipDir(staging.c_str()) && zip.UnzipAll())
         return true;
-    std::wstring entry;
-    const ZipResult result = zip.GetLastFailure(nullptr, &entry);
-    wchar_t text[64] = {};
-    wsprintfW(text, L"unpacking failed (0x%08x) ", static_cast<unsigned>(result));
-    return Fail(text + entry);
+    return Fail(UnpackFailure(zip));
 }
 
 bool CPackageApplier::PlanSteps(std::vector<CUpdateJournal::FileStep>* files,
@@ -119,33 +198,68 @@ bool CPackageApplier::PlanSteps(std::vector<CUpdateJournal::FileStep>* files,
     }
     if (ec)
         return Fail(L"the staging folder cannot be read");
-    // Pictavo goes in last: until the end the program that recovers a cut-off update is the
-    // installed one.
-    std::stable_partition(files->begin(), files->end(), [](const CUpdateJournal::FileStep& step) {
-        return step.path != WideToAnsi(ProductFiles::kMainProgram);
-    });
     return true;
 }
 
-// config.ini takes the new version inside the staging folder, so it changes with the files.
-// A package without its own config.ini keeps the installed one (the user's settings).
+// config.ini changes inside the staging folder, so it changes with the files: the user's file is
+// the base (every key the user has stays), the package's keys it lacks are added, and the new
+// version is written. An empty version text leaves the installed one.
 bool CPackageApplier::StageConfig(const std::wstring& version, std::vector<CUpdateJournal::FileStep>* files)
 {
     const std::string name = WideToAnsi(ProductFiles::kConfigFile);
     const std::string staged = m_journal.StagingDir() + "/" + name;
     const std::string installed = m_installUtf8 + "/" + name;
     struct stat info = {};
+    const bool carried = Present(staged, &info);
     const bool installedExists = Present(installed, &info);
-    if (!Present(staged, &info))
+    if (installedExists)
     {
+        const std::string packaged = staged + ".package";
         std::error_code ec;
-        if (installedExists && !fs::copy_file(installed, staged, ec))
+        if (carried)
+            fs::rename(staged, packaged, ec);
+        if (ec || !fs::copy_file(installed, staged, ec))
             return Fail(L"config.ini cannot be staged");
-        files->push_back({name, installedExists});
+        if (carried && !AddMissingKeys(AnsiToWide(packaged), AnsiToWide(staged)))
+            return Fail(L"config.ini cannot take the package's keys");
+        fs::remove(packaged, ec);
     }
-    if (!WritePrivateProfileStringW(L"CONFIG", L"version", version.c_str(), AnsiToWide(staged).c_str()))
+    if (!version.empty() &&
+        !WritePrivateProfileStringW(L"CONFIG", L"version", version.c_str(), AnsiToWide(staged).c_str()))
         return Fail(L"config.ini cannot take the version");
+    AddStagedStep(name, carried, files);
     return true;
+}
+
+// The manifest lists what the uninstaller removes: the files and folders the package adds join
+// the setup's list in the same step as the files themselves.
+bool CPackageApplier::StageManifest(const std::vector<std::string>& newFolders,
+                                    std::vector<CUpdateJournal::FileStep>* files)
+{
+    const std::string name = WideToAnsi(ProductFiles::kManifestFile);
+    CInstallManifest manifest;
+    manifest.Load(m_installDir);
+    for (const std::string& folder : newFolders)
+        manifest.AddFolder(AnsiToWide(folder));
+    for (const CUpdateJournal::FileStep& step : *files)
+    {
+        if (step.path != name)
+            manifest.AddFile(AnsiToWide(step.path));
+    }
+    struct stat info = {};
+    const bool carried = Present(m_journal.StagingDir() + "/" + name, &info);
+    if (!manifest.Save(AnsiToWide(m_journal.StagingDir())))
+        return Fail(L"install.manifest cannot be staged");
+    AddStagedStep(name, carried, files);
+    return true;
+}
+
+void CPackageApplier::AddStagedStep(const std::string& name, bool carried,
+                                    std::vector<CUpdateJournal::FileStep>* files) const
+{
+    struct stat info = {};
+    if (!carried && Present(m_journal.StagingDir() + "/" + name, &info))
+        files->push_back({name, Present(m_installUtf8 + "/" + name, &info)});
 }
 
 bool CPackageApplier::MoveFilesIn(const std::vector<CUpdateJournal::FileStep>& files)
@@ -154,11 +268,17 @@ bool CPackageApplier::MoveFilesIn(const std::vector<CUpdateJournal::FileStep>& f
     {
         // The file in hand is finished first: a stop never leaves one half replaced.
         if (Stopped())
-            return Fail(L"stopped while replacing files");
+            return Stop(L"stopped while replacing files");
         if (!m_journal.ApplyFile(step))
             return Fail(L"cannot replace " + AnsiToWide(step.path));
     }
     return true;
+}
+
+bool CPackageApplier::Stop(const wchar_t* text)
+{
+    m_stopped = true;
+    return Fail(text);
 }
 
 bool CPackageApplier::Fail(const std::wstring& text)

@@ -5,10 +5,20 @@
 #include "ProcessHelper.h"
 #include "ProductFiles.h"
 #include "SelfDeleteScript.h"
+#include "UpdaterFolders.h"
 
 #include "platform/Win32.h"
 
 using namespace DuiLib;
+
+namespace
+{
+// After a failure the window is raised again and again until it is closed: without a window
+// manager "keep above" is only a hint, and the restarted Pictavo's window would cover the
+// failure. A raise of the topmost window changes nothing.
+constexpr UINT_PTR kRaiseTimer = 0x5550;
+constexpr UINT kRaiseEveryMs = 250;
+} // namespace
 
 DUI_BEGIN_MESSAGE_MAP(CUpdateDlg, WindowImplBase)
 DUI_ON_MSGTYPE(DUI_MSGTYPE_CLICK, CUpdateDlg::OnClick)
@@ -20,6 +30,23 @@ CUpdateDlg::~CUpdateDlg()
 {
     StopWorker();
     delete m_pUpdateMgr;
+    RemoveOwnCopy();
+}
+
+// The copy Pictavo made for this run goes with it, whatever the outcome: the next hand-over
+// makes a new one. Any other folder (the install folder itself, for one) is left alone.
+void CUpdateDlg::RemoveOwnCopy()
+{
+    const std::wstring folder = GetModuleDir();
+    if (!IsOwnTemporaryCopy(folder))
+    {
+        LOG_INFO(L"CUpdateDlg::RemoveOwnCopy",
+                 L"[%s] is not the updater's own temporary copy, nothing removed", folder.c_str());
+        return;
+    }
+    if (!WriteSelfDeleteBatch(ProductFiles::UpdaterSelfDeleteScriptName(), folder))
+        LOG_ERROR(L"CUpdateDlg::RemoveOwnCopy", L"the script removing [%s] could not be started",
+                  folder.c_str());
 }
 
 // Closing while the package is applied waits for the file in hand and the restore of the old
@@ -55,6 +82,11 @@ void CUpdateDlg::InitWindow()
 
 LRESULT CUpdateDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
+    if (uMsg == WM_TIMER && wParam == kRaiseTimer)
+    {
+        SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return 0;
+    }
     if (uMsg != WM_UPDATE_STATUS)
         return CProgramDlg::HandleCustomMessage(uMsg, wParam, lParam, bHandled);
     bHandled = TRUE;
@@ -71,28 +103,36 @@ void CUpdateDlg::OnStatus(UpdateStatusRecord* record)
     if (record->type == UPDATE_STATUS_STEP)
         txtStatus->SetText(record->text.c_str());
     else if (record->type == UPDATE_STATUS_FAILED)
-    {
-        // The old version is whole again: the user gets it back and reads why.
-        txtStatus->SetText(record->text.c_str());
-        StartMainExe();
-    }
+        OnFailed(record->text);
     else if (record->type == UPDATE_STATUS_DONE)
     {
         txtStatus->SetText(L"升级完成");
         ShowWindow(false);
         StartMainExe();
-        // Runs from its temporary copy: the script removes that folder once this process ends.
-        WriteSelfDeleteBatch(ProductFiles::UpdaterSelfDeleteScriptName(), GetModuleDir());
         Close(1);
     }
 }
 
-void CUpdateDlg::StartMainExe()
+// The old version is whole again: the user gets it back, and the failure stays in front of it
+// until the user has read it and closes the window.
+void CUpdateDlg::OnFailed(const std::wstring& text)
+{
+    txtStatus->SetText(text.c_str());
+    SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    StartMainExe(false);
+    ::SetTimer(m_hWnd, kRaiseTimer, kRaiseEveryMs, nullptr);
+}
+
+void CUpdateDlg::StartMainExe(bool updated)
 {
     const std::wstring program = strMainExeDir + L"/" + ProductFiles::kMainProgram;
     std::wstring command = platform::BuildCommandLine({program, L"-run", L"update"});
-    LOG_INFO(L"CUpdateDlg::StartMainExe", L"%s 解压升级包成功启动主进程 reason=[%s]",
-             L"CUpdateDlg::StartMainExe", command.c_str());
+    if (updated)
+        LOG_INFO(L"CUpdateDlg::StartMainExe", L"%s 解压升级包成功启动主进程 reason=[%s]",
+                 L"CUpdateDlg::StartMainExe", command.c_str());
+    else
+        LOG_INFO(L"CUpdateDlg::StartMainExe", L"%s update failed, starting the installed version again [%s]",
+                 L"CUpdateDlg::StartMainExe", command.c_str());
     // The program is named apart from the command line: a folder name may hold a double quote,
     // which no quoting of the first word can carry.
     StartProcess(program.c_str(), command.data(), true);

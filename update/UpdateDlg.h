@@ -1,7 +1,8 @@
 #pragma once
 // The updater's status window (skin "UpdateDlg.xml"): one line telling how the update goes.
-// It starts the unpack worker, restarts Pictavo when the worker is done (or failed) and, after
-// a success, removes the updater's own temporary copy once the process has ended.
+// It starts the unpack worker and restarts Pictavo when the worker is done (or failed); after a
+// failure it stays above the restarted Pictavo until the user closes it. When the window goes,
+// the updater's own temporary copy is removed once the process has ended.
 
 #include "ProgramDlg.h"
 #include "UpdateMgr.h"
@@ -19,8 +20,9 @@ public:
     LRESULT OnChar(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
 
-    // Starts Pictavo from the install folder with "-run update".
-    void StartMainExe();
+    // Starts Pictavo from the install folder with "-run update"; updated: the new version stands
+    // (else the installed one is started again after a failure).
+    void StartMainExe(bool updated = true);
 
     DUI_DECLARE_MESSAGE_MAP()
 
@@ -28,7 +30,9 @@ public:
 
 private:
     void OnStatus(UpdateStatusRecord* record);
+    void OnFailed(const std::wstring& text);
     void StopWorker();
+    void RemoveOwnCopy();
 
     DuiLib::CControlUI* txtStatus = nullptr;
     CUpdateMgr* m_pUpdateMgr = nullptr;

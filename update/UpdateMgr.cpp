@@ -46,6 +46,14 @@ void StopProductPrograms(const std::wstring& installDir)
     }
 }
 
+// The window was closed while the installed version was whole: the package waits for the next
+// start of Pictavo, which hands it over again.
+unsigned KeepPackage(const wchar_t* why)
+{
+    LOG_INFO(L"CUpdateMgr::DownFileThreadProc", L"%s; the package stays for the next start", why);
+    return 0;
+}
+
 void Report(int type, int progress, const wchar_t* text, DWORD delayMs)
 {
     UpdateStatusRecord record;
@@ -94,6 +102,8 @@ void CUpdateMgr::PostStatus(const UpdateStatusRecord& record, DWORD delayMs)
 unsigned CUpdateMgr::DownFileThreadProc(void* param)
 {
     Pause(1000);
+    if (g_bUpdateStop)
+        return KeepPackage(L"stopped before the update began");
     // Held while the programs are stopped and the package applied: a Pictavo started meanwhile
     // must not stop this updater.
     CApplyLock applying;
@@ -112,15 +122,18 @@ unsigned CUpdateMgr::DownFileThreadProc(void* param)
     const std::wstring version = ReadIniValue(ini, L"version");
     const std::wstring versionStr = ReadIniValue(ini, L"version_str");
     CPackageApplier applier(m_strMainExePath, &g_bUpdateStop);
-    const bool applied = !g_bUpdateStop && applier.Apply(package, version, versionStr);
+    const bool applied = applier.Apply(package, version, versionStr);
     LOG_INFO(L"CUpdateMgr::DownFileThreadProc", L"%s 解压文件 strZipFile=[%s] m_strMainExePath=[%s] ret=[%d]",
              L"CUpdateMgr::DownFileThreadProc", package.c_str(), m_strMainExePath.c_str(), applied ? 1 : 0);
+    if (!applied && applier.WasStopped())
+        return KeepPackage(applier.FailureText().c_str());
     if (!applied)
     {
-        LOG_ERROR(L"CUpdateMgr::DownFileThreadProc", L"%s", applier.FailureText().c_str());
+        LOG_ERROR(L"CUpdateMgr::DownFileThreadProc", L"update failed: %s", applier.FailureText().c_str());
         // The package goes before the window restarts the old Pictavo, which would else hand
-        // it over again.
-        DeleteDirectoryTree(packageDir);
+        // it over again; a journal left by an undo that did not finish stays for the next start.
+        if (!CUpdateJournal(m_strMainExePath).Exists())
+            DeleteDirectoryTree(packageDir);
         Report(UPDATE_STATUS_FAILED, 100, L"解压失败...", 1000);
         return 0;
     }

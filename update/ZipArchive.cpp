@@ -654,10 +654,13 @@ std::string ZipArchive::BaseFolderUtf8() const
     return base;
 }
 
-ZipHandle* OpenZipArchive(const wchar_t* path, const char* password)
+ZipHandle* OpenZipArchive(const wchar_t* path, const char* password, ZipResult* result)
 {
     auto* archive = new ZipArchive(password);
-    if (archive->Open(path) != ZIP_OK)
+    const ZipResult opened = archive->Open(path);
+    if (result != nullptr)
+        *result = opened;
+    if (opened != ZIP_OK)
     {
         delete archive;
         return nullptr;

@@ -86,6 +86,6 @@ struct ZipHandle
 
 constexpr int kZipHandleArchive = 1;
 
-// Null when the archive cannot be opened.
-ZipHandle* OpenZipArchive(const wchar_t* path, const char* password);
+// Null when the archive cannot be opened; result (when given) receives why.
+ZipHandle* OpenZipArchive(const wchar_t* path, const char* password, ZipResult* result = nullptr);
 ZipResult CloseZipArchive(ZipHandle* handle);

@@ -50,6 +50,10 @@ CZipManager::~CZipManager()
 
 BOOL CZipManager::OpenZip(const wchar_t* path, const char* password)
 {
+    m_failedStep = Step::Open;
+    m_lastFailure = ZIP_ARGS;
+    m_failedIndex = -1;
+    m_failedName.clear();
     if (path == nullptr)
     {
         ReportZipError("qrtn: 压缩文件名为NULL.", 0);
@@ -66,12 +70,13 @@ BOOL CZipManager::OpenZip(const wchar_t* path, const char* password)
         *dot = L'\0';
     if (m_hZip != nullptr)
         CloseZipArchive(m_hZip);
-    m_hZip = OpenZipArchive(path, password);
+    m_hZip = OpenZipArchive(path, password, &m_lastFailure);
     if (m_hZip == nullptr)
     {
         ReportZipError("qrtn: 加载压缩文件失败.", 0);
         return FALSE;
     }
+    m_failedStep = Step::None;
     return TRUE;
 }
 
@@ -137,20 +142,24 @@ BOOL CZipManager::UnzipItem(int index, const wchar_t* target)
 
 BOOL CZipManager::UnzipAll()
 {
-    m_lastFailure = CheckHandle();
+    m_failedStep = Step::None;
     m_failedIndex = -1;
     m_failedName.clear();
+    m_lastFailure = CheckHandle();
     if (m_lastFailure != ZIP_OK)
+    {
+        m_failedStep = Step::Open;
         return FALSE;
+    }
     ZipEntry entry = {};
     ZipResult result = Archive()->GetEntry(-1, &entry);
     if (result != ZIP_OK)
-        return FailUnzipAll(result, -1);
+        return FailUnzipAll(Step::Check, result, -1);
     const int count = entry.index;
     int failed = -1;
     result = Archive()->CheckEntries(&failed);
     if (result != ZIP_OK)
-        return FailUnzipAll(result, failed);
+        return FailUnzipAll(Step::Check, result, failed);
     for (int i = 0; i < count; ++i)
     {
         entry = ZipEntry{};
@@ -158,7 +167,7 @@ BOOL CZipManager::UnzipAll()
         if (result == ZIP_OK)
             result = Archive()->UnzipEntry(i, entry.name);
         if (result != ZIP_OK)
-            return FailUnzipAll(result, i);
+            return FailUnzipAll(Step::Unpack, result, i);
     }
     return TRUE;
 }
@@ -185,8 +194,9 @@ ZipResult CZipManager::CheckHandle() const
 }
 
 // Says which entry stopped the unpacking, so that a failed update can be traced.
-BOOL CZipManager::FailUnzipAll(ZipResult result, int index)
+BOOL CZipManager::FailUnzipAll(Step step, ZipResult result, int index)
 {
+    m_failedStep = step;
     m_lastFailure = result;
     m_failedIndex = index;
     ZipEntry entry = {};

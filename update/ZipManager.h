@@ -33,18 +33,28 @@ public:
     virtual BOOL UnzipAll();
     virtual void Release();
 
-    // Why the last UnzipAll failed: its result, and the entry (-1 and an empty name when the
-    // failure concerned the archive as a whole). ZIP_OK after a success.
+    // The step of the last failure of OpenZip or UnzipAll.
+    enum class Step
+    {
+        None,   // no failure
+        Open,   // the archive could not be opened
+        Check,  // an entry was refused before anything was written
+        Unpack, // an entry could not be written
+    };
+    // Why the last OpenZip or UnzipAll failed: its result, and the entry (-1 and an empty name
+    // when the failure concerned the archive as a whole). ZIP_OK after a success.
     ZipResult GetLastFailure(int* index, std::wstring* name) const;
+    Step GetFailedStep() const { return m_failedStep; }
 
 private:
     ZipResult CheckHandle() const;
     ZipArchive* Archive() const { return m_hZip->archive; }
-    BOOL FailUnzipAll(ZipResult result, int index);
+    BOOL FailUnzipAll(Step step, ZipResult result, int index);
 
     ZipHandle* m_hZip = nullptr;
     wchar_t m_szZipName[MAX_PATH] = {};
     ZipResult m_lastFailure = ZIP_OK;
+    Step m_failedStep = Step::None;
     int m_failedIndex = -1;
     std::wstring m_failedName;
 };

@@ -1,7 +1,8 @@
 // The whole update cycle with the real programs on the test display, against a real version
 // service on 127.0.0.1: a normal start of an installed Pictavo downloads the newer package, the
 // next start hands it to the updater (its status window shows), which applies it and restarts
-// Pictavo with the new version; and a damaged package shows "解压失败..." and restarts the old one.
+// Pictavo with the new version; a damaged package shows "解压失败..." above the restarted old
+// one; and an updater closed before it began keeps the package for the next start.
 #include "DisplayTest.h"
 #include "InstallKit.h"
 #include "XServer.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -38,7 +40,7 @@ std::string VisibleWindow(const std::string& title)
 class UpdateCycleE2eTest : public DisplayTest
 {
 protected:
-    UpdateCycleE2eTest() : DisplayTest({"xdotool", "import"}) {}
+    UpdateCycleE2eTest() : DisplayTest({"xdotool", "import", "xwininfo"}) {}
 
     void SetUp() override
     {
@@ -62,6 +64,37 @@ protected:
     }
 
     std::string UpdaterCopy() const { return std::string(std::getenv("TMPDIR")) + "PictavoUpdate/Update"; }
+    static std::string UpdaterLog() { return std::string(std::getenv("TMPDIR")) + "Pictavo/update.log"; }
+
+    // A package of the install's folder, damaged (one flipped byte: an entry's data no longer
+    // matches) when asked.
+    void PlacePackage(bool damaged)
+    {
+        const std::string package = m_install + "/UpdatePackage";
+        fs::create_directories(package);
+        MakePackageTree(m_root / "new", kMarker);
+        ASSERT_TRUE(ZipFolder(m_root / "new", m_root / "Update.zip"));
+        std::string bytes = testsupport::ReadFile(m_root / "Update.zip");
+        if (damaged)
+            bytes[bytes.size() / 2] ^= 0x55;
+        testsupport::WriteFile(package + "/Update.zip", bytes);
+        testsupport::WriteFile(package + "/update.ini", "[CONFIG]\nversion_str=2.0.0.0\n");
+    }
+
+    // Without a window manager the stacking order is that of the root's children, which
+    // xwininfo lists topmost first.
+    static bool IsAbove(const std::string& upper, const std::string& lower)
+    {
+        const auto hex = [](const std::string& id) {
+            char text[32] = {};
+            std::snprintf(text, sizeof text, "0x%lx ", std::strtoul(id.c_str(), nullptr, 10));
+            return std::string(text);
+        };
+        const std::string tree = XServer::Output("xwininfo -root -children");
+        const size_t upperAt = tree.find(hex(upper));
+        const size_t lowerAt = tree.find(hex(lower));
+        return upperAt != std::string::npos && lowerAt != std::string::npos && upperAt < lowerAt;
+    }
 
     // Starts the installed Pictavo as a user would (short pauses so the test stays quick).
     bool StartPictavo(testsupport::ChildProcess& pictavo)
@@ -82,14 +115,16 @@ protected:
         return id;
     }
 
-    // Keeps a picture of one window (in the screenshot folder when asked for one).
+    // Keeps a picture of one window, or of the whole screen for "root" (in the screenshot folder
+    // when asked for one).
     void Shoot(const std::string& window, const char* name)
     {
         const std::string path = ShotPath(name);
         // Raised above the main window, and taken again until the window has painted.
         EXPECT_TRUE(WaitUntil(
             [&] {
-                XServer::Run("xdotool windowraise " + window);
+                if (window != "root")
+                    XServer::Run("xdotool windowraise " + window);
                 return XServer::Run("timeout 10 import -window " + window + " '" + path + "'") &&
                        std::atof(
                            XServer::Output("convert '" + path + "' -format '%[fx:mean]' info:").c_str()) >
@@ -130,6 +165,7 @@ TEST_F(UpdateCycleE2eTest, ANewerVersionIsDownloadedThenAppliedAtTheNextStartAnd
                  R"({"success":true,"errmsg":"","result":{"version":"2.0.0.0","pack_url":")" +
                      server.Url("/Update.zip") + R"("}})");
     MakeInstall(m_install, "1.0.0.0", server.Url("/version"), false);
+    testsupport::WriteFile(m_install + "/my notes.txt", "the user's own\n");
     const std::string package = m_install + "/UpdatePackage";
 
     // A normal start asks the service and downloads the package in the background.
@@ -167,6 +203,12 @@ TEST_F(UpdateCycleE2eTest, ANewerVersionIsDownloadedThenAppliedAtTheNextStartAnd
     EXPECT_EQ(RegistryValue(L"version_str"), "2.0.0.0");
     const std::string config = testsupport::ReadFile(m_install + "/config.ini");
     EXPECT_NE(config.find("out_dir=/keep/this"), std::string::npos) << config;
+    EXPECT_NE(config.find("version_url=" + server.Url("/version")), std::string::npos) << config;
+    EXPECT_NE(config.find("version=2.0.0.0"), std::string::npos) << config;
+    EXPECT_NE(config.find("new_key=from the package"), std::string::npos) << config;
+    EXPECT_NE(testsupport::ReadFile(m_install + "/install.manifest").find("\nF docs/new/notes.txt\n"),
+              std::string::npos);
+    EXPECT_EQ(testsupport::ReadFile(m_install + "/my notes.txt"), "the user's own\n");
     EXPECT_FALSE(fs::exists(package));
     // The restarted Pictavo got exactly the two words that turn its background check off.
     std::string command =
@@ -176,24 +218,18 @@ TEST_F(UpdateCycleE2eTest, ANewerVersionIsDownloadedThenAppliedAtTheNextStartAnd
     EXPECT_EQ(command.substr(command.find('\0')), words);
     // The updater's temporary copy removes itself once the updater has ended.
     EXPECT_TRUE(WaitUntil([&] { return !fs::exists(fs::path(UpdaterCopy()).parent_path()); }, 15000));
-    const std::string log = testsupport::ReadFile(std::string(std::getenv("TMPDIR")) + "Pictavo/update.log");
+    const std::string log = testsupport::ReadFile(UpdaterLog());
+    EXPECT_NE(log.find("解压升级包成功启动主进程"), std::string::npos) << log;
     EXPECT_NE(log.find("-run update"), std::string::npos) << log;
     Shoot(window, "main-window-updated");
     CloseMainWindow(window);
 }
 
-TEST_F(UpdateCycleE2eTest, ADamagedPackageShowsTheFailureAndTheOldPictavoComesBack)
+TEST_F(UpdateCycleE2eTest, ADamagedPackageShowsTheFailureAboveTheOldPictavoUntilClosed)
 {
     MakeInstall(m_install, "1.0.0.0", "", false);
+    PlacePackage(true);
     const std::string package = m_install + "/UpdatePackage";
-    fs::create_directories(package);
-    MakePackageTree(m_root / "new", kMarker);
-    ASSERT_TRUE(ZipFolder(m_root / "new", m_root / "Update.zip"));
-    // One flipped byte late in the archive: the entry's CRC no longer matches.
-    std::string bytes = testsupport::ReadFile(m_root / "Update.zip");
-    bytes[bytes.size() / 2] ^= 0x55;
-    testsupport::WriteFile(package + "/Update.zip", bytes);
-    testsupport::WriteFile(package + "/update.ini", "[CONFIG]\nversion_str=2.0.0.0\n");
     const std::string before = Signature(m_install + "/Pictavo");
 
     testsupport::ChildProcess pictavo;
@@ -204,12 +240,51 @@ TEST_F(UpdateCycleE2eTest, ADamagedPackageShowsTheFailureAndTheOldPictavoComesBa
     const std::string window = WaitWindow("Pictavo");
     ASSERT_FALSE(window.empty()) << "the old Pictavo was not started again";
     EXPECT_FALSE(VisibleWindow(kUpdaterTitle).empty()) << "the failure stays on screen";
-    Shoot(updater, "update-failed");
+    EXPECT_TRUE(WaitUntil([&] { return IsAbove(updater, window); }, 10000))
+        << "the restarted Pictavo covers the failure\n"
+        << XServer::Output("xwininfo -root -children");
+    Shoot("root", "update-failed");
     EXPECT_EQ(Signature(m_install + "/Pictavo"), before);
     EXPECT_FALSE(fs::exists(m_install + "/docs"));
     EXPECT_EQ(RegistryValue(L"version_str"), "1.0.0.0");
     EXPECT_FALSE(fs::exists(package));
+    const std::string log = testsupport::ReadFile(UpdaterLog());
+    // The damaged entry's data fails when it is unpacked (its CRC, or its compressed stream).
+    EXPECT_NE(log.find("update failed: unpacking failed (0x0"), std::string::npos) << log;
+    EXPECT_EQ(log.find("(0x00000000)"), std::string::npos) << log;
+    EXPECT_EQ(log.find("解压升级包成功启动主进程"), std::string::npos) << log;
+    EXPECT_NE(log.find("update failed, starting the installed version again"), std::string::npos) << log;
+
+    // The updater waits for the user; then it ends and its temporary copy goes.
+    EXPECT_GE(FindRunning(UpdaterCopy()), 0);
     CloseWindow(updater);
     EXPECT_TRUE(WaitUntil([&] { return FindRunning(UpdaterCopy()) < 0; }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return !fs::exists(fs::path(UpdaterCopy()).parent_path()); }, 15000));
     CloseMainWindow(window);
+}
+
+TEST_F(UpdateCycleE2eTest, AnUpdaterClosedBeforeItBeganKeepsThePackageForTheNextStart)
+{
+    MakeInstall(m_install, "1.0.0.0", "", false);
+    PlacePackage(false);
+    const std::string package = m_install + "/UpdatePackage";
+    const std::string zip = testsupport::ReadFile(package + "/Update.zip");
+    const std::string before = Signature(m_install + "/Pictavo");
+
+    // The updater's own pauses (4 s before it unpacks) leave the user time to close it.
+    testsupport::ChildProcess pictavo;
+    ASSERT_TRUE(pictavo.StartProgram(m_install + "/Pictavo", {},
+                                     {.environment = {"PICTAVO_TEST_PAUSE_MS"}, .shareOutput = true}));
+    const std::string updater = WaitWindow(kUpdaterTitle);
+    ASSERT_FALSE(updater.empty());
+    CloseWindow(updater);
+    EXPECT_TRUE(WaitUntil([&] { return FindRunning(UpdaterCopy()) < 0; }, 10000));
+    EXPECT_EQ(testsupport::ReadFile(package + "/Update.zip"), zip);
+    EXPECT_TRUE(fs::exists(package + "/update.ini"));
+    EXPECT_EQ(Signature(m_install + "/Pictavo"), before);
+    EXPECT_EQ(RegistryValue(L"version_str"), "1.0.0.0");
+    EXPECT_TRUE(WaitUntil([&] { return !fs::exists(fs::path(UpdaterCopy()).parent_path()); }, 15000));
+    const std::string log = testsupport::ReadFile(UpdaterLog());
+    EXPECT_NE(log.find("the package stays for the next start"), std::string::npos) << log;
+    EXPECT_LT(FindRunning(m_install + "/Pictavo"), 0) << "a closed updater starts nothing";
 }

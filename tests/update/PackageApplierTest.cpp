@@ -2,12 +2,14 @@
 // missing version text never empties the product key's version.
 #include "PackageApplier.h"
 #include "InstallKit.h"
+#include "InstallManifest.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <functional>
@@ -83,6 +85,20 @@ TEST(PackageApplierTest, APackageThatCannotBeAppliedWholeLeavesTheInstallAsItWas
         EXPECT_EQ(Snapshot(install), before);
         EXPECT_EQ(RegistryValue(L"version_str"), "1.0.0.0");
     }
+    // The log names the step that failed and the archive's result.
+    const auto failure = [&](const std::string& zip) {
+        CPackageApplier applier(testsupport::Wide(install), nullptr);
+        EXPECT_FALSE(applier.Apply(testsupport::Wide(zip), L"2.0.0.0", L"2.0.0.0"));
+        return testsupport::Narrow(applier.FailureText());
+    };
+    EXPECT_EQ(failure(root / "missing.zip"), "the package cannot be opened (0x00000200)");
+    MakeSmallTree(root / "damaged");
+    ASSERT_TRUE(ZipFolder(root / "damaged", root / "damaged.zip"));
+    std::string bytes = testsupport::ReadFile(root / "damaged.zip");
+    bytes[bytes.find("help of NEW")] ^= 0x20;
+    testsupport::WriteFile(root / "damaged.zip", bytes);
+    EXPECT_EQ(failure(root / "damaged.zip"), "unpacking failed (0x00000b00) help.txt");
+    EXPECT_EQ(Snapshot(install), before);
     // A stop asked for before the first file is replaced.
     const std::atomic<bool> stop{true};
     MakeSmallTree(root / "plain");
@@ -92,22 +108,48 @@ TEST(PackageApplierTest, APackageThatCannotBeAppliedWholeLeavesTheInstallAsItWas
     EXPECT_EQ(Snapshot(install), before);
 }
 
-TEST(PackageApplierTest, AMissingVersionTextKeepsTheRegisteredOne)
+TEST(PackageApplierTest, AnUpdateKeepsTheUsersSettingsAndListsTheFilesItAddsForTheUninstaller)
 {
     testsupport::TempDir root("apply");
     const std::string install = root / "inst";
-    MakeInstall(install, "1.0.0.0", "", false);
+    MakeInstall(install, "1.0.0.0", "http://user.example/version", false);
+    testsupport::WriteFile(install + "/config.ini", testsupport::ReadFile(install + "/config.ini") +
+                                                        "[MACHINE]\nMachineId=0123456789abcdef\n");
     fs::create_directories(install + "/UpdatePackage");
     MakeSmallTree(root / "tree");
+    testsupport::WriteFile(root / "tree/config.ini", kPackageConfig);
     ASSERT_TRUE(ZipFolder(root / "tree", root / "p.zip"));
 
+    // A downloaded package's update.ini holds only "version_str".
+    ASSERT_TRUE(CPackageApplier(testsupport::Wide(install), nullptr)
+                    .Apply(testsupport::Wide(root / "p.zip"), L"", L"2.0.0.0"));
+    EXPECT_EQ(testsupport::ReadFile(install + "/help.txt"), "help of NEW\n");
+    std::string config = testsupport::ReadFile(install + "/config.ini");
+    for (const char* kept :
+         {"version_url=http://user.example/version\n", "LogLevel=1\n", "out_dir=/keep/this\n",
+          "MachineId=0123456789abcdef\n", "new_key=from the package\n", "version=2.0.0.0\n"})
+        EXPECT_NE(config.find(kept), std::string::npos) << kept << " in\n" << config;
+    EXPECT_EQ(config.find("package.invalid"), std::string::npos) << config;
+    EXPECT_EQ(RegistryValue(L"version_str"), "2.0.0.0");
+    EXPECT_EQ(RegistryValue(L"version"), "2.0.0.0");
+    // The uninstaller's list: the setup's entries, then the new folders (outer first, so that
+    // they are removed inner first) and the new files.
+    CInstallManifest manifest;
+    ASSERT_TRUE(manifest.Load(testsupport::Wide(install)));
+    EXPECT_EQ(manifest.Folders(), (std::vector<std::wstring>{L"magick", L"docs", L"docs/new"}));
+    const std::vector<std::wstring>& files = manifest.Files();
+    EXPECT_EQ(std::count(files.begin(), files.end(), L"docs/new/notes.txt"), 1);
+    EXPECT_EQ(std::count(files.begin(), files.end(), L"help.txt"), 1);
+    EXPECT_EQ(std::count(files.begin(), files.end(), L"install.manifest"), 0);
+    EXPECT_EQ(files.front(), L"Pictavo");
+
+    // No version text at all: neither the product key nor config.ini is emptied.
     ASSERT_TRUE(CPackageApplier(testsupport::Wide(install), nullptr)
                     .Apply(testsupport::Wide(root / "p.zip"), L"", L""));
-    EXPECT_EQ(RegistryValue(L"version_str"), "1.0.0.0");
-    EXPECT_EQ(testsupport::ReadFile(install + "/help.txt"), "help of NEW\n");
-    const std::string config = testsupport::ReadFile(install + "/config.ini");
-    EXPECT_NE(config.find("version=\n"), std::string::npos) << config;
-    EXPECT_NE(config.find("out_dir=/keep/this"), std::string::npos) << config;
+    EXPECT_EQ(RegistryValue(L"version_str"), "2.0.0.0");
+    EXPECT_EQ(RegistryValue(L"version"), "2.0.0.0");
+    config = testsupport::ReadFile(install + "/config.ini");
+    EXPECT_NE(config.find("version=2.0.0.0\n"), std::string::npos) << config;
     EXPECT_FALSE(fs::exists(install + "/UpdatePackage/staging"));
     EXPECT_FALSE(fs::exists(install + "/UpdatePackage/backup"));
     EXPECT_FALSE(fs::exists(install + "/UpdatePackage/journal"));

@@ -103,6 +103,7 @@ TEST_F(ZipHostileName, SymbolicLinkEntriesAreRefused)
     CZipManager zip;
     EXPECT_FALSE(UnzipAllInto(zip, archive));
     ExpectFailure(zip, ZIP_LINK, 0, L"lnk");
+    EXPECT_EQ(zip.GetFailedStep(), CZipManager::Step::Check);
     EXPECT_TRUE(ziptest::ListTree(Base()).empty());
     EXPECT_FALSE(Exists(m_work / "evil.txt"));
     EXPECT_FALSE(zip.UnzipItem(0, L"lnk"));
@@ -144,6 +145,7 @@ TEST_F(ZipHostileName, BadCrcFailsAndKeepsTheOldFile)
     CZipManager zip;
     EXPECT_FALSE(UnzipAllInto(zip, archive));
     ExpectFailure(zip, ZIP_CRC, 0, L"data.txt");
+    EXPECT_EQ(zip.GetFailedStep(), CZipManager::Step::Unpack);
     EXPECT_EQ(ReadFile(InBase("data.txt")), "old");
     EXPECT_EQ(ziptest::ListTree(Base()), std::vector<std::string>{"data.txt"});
 }
@@ -165,6 +167,8 @@ TEST_F(ZipHostileName, TruncatedArchiveDoesNotOpen)
     ASSERT_EQ(::truncate(archive.c_str(), static_cast<off_t>(ReadFile(archive).size() / 2)), 0);
     CZipManager zip;
     EXPECT_FALSE(zip.OpenZip(Wide(archive).c_str(), nullptr));
+    EXPECT_EQ(zip.GetFailedStep(), CZipManager::Step::Open);
+    EXPECT_EQ(zip.GetLastFailure(nullptr, nullptr), ZIP_NOFILE);
     testsupport::WriteFile(m_work / "junk.zip", "PK\x05\x06 not really an archive");
     EXPECT_FALSE(zip.OpenZip(Wide(m_work / "junk.zip").c_str(), nullptr));
 }

@@ -1,7 +1,8 @@
 // The updater cut off by SIGKILL at every step of applying a package that changes Pictavo,
-// libDuiLib.so, a help file, config.ini and the product key, and adds a file in a new folder.
-// After the next start of Pictavo the install folder is wholly the old version or wholly the
-// new one, nothing of the update is left behind, and Pictavo starts.
+// libDuiLib.so, a help file, config.ini, install.manifest and the product key, and adds files in
+// a new folder. After the next start of Pictavo the install folder is wholly the old version or
+// wholly the new one, the user's settings are kept in both, nothing of the update is left
+// behind, and Pictavo starts.
 #include "InstallKit.h"
 #include "support/ChildProcess.h"
 #include "support/TestSupport.h"
@@ -14,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -97,21 +99,42 @@ protected:
             parts += files[i] + (isOld ? "=old " : isNew ? "=new " : "=neither ");
         }
         const std::string config = testsupport::ReadFile(install + "/config.ini");
-        const bool configNew = config.find("version=2.0.0.0") != std::string::npos;
-        const bool configKept = config.find("out_dir=/keep/this") != std::string::npos;
+        const bool configKept = config.find("out_dir=/keep/this") != std::string::npos &&
+                                config.find("LogLevel=1") != std::string::npos &&
+                                config.find("version_url=\n") != std::string::npos;
+        const bool configOld = config.find("version=1.0.0.0") != std::string::npos &&
+                               config.find("new_key") == std::string::npos;
+        const bool configNew = config.find("version=2.0.0.0") != std::string::npos &&
+                               config.find("new_key=from the package") != std::string::npos;
+        const std::string manifest = testsupport::ReadFile(install + "/install.manifest");
+        const bool manifestOld = manifest == kInstallManifest;
+        // The setup's lines stay; the new folders (outer first) and files join them.
+        bool manifestNew = manifest.find("\nD docs\nD docs/new\n") != std::string::npos;
+        std::istringstream lines(std::string(kInstallManifest) +
+                                 "F docs/new/notes.txt\nF docs/new/faq.txt\n");
+        for (std::string line; std::getline(lines, line);)
+            manifestNew = manifestNew && manifest.find(line + "\n") != std::string::npos;
         const bool regNew =
             RegistryValue(L"version_str") == "2.0.0.0" && RegistryValue(L"version") == "2.0.0.0";
         const bool regOld = RegistryValue(L"version_str") == "1.0.0.0";
-        parts += std::string("config=") + (configNew ? "new " : "old ") + "registry=" +
+        parts += std::string("config=") +
+                 (configNew   ? "new"
+                  : configOld ? "old"
+                              : "neither") +
+                 (configKept ? "" : "(user keys lost)") + " manifest=" +
+                 (manifestNew   ? "new"
+                  : manifestOld ? "old"
+                                : "neither") +
+                 " registry=" +
                  (regNew   ? "new"
                   : regOld ? "old"
                            : "neither");
         const int count = static_cast<int>(files.size());
-        if (configKept && olds == count && !configNew && regOld)
+        if (configKept && olds == count && configOld && manifestOld && regOld)
             return "old";
-        if (configKept && news == count && configNew && regNew)
+        if (configKept && news == count && configNew && manifestNew && regNew)
             return "new";
-        return parts;
+        return parts + "\n" + config + manifest;
     }
 
     testsupport::TempDir m_work{"kill"};
@@ -132,11 +155,13 @@ TEST_F(UpdateKillTest, AKillAtAnyStepLeavesTheWholeOldOrTheWholeNewVersionAndPic
         const std::string install = PrepareTry(point);
         const std::string copy = fs::path(install).parent_path() / "PictavoUpdate";
         testsupport::ChildProcess updater;
-        ASSERT_TRUE(
-            updater.StartProgram(copy + "/Update", {install},
-                                 {.environment = {"PICTAVO_TEST_KILL_AT=" + std::to_string(point),
-                                                  "PICTAVO_TEST_PAUSE_MS=0", "DISPLAY", "WAYLAND_DISPLAY"},
-                                  .shareOutput = true}));
+        // Its temporary path is the folder above its copy, as when Pictavo made the copy.
+        const std::string temp = fs::path(install).parent_path().string() + "/";
+        ASSERT_TRUE(updater.StartProgram(
+            copy + "/Update", {install},
+            {.environment = {"PICTAVO_TEST_KILL_AT=" + std::to_string(point), "PICTAVO_TEST_PAUSE_MS=0",
+                             "TMPDIR=" + temp, "DISPLAY", "WAYLAND_DISPLAY"},
+             .shareOutput = true}));
         const int exit = testsupport::ExitCode(updater.Wait());
         if (exit == kSigKillExit)
         {

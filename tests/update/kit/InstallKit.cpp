@@ -50,6 +50,10 @@ void Place(const std::string& source, const std::string& target, bool link)
 }
 } // namespace
 
+const char* const kInstallManifest = "PICTAVO-MANIFEST 1\nD magick\nF Pictavo\nF Update\nF libDuiLib.so\n"
+                                     "F magick/policy.xml\nF help.txt\nF readme.txt\nF license.txt\n"
+                                     "F config.ini\n";
+
 void MakeInstall(const std::string& folder, const std::string& versionStr, const std::string& versionUrl,
                  bool link)
 {
@@ -62,7 +66,9 @@ void MakeInstall(const std::string& folder, const std::string& versionStr, const
     testsupport::WriteFile(folder + "/readme.txt", "readme of " + versionStr + "\n");
     testsupport::WriteFile(folder + "/license.txt", "license of " + versionStr + "\n");
     testsupport::WriteFile(folder + "/config.ini", "[Config]\nversion_url=" + versionUrl +
+                                                       "\nversion=" + versionStr +
                                                        "\n[CONFIG]\nLogLevel=1\nout_dir=/keep/this\n");
+    testsupport::WriteFile(folder + "/install.manifest", kInstallManifest);
     Register(folder, versionStr);
 }
 
@@ -83,6 +89,9 @@ std::string RegistryValue(const wchar_t* name)
     return testsupport::Narrow(ReadProductRegValue(name, 1024));
 }
 
+const char* const kPackageConfig = "[Config]\nversion_url=http://package.invalid/version\nversion=\n"
+                                   "new_key=from the package\n[MACHINE]\nMachineId=\n";
+
 void MakePackageTree(const std::string& tree, const std::string& marker)
 {
     fs::create_directories(tree + "/docs/new");
@@ -98,6 +107,7 @@ void MakePackageTree(const std::string& tree, const std::string& marker)
     testsupport::WriteFile(tree + "/license.txt", "license of " + marker + "\n");
     for (const char* name : {"notes", "tips", "faq"})
         testsupport::WriteFile(tree + "/docs/new/" + name + ".txt", name + (" of " + marker) + "\n");
+    testsupport::WriteFile(tree + "/config.ini", kPackageConfig);
 }
 
 std::vector<std::string> PackageFiles()

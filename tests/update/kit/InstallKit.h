@@ -15,17 +15,22 @@ std::string BuiltUpdate();
 std::string BuiltUiLibrary();
 std::string BuiltMagickFolder();
 
+// The setup's manifest of an install made by MakeInstall.
+extern const char* const kInstallManifest;
 // Makes folder (parents too) an install of version versionStr: hard links to the built files
 // when link (cheap, and safe since an update renames files and never writes into them), else
-// copies; config.ini asks versionUrl (may be empty). Registers the folder in the product key.
+// copies; config.ini asks versionUrl (may be empty) and holds the user's LogLevel=1 and
+// out_dir=/keep/this. Registers the folder in the product key.
 void MakeInstall(const std::string& folder, const std::string& versionStr, const std::string& versionUrl,
                  bool link);
 // Sets the product key's values the setup program writes.
 void Register(const std::string& folder, const std::string& versionStr);
 std::string RegistryValue(const wchar_t* name);
 
+// The package's config.ini: other values for the user's keys, an empty version and new_key.
+extern const char* const kPackageConfig;
 // A package folder tree for version: Pictavo and libDuiLib.so of the build with marker appended
-// (they still run and load), a changed help file and a file in a new folder.
+// (they still run and load), a changed help file, files in a new folder and kPackageConfig.
 void MakePackageTree(const std::string& tree, const std::string& marker);
 // zip -r of a folder's contents; true when zip succeeded.
 bool ZipFolder(const std::string& folder, const std::string& zipPath);

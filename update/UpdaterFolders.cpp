@@ -1,0 +1,41 @@
+#include "UpdaterFolders.h"
+
+#include "PathHelper.h"
+#include "ProductFiles.h"
+#include "RegSettings.h"
+#include "StringHelper.h"
+
+#include "platform/Win32.h"
+
+#include <climits>
+#include <cstdlib>
+
+namespace
+{
+constexpr DWORD kRegPathBytes = 1024; // installDir as the setup wrote it
+
+// Empty when the path does not exist.
+std::wstring RealPath(const std::wstring& path)
+{
+    char resolved[PATH_MAX] = {};
+    return ::realpath(WideToAnsi(path).c_str(), resolved) != nullptr ? AnsiToWide(resolved) : std::wstring();
+}
+} // namespace
+
+bool IsRegisteredInstall(const std::wstring& folder)
+{
+    const std::wstring registered = ReadProductRegValue(L"installDir", kRegPathBytes);
+    const std::wstring real = RealPath(folder);
+    return !registered.empty() && !real.empty() && RealPath(registered) == real &&
+           PathExists(real + L"/" + ProductFiles::kMainProgram, 0) == 0;
+}
+
+bool IsOwnTemporaryCopy(const std::wstring& folder)
+{
+    wchar_t temp[MAX_PATH] = {};
+    const DWORD length = GetTempPathW(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    const std::wstring own = RealPath(std::wstring(temp) + ProductFiles::kUpdaterTempFolder);
+    return !own.empty() && RealPath(folder) == own;
+}
