@@ -57,7 +57,19 @@ LRESULT CProgramDlg::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&
         bHandled = TRUE;
         return 0;
     }
-    return CWinBaseEx::OnSysCommand(uMsg, wParam, lParam, bHandled);
+    const bool zoomed = ::IsZoomed(m_hWnd) != FALSE;
+    const LRESULT result = CWinBaseEx::OnSysCommand(uMsg, wParam, lParam, bHandled);
+    // A skin with maximise and restore buttons shows the one that fits the new state.
+    if (zoomed != (::IsZoomed(m_hWnd) != FALSE))
+    {
+        CControlUI* maximize = m_PaintManager.FindControl(L"maxBtn");
+        CControlUI* restore = m_PaintManager.FindControl(L"restoreBtn");
+        if (maximize != nullptr)
+            maximize->SetVisible(zoomed);
+        if (restore != nullptr)
+            restore->SetVisible(!zoomed);
+    }
+    return result;
 }
 
 LRESULT CProgramDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
