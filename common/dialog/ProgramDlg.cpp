@@ -3,6 +3,8 @@
 #include "HttpMgr.h"
 #include "SingleInstance.h"
 
+#include <utility>
+
 using namespace DuiLib;
 
 CProgramDlg::~CProgramDlg()
@@ -57,18 +59,15 @@ LRESULT CProgramDlg::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&
         bHandled = TRUE;
         return 0;
     }
-    const bool zoomed = ::IsZoomed(m_hWnd) != FALSE;
+    const bool wasZoomed = ::IsZoomed(m_hWnd) != FALSE;
     const LRESULT result = CWinBaseEx::OnSysCommand(uMsg, wParam, lParam, bHandled);
+    const bool zoomed = ::IsZoomed(m_hWnd) != FALSE;
+    if (zoomed == wasZoomed)
+        return result;
     // A skin with maximise and restore buttons shows the one that fits the new state.
-    if (zoomed != (::IsZoomed(m_hWnd) != FALSE))
-    {
-        CControlUI* maximize = m_PaintManager.FindControl(L"maxBtn");
-        CControlUI* restore = m_PaintManager.FindControl(L"restoreBtn");
-        if (maximize != nullptr)
-            maximize->SetVisible(zoomed);
-        if (restore != nullptr)
-            restore->SetVisible(!zoomed);
-    }
+    for (const auto& [name, shown] : {std::pair{L"maxBtn", !zoomed}, std::pair{L"restoreBtn", zoomed}})
+        if (CControlUI* button = m_PaintManager.FindControl(name))
+            button->SetVisible(shown);
     return result;
 }
 
