@@ -1,8 +1,8 @@
 // The setup window on its real skin, headless: the install button follows the licence box, the
 // folder a user types or chooses gets "/Pictavo" (letter case counts), the question over an
-// earlier install names the other folder, and "否" removes the folders this setup made while
-// keeping any that holds something; a worker that cannot start leaves the window on its page;
-// the maximise and restore buttons follow the window's state.
+// earlier install names the other folder, "否" removes the folders this setup made while keeping
+// any that holds something, and an install records them; a worker that cannot start leaves the
+// window on its page; the maximise and restore buttons follow the window's state.
 #include "SetupDlg.h"
 #include "CreatedFolders.h"
 #include "DialogKit.h"
@@ -166,6 +166,21 @@ TEST(SetupDlg, TypedFoldersGetTheProductFolderAndNoRemovesOnlyWhatTheSetupMade)
     refused = TypeAndRefuse(earlier);
     EXPECT_EQ(refused.question, L"您计算机已经安装过\n确定要覆盖安装吗?");
     EXPECT_EQ(testsupport::ReadFile(earlier + "/Pictavo"), "main program");
+}
+
+TEST(SetupDlg, AnInstallRecordsEveryFolderItMadeDeepestLast)
+{
+    setuptest::SetupFolder setup({});
+    const std::string home = std::getenv("HOME");
+    CSetupDlg* dlg = Open();
+    Control(dlg, L"editPath")->SetText(Wide(home + "/My Apps 图片").c_str());
+    ASSERT_TRUE(ClickControl(dlg, L"btnInstall"));
+    ASSERT_TRUE(PumpUntil([&] { return Page(dlg) == 3; }, 20000)) << "no finish page";
+    const std::wstring folder = Wide(home + "/My Apps 图片/Pictavo");
+    EXPECT_EQ(setuptest::ProductValue(L"installDir"), folder);
+    EXPECT_EQ(ReadCreatedFolders(folder), (std::vector<std::wstring>{Wide(home + "/My Apps 图片"), folder}));
+    EXPECT_EQ(setuptest::ProductValue(kCreatedFolderValue), L"1");
+    EXPECT_TRUE(CloseAndWait(dlg->GetHWND()));
 }
 
 TEST(SetupDlg, AChosenFolderGetsTheProductFolderEvenWhenNamedSo)
