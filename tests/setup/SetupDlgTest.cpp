@@ -1,8 +1,9 @@
-// The setup window on its real skin, headless: the install button follows the licence box, the
-// folder a user types or chooses gets "/Pictavo" (letter case counts), the question over an
-// earlier install names the other folder, "否" removes the folders this setup made while keeping
-// any that holds something, and an install records them; a worker that cannot start leaves the
-// window on its page; the maximise and restore buttons follow the window's state.
+// The setup window on its real skin, headless: the install button follows the licence box and
+// the folder bar sits where the layout puts it; the folder a user types or chooses gets
+// "/Pictavo" (letter case counts); the question over an earlier install names the other folder;
+// "否" removes the folders this setup made while keeping any that holds something, and an
+// install records them; a worker that cannot start leaves the window on its page; the maximise
+// and restore buttons follow the window's state.
 #include "SetupDlg.h"
 #include "CreatedFolders.h"
 #include "DialogKit.h"
@@ -87,7 +88,7 @@ Refused TypeAndRefuse(const std::string& typed)
 
 } // namespace
 
-TEST(SetupDlg, InstallButtonFollowsTheLicenceBoxAndMaximiseSwapsTheButtons)
+TEST(SetupDlg, InstallButtonFollowsTheLicenceBoxTheFolderBarSitsInPlaceAndMaximiseSwapsTheButtons)
 {
     setuptest::SetupFolder setup({});
     CSetupDlg* dlg = Open();
@@ -106,6 +107,19 @@ TEST(SetupDlg, InstallButtonFollowsTheLicenceBoxAndMaximiseSwapsTheButtons)
         EXPECT_EQ(box->IsSelected(), checked);
         EXPECT_EQ(install->IsEnabled(), checked);
     }
+    // The folder bar where the layout puts it, and the progress bar's rounded ends.
+    ASSERT_TRUE(ClickControl(dlg, L"btnExtend"));
+    Pump();
+    const auto at = [&](const wchar_t* name) {
+        const RECT pos = Control(dlg, name)->GetPos();
+        return std::vector<LONG>{pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top};
+    };
+    EXPECT_EQ(at(L"editPath"), (std::vector<LONG>{24, 400, 450, 40}));
+    EXPECT_EQ(at(L"btnSelPath"), (std::vector<LONG>{482, 402, 156, 36}));
+    auto* progress = dynamic_cast<DuiLib::CProgressUI*>(Control(dlg, L"instProgress"));
+    ASSERT_NE(progress, nullptr);
+    for (const std::wstring image : {progress->GetBkImage(), progress->GetForeImage()})
+        EXPECT_NE(image.find(L"corner='10,4,10,4'"), std::wstring::npos) << testsupport::Narrow(image);
 
     // A layout with the two buttons: the one that fits the window's state is shown.
     auto* root = dynamic_cast<DuiLib::CContainerUI*>(dlg->GetPaintManager().GetRoot());
