@@ -1,6 +1,7 @@
 // Conversions keep what makes a picture look the same: its colour profile and its
 // transparency. HEIC pictures are checked against libheif's own heif-convert.
 
+#include "ExifKit.h"
 #include "MagickDriver.h"
 
 #include "support/TestSupport.h"
@@ -54,18 +55,6 @@ std::vector<double> XyzOf(const std::string& profile, const std::string& signatu
         return xyz;
     }
     return {};
-}
-
-// Gives a JPEG an EXIF block (orientation "as stored"), as cameras write one.
-void WithExif(const std::string& path)
-{
-    const std::string jpeg = testsupport::ReadFile(path);
-    const std::string tiff =
-        std::string("MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x01", 20) + std::string(6, '\0');
-    const std::string app1 = std::string("Exif\0\0", 6) + tiff;
-    const size_t length = app1.size() + 2;
-    testsupport::WriteFile(path, jpeg.substr(0, 2) + "\xff\xe1" + char(length >> 8) + char(length & 0xff) +
-                                     app1 + jpeg.substr(2));
 }
 
 class ColourKeeping : public ::testing::Test
@@ -215,7 +204,7 @@ TEST_F(ColourKeeping, CompressionKeepsTheColourProfileAndStripsEverythingElse)
 {
     const std::string recipe = "-size 640x480 -seed 9 plasma:fractal -blur 0x1 -set comment private ";
     Make(recipe + "-profile " + kAdobeRgb + " -quality 95", "adobe.jpg");
-    WithExif(At("adobe.jpg"));
+    AddExifOrientation(At("adobe.jpg"), 1); // as a camera writes it
     ASSERT_EQ(
         Cli("identify -verbose " + At("adobe.jpg") + " | grep -o 'Profile-[a-z0-9]*' | sort | tr '\\n' ' '"),
         "Profile-exif Profile-icc ");

@@ -1,4 +1,5 @@
 #include "MagickDriver.h"
+#include "ExifKit.h"
 #include "MagickLeftovers.h"
 #include "OutputNames.h"
 
@@ -77,16 +78,28 @@ std::set<std::string> Names(const std::string& folder)
     return names;
 }
 
-// A JPEG with an EXIF block holding only the orientation tag, inserted after its SOI marker.
-std::string WithExifOrientation(const std::string& jpeg, int orientation)
+// One PNG chunk: length, type, data and CRC.
+std::string PngChunk(const std::string& type, const std::string& data)
 {
-    const std::string tiff = std::string("MM\0\x2a\0\0\0\x08", 8) + std::string("\0\x01", 2) +
-                             std::string("\x01\x12\0\x03\0\0\0\x01\0", 9) + char(orientation) +
-                             std::string("\0\0\0\0\0\0", 6);
-    const std::string app1 = std::string("Exif\0\0", 6) + tiff;
-    const size_t length = app1.size() + 2;
-    const std::string segment = std::string("\xff\xe1", 2) + char(length >> 8) + char(length & 0xff) + app1;
-    return jpeg.substr(0, 2) + segment + jpeg.substr(2);
+    std::string bytes;
+    for (int shift : {24, 16, 8, 0})
+        bytes += char((data.size() >> shift) & 0xff);
+    bytes += type + data;
+    const uLong crc = ::crc32(::crc32(0, reinterpret_cast<const Bytef*>(type.data()), 4),
+                              reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
+    for (int shift : {24, 16, 8, 0})
+        bytes += char((crc >> shift) & 0xff);
+    return bytes;
+}
+
+// The IHDR data of a square 8-bit RGB picture.
+std::string RgbPngHeader(uint32_t side)
+{
+    std::string header;
+    for (int i = 0; i < 2; ++i)
+        for (int shift : {24, 16, 8, 0})
+            header += char((side >> shift) & 0xff);
+    return header + std::string("\x08\x02\0\0\0", 5);
 }
 
 class MagickDriver : public ::testing::Test
@@ -290,31 +303,15 @@ TEST_F(MagickDriver, ImagesPastTheSizeLimitsAreRefusedAtOnceAndA108MegapixelPhot
 {
     // A few dozen bytes that claim a huge picture: the header and one tiny compressed row.
     auto bomb = [this](const std::string& name, uint32_t side) {
-        auto chunk = [](const std::string& type, const std::string& data) {
-            std::string bytes;
-            for (int shift : {24, 16, 8, 0})
-                bytes += char((data.size() >> shift) & 0xff);
-            bytes += type + data;
-            const uLong crc =
-                ::crc32(::crc32(0, reinterpret_cast<const Bytef*>(type.data()), 4),
-                        reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
-            for (int shift : {24, 16, 8, 0})
-                bytes += char((crc >> shift) & 0xff);
-            return bytes;
-        };
-        std::string header;
-        for (int i = 0; i < 2; ++i)
-            for (int shift : {24, 16, 8, 0})
-                header += char((side >> shift) & 0xff);
-        header += std::string("\x08\x02\0\0\0", 5);
+        const std::string header = RgbPngHeader(side);
         const std::string row(16, '\0');
         std::string packed(64, '\0');
         uLongf packedSize = packed.size();
         ::compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
                    reinterpret_cast<const Bytef*>(row.data()), row.size());
         packed.resize(packedSize);
-        testsupport::WriteFile(In(name), std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
-                                             chunk("IDAT", packed) + chunk("IEND", ""));
+        testsupport::WriteFile(In(name), std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) +
+                                             PngChunk("IDAT", packed) + PngChunk("IEND", ""));
     };
     bomb("claims-30000.png", 30000);
     bomb("claims-20000.png", 20000);
@@ -346,22 +343,7 @@ namespace
 void WriteLargeFlatPng(const std::string& path)
 {
     constexpr uint32_t kSide = 15000;
-    auto chunk = [](const std::string& type, const std::string& data) {
-        std::string bytes;
-        for (int shift : {24, 16, 8, 0})
-            bytes += char((data.size() >> shift) & 0xff);
-        bytes += type + data;
-        uLong crc = ::crc32(0, reinterpret_cast<const Bytef*>(type.data()), 4);
-        crc = ::crc32(crc, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
-        for (int shift : {24, 16, 8, 0})
-            bytes += char((crc >> shift) & 0xff);
-        return bytes;
-    };
-    std::string header;
-    for (int i = 0; i < 2; ++i)
-        for (int shift : {24, 16, 8, 0})
-            header += char((kSide >> shift) & 0xff);
-    header += std::string("\x08\x02\0\0\0", 5);
+    const std::string header = RgbPngHeader(kSide);
     std::string row(1 + 3 * kSide, '\0');
     for (size_t i = 1; i < row.size(); i += 3)
         row.replace(i, 3, "\x20\x90\xd0");
@@ -382,8 +364,8 @@ void WriteLargeFlatPng(const std::string& path)
         } while (stream.avail_out == 0);
     }
     ::deflateEnd(&stream);
-    testsupport::WriteFile(path, std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
-                                     chunk("IDAT", packed) + chunk("IEND", ""));
+    testsupport::WriteFile(path, std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) +
+                                     PngChunk("IDAT", packed) + PngChunk("IEND", ""));
 }
 } // namespace
 
@@ -613,7 +595,7 @@ TEST_F(MagickDriver, PhotosKeepOrientationAndJpegGetsWhiteBehindTransparency)
 {
     // an 80x40 JPEG whose EXIF orientation says "rotate 90 degrees"
     MakeImage("-size 80x40 xc:red", In("rot.jpg"));
-    testsupport::WriteFile(In("rot.jpg"), WithExifOrientation(testsupport::ReadFile(In("rot.jpg")), 6));
+    AddExifOrientation(In("rot.jpg"), 6);
     std::string error;
     ASSERT_TRUE(CompressImageFile(In("rot.jpg"), In("rot-small.jpg"), 50, 90, error)) << error;
     EXPECT_EQ(Describe(In("rot-small.jpg")), "JPEG 20x40\n");
