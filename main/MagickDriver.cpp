@@ -346,8 +346,9 @@ void NameFiles(std::string& text, const CommandFiles& files)
     ReplaceAllText(text, "`'", "`" + files.input.Path() + "'");
     // ImageMagick reads from a copy of the input in its temporary folder ("magick-...") and
     // names that copy, or its disk cache, instead, quoted or (libtiff) at the start.
-    const std::string folder = MagickTemporaryFolder() + "/magick-";
-    for (size_t at = text.find(folder); !folder.empty() && at != std::string::npos;
+    const std::string own = MagickTemporaryFolder();
+    const std::string folder = own.empty() ? std::string() : own + "/magick-";
+    for (size_t at = folder.empty() ? std::string::npos : text.find(folder); at != std::string::npos;
          at = text.find(folder, at))
     {
         size_t end = at + folder.size();
