@@ -1,7 +1,10 @@
 #include "MagickDriver.h"
 
+#include "HeifPicture.h"
 #include "MagickLeftovers.h"
+#include "OutputNames.h"
 #include "PixelBlocks.h"
+#include "PngProfile.h"
 #include "StringHelper.h"
 
 #include <wand/MagickWand.h>
@@ -131,34 +134,58 @@ public:
             error = SystemReason("unable to open image", path);
             return false;
         }
-        m_device = st.st_dev;
-        m_inode = st.st_ino;
         return true;
     }
     ~InputImage()
     {
+        if (!m_memoryKey.empty())
+            (void)DeleteImageRegistry(m_memoryKey.c_str());
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    std::string Argument() const { return "fd:" + std::to_string(m_fd); }
+    // A HEIF input is decoded here, through libheif, and handed to the command in memory.
+    bool DecodeHeif(std::string& error)
+    {
+        if (!HeifPicture::IsHeif(m_fd))
+            return true;
+        ImageInfo* info = AcquireImageInfo();
+        Image* image = HeifPicture::Decode(m_fd, m_path, info, error);
+        DestroyImageInfo(info);
+        if (image == nullptr)
+            return false;
+        static std::atomic<unsigned> counter{0};
+        m_memoryKey = "pictavo-heif-" + std::to_string(counter.fetch_add(1));
+        ExceptionInfo* exception = AcquireExceptionInfo();
+        const bool kept =
+            SetImageRegistry(ImageRegistryType, m_memoryKey.c_str(), image, exception) != MagickFalse;
+        DestroyExceptionInfo(exception);
+        DestroyImage(image);
+        if (!kept)
+        {
+            m_memoryKey.clear();
+            error = "unable to read image `" + m_path + "': memory allocation failed";
+        }
+        return kept;
+    }
+    std::string Argument() const
+    {
+        return m_memoryKey.empty() ? "fd:" + std::to_string(m_fd) : "mpr:" + m_memoryKey;
+    }
+    // The name ImageMagick may use for a picture handed over in memory; empty otherwise.
+    const std::string& MemoryKey() const { return m_memoryKey; }
+    bool IsMemory() const { return !m_memoryKey.empty(); }
     int Descriptor() const { return m_fd; }
     const std::string& Path() const { return m_path; }
-    bool IsSameFile(const std::string& other) const
-    {
-        struct stat st = {};
-        return ::stat(other.c_str(), &st) == 0 && st.st_dev == m_device && st.st_ino == m_inode;
-    }
 
 private:
     std::string m_path;
+    std::string m_memoryKey;
     int m_fd = -1;
-    dev_t m_device = 0;
-    ino_t m_inode = 0;
 };
 
 // A hidden temporary file beside the final output, with the same extension. It becomes the
-// output only through Commit (one rename), so a failed or interrupted conversion never
-// leaves a partial or empty file under the final name.
+// output only through Commit, under the first free name, so a failed or interrupted
+// conversion never leaves a partial or empty file and never replaces an existing one.
 class OutputImage
 {
 public:
@@ -172,7 +199,7 @@ public:
         for (int attempt = 0; attempt < 100; ++attempt)
         {
             m_temp = Dirname(finalPath) + "/" + HiddenOutputName(stem, counter.fetch_add(1), ext);
-            m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            m_fd = ::open(m_temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
             if (m_fd >= 0 || errno != EEXIST)
                 break;
         }
@@ -199,9 +226,24 @@ public:
     int Descriptor() const { return m_fd; }
     bool IsJpeg() const { return m_coder == "JPEG"; }
     bool IsPng() const { return m_coder == "PNG"; }
+    // A PNG written stripped gets this ICC profile back before it is committed.
+    void KeepPngProfile(const std::string& profile) { m_pngProfile = profile; }
+    // The name actually written, once committed.
+    const std::string& Written() const { return m_written; }
     bool Commit(std::string& error)
     {
-        if (!CloseDescriptor() || ::rename(m_temp.c_str(), m_final.c_str()) != 0)
+        if (!m_pngProfile.empty() && !InsertPngProfile(m_fd, m_pngProfile))
+        {
+            error = SystemReason("unable to write image", m_final);
+            return false;
+        }
+        struct stat st = {};
+        if (::fstat(m_fd, &st) == 0 && st.st_size == 0)
+        {
+            error = "unable to write image `" + m_final + "': no image data was written";
+            return false;
+        }
+        if (!CloseDescriptor() || !MoveToFreeName(m_temp, m_final, m_written))
         {
             error = SystemReason("unable to write image", m_final);
             return false;
@@ -222,7 +264,9 @@ private:
 
     std::string m_final;
     std::string m_temp;
+    std::string m_written;
     std::string m_coder;
+    std::string m_pngProfile;
     int m_fd = -1;
 };
 
@@ -278,6 +322,11 @@ void NameFiles(std::string& text, const CommandFiles& files)
 {
     if (!files.outputArgument.empty())
         ReplaceAllText(text, files.outputArgument, files.outputPath);
+    if (files.input.IsMemory())
+    {
+        ReplaceAllText(text, files.input.Argument(), files.input.Path());
+        ReplaceAllText(text, files.input.MemoryKey(), files.input.Path());
+    }
     for (size_t pos = text.find("fd:"); pos != std::string::npos; pos = text.find("fd:", pos))
     {
         size_t end = pos + 3;
@@ -296,16 +345,18 @@ void NameFiles(std::string& text, const CommandFiles& files)
     }
     ReplaceAllText(text, "`'", "`" + files.input.Path() + "'");
     // ImageMagick reads from a copy of the input in its temporary folder ("magick-...") and
-    // names that copy, or its disk cache, instead.
-    for (size_t open = text.find('`'); open != std::string::npos; open = text.find('`', open + 1))
+    // names that copy, or its disk cache, instead, quoted or (libtiff) at the start.
+    const std::string own = MagickTemporaryFolder();
+    const std::string folder = own.empty() ? std::string() : own + "/magick-";
+    for (size_t at = folder.empty() ? std::string::npos : text.find(folder); at != std::string::npos;
+         at = text.find(folder, at))
     {
-        const size_t close = text.find('\'', open + 1);
-        if (close == std::string::npos)
-            break;
-        const std::string quoted = text.substr(open + 1, close - open - 1);
-        if (quoted != files.input.Path() && quoted != files.outputPath &&
-            Basename(quoted).rfind("magick-", 0) == 0)
-            text.replace(open + 1, quoted.size(), files.input.Path());
+        size_t end = at + folder.size();
+        while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) != 0 ||
+                                     text[end] == '_' || text[end] == '-'))
+            ++end;
+        text.replace(at, end - at, files.input.Path());
+        at += files.input.Path().size();
     }
 }
 
@@ -352,24 +403,50 @@ bool IsSizeRefusal(const ExceptionInfo& link)
     return false;
 }
 
+// "unable to read image `<input>': <reason>", the reason without the name it may repeat.
+std::string ReadFailure(std::string reason, const CommandFiles& files)
+{
+    const std::string& input = files.input.Path();
+    if (reason.rfind(input + ": ", 0) == 0)
+        reason.erase(0, input.size() + 2);
+    const std::string quoted = " `" + input + "'";
+    if (reason.size() >= quoted.size() &&
+        reason.compare(reason.size() - quoted.size(), quoted.size(), quoted) == 0)
+        reason.erase(reason.size() - quoted.size());
+    return "unable to read image `" + input + "': " + reason;
+}
+
 // The root cause of a failed command: the first error of the exception chain (a writer's
 // "WriteBlob Failed" follows the real reason), without ImageMagick's " @ file/line" suffix,
-// with our descriptor names turned back into the user's paths.
+// with our descriptor names turned back into the user's paths. An error that is not about
+// the output is about reading the input and says so with the input's name, also when
+// ImageMagick only says that no image came out of it ("no images defined").
 std::string ReasonText(const ExceptionInfo* exception, const CommandFiles& files)
 {
     const ExceptionInfo* root = nullptr;
-    ForEachException(exception, [&root](const ExceptionInfo& link) {
+    const ExceptionInfo* warning = nullptr;
+    ForEachException(exception, [&root, &warning](const ExceptionInfo& link) {
         if (link.severity >= ErrorException && link.reason != nullptr)
             root = &link;
+        else if (warning == nullptr && link.reason != nullptr && *link.reason != '\0')
+            warning = &link;
         return root == nullptr;
     });
-    if (root != nullptr && IsSizeRefusal(*root))
+    if (root == nullptr)
+        return CleanReason(exception->reason, files);
+    if (IsSizeRefusal(*root))
     {
         const std::string limit = CleanReason(root->reason, files);
         return "image too large to convert `" + files.input.Path() + "' (" +
                limit.substr(0, limit.find(" `")) + ")";
     }
-    return CleanReason(root != nullptr ? root->reason : exception->reason, files);
+    const bool nothingRead = std::strncmp(root->reason, "no images defined", 17) == 0;
+    std::string text = CleanReason(nothingRead && warning != nullptr ? warning->reason : root->reason, files);
+    if (nothingRead && warning == nullptr)
+        return ReadFailure("no images defined", files);
+    const bool aboutOutput =
+        !files.outputPath.empty() && text.find("`" + files.outputPath + "'") != std::string::npos;
+    return aboutOutput ? text : ReadFailure(text, files);
 }
 
 // Decoders report an input that ends before its pixels do only as a warning and fill the rest
@@ -395,6 +472,16 @@ std::string TruncationText(const ExceptionInfo* exception, const CommandFiles& f
 
 using Arguments = std::vector<std::string>;
 
+bool HasError(const ExceptionInfo* exception)
+{
+    bool found = exception->severity >= ErrorException;
+    ForEachException(exception, [&found](const ExceptionInfo& link) {
+        found = found || link.severity >= ErrorException;
+        return !found;
+    });
+    return found;
+}
+
 // Runs ConvertImageCommand on the vector; the caller's error text is replaced only when
 // ImageMagick gives a reason.
 bool RunConvert(const Arguments& arguments, const InputImage& input, OutputImage& output,
@@ -417,7 +504,9 @@ bool RunConvert(const Arguments& arguments, const InputImage& input, OutputImage
     const std::string reason = ReasonText(context.Exception(), files);
     if (!reason.empty())
         error = reason;
-    if (ok == MagickFalse)
+    // An error reported beside a "successful" command (a cache that could not be had, a
+    // writer that gave up) leaves a broken or empty output: the file fails.
+    if (ok == MagickFalse || HasError(context.Exception()))
         return false;
     const std::string truncated = TruncationText(context.Exception(), files);
     if (!truncated.empty())
@@ -428,18 +517,12 @@ bool RunConvert(const Arguments& arguments, const InputImage& input, OutputImage
     return output.Commit(error);
 }
 
-// Opens input and temporary output; refuses an output that is the input file itself.
+// Opens input and temporary output. An output named like its input goes under the next free
+// name, as beside any other existing file.
 bool PrepareFiles(const std::string& inputPath, const std::string& outputPath, InputImage& input,
                   OutputImage& output, std::string& error)
 {
-    if (!input.Open(inputPath, error))
-        return false;
-    if (input.IsSameFile(outputPath))
-    {
-        error = "output file is the input file `" + inputPath + "'";
-        return false;
-    }
-    return output.Create(outputPath, error);
+    return input.Open(inputPath, error) && output.Create(outputPath, error) && input.DecodeHeif(error);
 }
 
 // Settings that make the written pixels right whatever the input: the EXIF orientation is
@@ -460,6 +543,7 @@ struct InputHeader
     size_t height = 0;
     bool transposed = false; // the orientation swaps width and height
     off_t bytes = 0;
+    std::string profile; // the ICC profile, when there is one
 };
 
 // A JPEG starts with its SOI marker and a first segment; only JPEGs get the settings below, so
@@ -489,6 +573,9 @@ bool PingInput(const InputImage& input, InputHeader& header)
         header.height = image->rows;
         header.transposed = image->orientation >= LeftTopOrientation;
         header.bytes = st.st_size;
+        if (const StringInfo* icc = GetImageProfile(image, "icc"))
+            header.profile.assign(reinterpret_cast<const char*>(GetStringInfoDatum(icc)),
+                                  GetStringInfoLength(icc));
         DestroyImageList(image);
     }
     DestroyImageInfo(info);
@@ -531,6 +618,39 @@ bool ReducedJpegDecode(const InputHeader& header, int resize, bool orientedResiz
     hint = "jpeg:size=" + std::to_string(4 * width) + "x" + std::to_string(4 * height);
     const bool swap = orientedResize && header.transposed;
     geometry = std::to_string(swap ? height : width) + "x" + std::to_string(swap ? width : height) + "!";
+    return true;
+}
+
+// The input, with its EXIF orientation applied; libheif has already turned a HEIF picture.
+void AppendInput(Arguments& arguments, const InputImage& input)
+{
+    arguments.push_back(input.Argument());
+    if (!input.IsMemory())
+        arguments.push_back("-auto-orient");
+}
+
+// Everything but the colour profile goes: EXIF (with its thumbnail and position), XMP, IPTC,
+// comments and text. Without its profile a wide-gamut photo looks dull in every
+// colour-managed viewer. ImageMagick writes a PNG's profile only with its text chunks, so a
+// PNG is stripped whole and gets its profile back at the commit.
+void AppendStripKeepingProfile(Arguments& arguments, const InputImage& input, OutputImage& output,
+                               InputHeader& header)
+{
+    if (!output.IsPng())
+    {
+        arguments.insert(arguments.end(), {"+profile", "!icc,*", "+set", "comment"});
+        return;
+    }
+    arguments.push_back("-strip");
+    if (header.format.empty())
+        PingInput(input, header);
+    output.KeepPngProfile(header.profile);
+}
+
+bool Written(const OutputImage& output, std::string* written)
+{
+    if (written != nullptr)
+        *written = output.Written();
     return true;
 }
 
@@ -584,7 +704,8 @@ void MagickReleaseMemory()
     ::malloc_trim(0); // what the conversions left free in the C heaps
 }
 
-bool ConvertImageFile(const std::string& inputPath, const std::string& outputPath, std::string& error)
+bool ConvertImageFile(const std::string& inputPath, const std::string& outputPath, std::string& error,
+                      std::string* written)
 {
     StartOnce(std::string());
     CommandLock lock;
@@ -592,16 +713,17 @@ bool ConvertImageFile(const std::string& inputPath, const std::string& outputPat
     OutputImage output;
     if (!lock.Usable(error) || !PrepareFiles(inputPath, outputPath, input, output, error))
         return false;
-    Arguments arguments = {"Pictavo", input.Argument(), "-auto-orient"};
+    Arguments arguments = {"Pictavo"};
+    AppendInput(arguments, input);
     InputHeader header;
     if (output.IsPng() && StartsLikeJpeg(input) && PingInput(input, header) && PhotoForPng(header))
         arguments.insert(arguments.end(), {"-define", "png:compression-strategy=3"});
     AppendOutputSettings(arguments, output);
-    return RunConvert(arguments, input, output, outputPath, error);
+    return RunConvert(arguments, input, output, outputPath, error) && Written(output, written);
 }
 
 bool CompressImageFile(const std::string& inputPath, const std::string& outputPath, int resize, int quality,
-                       std::string& error)
+                       std::string& error, std::string* written)
 {
     StartOnce(std::string());
     CommandLock lock;
@@ -614,17 +736,22 @@ bool CompressImageFile(const std::string& inputPath, const std::string& outputPa
     InputHeader header;
     if (resize <= kLargestReducedDecode && StartsLikeJpeg(input) && PingInput(input, header))
         ReducedJpegDecode(header, resize, quality == 100, hint, resizeText);
-    Arguments arguments;
+    Arguments arguments = {"convert"};
     if (quality == 100)
-        arguments = {"convert", input.Argument(), "-auto-orient", "-resize", resizeText};
+    {
+        AppendInput(arguments, input);
+        arguments.insert(arguments.end(), {"-resize", resizeText});
+    }
     else
-        arguments = {"convert",        "-resize",     resizeText,
-                     "-strip",         "-quality",    std::to_string(quality),
-                     input.Argument(), "-auto-orient"};
+    {
+        arguments.insert(arguments.end(), {"-resize", resizeText, "-quality", std::to_string(quality)});
+        AppendInput(arguments, input);
+        AppendStripKeepingProfile(arguments, input, output, header);
+    }
     if (!hint.empty())
         arguments.insert(arguments.begin() + 1, {"-define", hint});
     AppendOutputSettings(arguments, output);
-    return RunConvert(arguments, input, output, outputPath, error);
+    return RunConvert(arguments, input, output, outputPath, error) && Written(output, written);
 }
 
 bool GetImageSize(const std::string& path, int& width, int& height, std::string& error)

@@ -24,13 +24,17 @@ void MagickShutdown();
 
 // Converts one image into the format named by the output's extension (png, jpg, bmp). A
 // multi-image input (psd, gif, multi-page tiff, heic) gives its first image. Inputs that are
-// no regular file, end before their pixels do, or pass the policy's size limits fail; every
-// error text names the user's files.
-bool ConvertImageFile(const std::string& input, const std::string& output, std::string& error);
+// no regular file, end before their pixels do, or pass the policy's size limits fail, and so
+// does every command during which ImageMagick reported an error; every error text names the
+// user's files. An existing file is never replaced: the output takes the first free name of
+// "<stem>.<ext>", "<stem> (2).<ext>", ..., given back in written.
+bool ConvertImageFile(const std::string& input, const std::string& output, std::string& error,
+                      std::string* written = nullptr);
 // Resizes by a percentage and re-encodes; quality 100 keeps the metadata and the encoder's
-// default quality, any other quality strips the metadata.
+// default quality, any other quality strips the metadata but keeps the colour profile. Names
+// its output as ConvertImageFile does.
 bool CompressImageFile(const std::string& input, const std::string& output, int resize, int quality,
-                       std::string& error);
+                       std::string& error, std::string* written = nullptr);
 // Reads the pixel size; width and height stay as they were when the answer is not one
 // "WxH" pair (a file holding several images).
 bool GetImageSize(const std::string& path, int& width, int& height, std::string& error);

@@ -261,8 +261,9 @@ ConvertResultRecord* CMainDlg::ConvertOne(int tab, FileItem item, bool last, uns
 {
     const TabWork& work = g_tabWork[tab];
     auto* record = new ConvertResultRecord;
-    const std::wstring outPath = MakeOutputPath(item);
+    std::wstring outPath = MakeOutputPath(item);
     std::string error;
+    std::string written;
     bool ok = false;
     if (m_strOutDir.empty() || m_strOutDir[0] != L'/')
     {
@@ -279,9 +280,13 @@ ConvertResultRecord* CMainDlg::ConvertOne(int tab, FileItem item, bool last, uns
         // first frame), so no frame suffix is added to the path here.
         const std::string input = WideToAnsi(item.m_strPath);
         const std::string output = WideToAnsi(outPath);
-        ok = tab == TAB_COMPRESS ? CompressImageFile(input, output, item.m_nResize, item.m_nQuality, error)
-                                 : ConvertImageFile(input, output, error);
+        ok = tab == TAB_COMPRESS
+                 ? CompressImageFile(input, output, item.m_nResize, item.m_nQuality, error, &written)
+                 : ConvertImageFile(input, output, error, &written);
     }
+    // An existing file of the same name stays: "查看" and "打开目录" go to the name written.
+    if (ok)
+        outPath = AnsiToWide(written);
     if (!ok)
     {
         record->m_nCode = -1;

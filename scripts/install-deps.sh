@@ -8,7 +8,7 @@ packages=(
     # toolchain
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
     # libraries the programs link
-    libmagickwand-6.q16-dev libmagickcore-6.q16-6-extra
+    libmagickwand-6.q16-dev libmagickcore-6.q16-6-extra libheif-dev
     libcurl4-openssl-dev libssl-dev ca-certificates libjsoncpp-dev zlib1g-dev libminizip-dev
     libpugixml-dev libgtk-3-dev libwebkit2gtk-4.1-dev libayatana-appindicator3-dev
     fonts-wqy-microhei
@@ -16,7 +16,7 @@ packages=(
     xdg-utils
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
-    xvfb xauth xdotool x11-utils openbox wmctrl trayer imagemagick libheif-examples unzip zip python3 openssl
+    xvfb xauth xdotool x11-utils openbox wmctrl trayer imagemagick libheif-examples libgs-common unzip zip python3 openssl
     # the setup's desktop entries are checked with the desktop's own tools
     desktop-file-utils libglib2.0-bin xdg-user-dirs
     # tests run in a network namespace of their own (scripts/offline.sh)

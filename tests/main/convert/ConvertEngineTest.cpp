@@ -333,3 +333,40 @@ TEST_F(ConvertEngine, ResultsForAGoneWindowAreFreedByTheWorker)
     Sleep(1500);
     EXPECT_EQ(g_results, 0);
 }
+
+TEST_F(ConvertEngine, RowsAndTabsWritingOneNameEachKeepTheirOutputAndTheUsersFileStays)
+{
+    // The user's own same.png already stands in the output folder.
+    std::system(("convert -size 9x9 gradient:red-blue -depth 16 '" + (m_out / "same.png") + "'").c_str());
+    const std::string users = testsupport::ReadFile(m_out / "same.png");
+    ASSERT_FALSE(users.empty());
+    FileItem* bmp = Add(TAB_NORMAL, "same.bmp", "-size 30x20 xc:red");
+    FileItem* png = Add(TAB_NORMAL, "same.png", "-size 40x20 xc:blue");
+    bmp->m_nOutType = png->m_nOutType = 0;
+    // two tabs at once: the normal tab's photo.png and the compression tab's photo.jpg both
+    // become photo.jpg
+    FileItem* normal = Add(TAB_NORMAL, "photo.png", "-size 300x200 plasma:");
+    FileItem* compressed = Add(TAB_COMPRESS, "photo.jpg", "-size 300x200 plasma:");
+    m_dlg.StartConvert(TAB_NORMAL);
+    m_dlg.StartConvert(TAB_COMPRESS);
+    ASSERT_TRUE(WaitIdle(TAB_NORMAL));
+    ASSERT_TRUE(WaitIdle(TAB_COMPRESS));
+
+    EXPECT_EQ(testsupport::ReadFile(m_out / "same.png"), users);
+    EXPECT_EQ(bmp->m_strOutPath, testsupport::Wide(m_out / "same (2).png"));
+    EXPECT_EQ(png->m_strOutPath, testsupport::Wide(m_out / "same (3).png"));
+    EXPECT_EQ(std::set<std::wstring>({normal->m_strOutPath, compressed->m_strOutPath}),
+              std::set<std::wstring>(
+                  {testsupport::Wide(m_out / "photo.jpg"), testsupport::Wide(m_out / "photo (2).jpg")}));
+    // every row points at its own complete file, as "查看" and "打开目录" open it
+    const std::vector<std::pair<FileItem*, std::string>> sizes = {
+        {bmp, "30x20"}, {png, "40x20"}, {normal, "300x200"}, {compressed, "300x200"}};
+    for (const auto& [item, size] : sizes)
+    {
+        EXPECT_EQ(item->m_nStatus, FILE_DONE);
+        int width = 0, height = 0;
+        std::string error;
+        EXPECT_TRUE(GetImageSize(testsupport::Narrow(item->m_strOutPath), width, height, error)) << error;
+        EXPECT_EQ(std::to_string(width) + "x" + std::to_string(height), size);
+    }
+}

@@ -1,8 +1,12 @@
 #include "MagickDriver.h"
+#include "ExifKit.h"
 #include "MagickLeftovers.h"
+#include "OutputNames.h"
 
 #include "support/ChildProcess.h"
 #include "support/TestSupport.h"
+
+#include <wand/MagickWand.h>
 
 #include <gtest/gtest.h>
 
@@ -74,16 +78,28 @@ std::set<std::string> Names(const std::string& folder)
     return names;
 }
 
-// A JPEG with an EXIF block holding only the orientation tag, inserted after its SOI marker.
-std::string WithExifOrientation(const std::string& jpeg, int orientation)
+// One PNG chunk: length, type, data and CRC.
+std::string PngChunk(const std::string& type, const std::string& data)
 {
-    const std::string tiff = std::string("MM\0\x2a\0\0\0\x08", 8) + std::string("\0\x01", 2) +
-                             std::string("\x01\x12\0\x03\0\0\0\x01\0", 9) + char(orientation) +
-                             std::string("\0\0\0\0\0\0", 6);
-    const std::string app1 = std::string("Exif\0\0", 6) + tiff;
-    const size_t length = app1.size() + 2;
-    const std::string segment = std::string("\xff\xe1", 2) + char(length >> 8) + char(length & 0xff) + app1;
-    return jpeg.substr(0, 2) + segment + jpeg.substr(2);
+    std::string bytes;
+    for (int shift : {24, 16, 8, 0})
+        bytes += char((data.size() >> shift) & 0xff);
+    bytes += type + data;
+    const uLong crc = ::crc32(::crc32(0, reinterpret_cast<const Bytef*>(type.data()), 4),
+                              reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
+    for (int shift : {24, 16, 8, 0})
+        bytes += char((crc >> shift) & 0xff);
+    return bytes;
+}
+
+// The IHDR data of a square 8-bit RGB picture.
+std::string RgbPngHeader(uint32_t side)
+{
+    std::string header;
+    for (int i = 0; i < 2; ++i)
+        for (int shift : {24, 16, 8, 0})
+            header += char((side >> shift) & 0xff);
+    return header + std::string("\x08\x02\0\0\0", 5);
 }
 
 class MagickDriver : public ::testing::Test
@@ -287,31 +303,15 @@ TEST_F(MagickDriver, ImagesPastTheSizeLimitsAreRefusedAtOnceAndA108MegapixelPhot
 {
     // A few dozen bytes that claim a huge picture: the header and one tiny compressed row.
     auto bomb = [this](const std::string& name, uint32_t side) {
-        auto chunk = [](const std::string& type, const std::string& data) {
-            std::string bytes;
-            for (int shift : {24, 16, 8, 0})
-                bytes += char((data.size() >> shift) & 0xff);
-            bytes += type + data;
-            const uLong crc =
-                ::crc32(::crc32(0, reinterpret_cast<const Bytef*>(type.data()), 4),
-                        reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
-            for (int shift : {24, 16, 8, 0})
-                bytes += char((crc >> shift) & 0xff);
-            return bytes;
-        };
-        std::string header;
-        for (int i = 0; i < 2; ++i)
-            for (int shift : {24, 16, 8, 0})
-                header += char((side >> shift) & 0xff);
-        header += std::string("\x08\x02\0\0\0", 5);
+        const std::string header = RgbPngHeader(side);
         const std::string row(16, '\0');
         std::string packed(64, '\0');
         uLongf packedSize = packed.size();
         ::compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
                    reinterpret_cast<const Bytef*>(row.data()), row.size());
         packed.resize(packedSize);
-        testsupport::WriteFile(In(name), std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
-                                             chunk("IDAT", packed) + chunk("IEND", ""));
+        testsupport::WriteFile(In(name), std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) +
+                                             PngChunk("IDAT", packed) + PngChunk("IEND", ""));
     };
     bomb("claims-30000.png", 30000);
     bomb("claims-20000.png", 20000);
@@ -334,6 +334,61 @@ TEST_F(MagickDriver, ImagesPastTheSizeLimitsAreRefusedAtOnceAndA108MegapixelPhot
     std::string error;
     ASSERT_TRUE(CompressImageFile(In("photo108.jpg"), In("photo108-half.jpg"), 50, 80, error)) << error;
     EXPECT_EQ(Shell("identify -ping -format '%wx%h' " + Quote(In("photo108-half.jpg"))), "6000x4500");
+}
+
+namespace
+{
+// A real 15000 x 15000 PNG of one colour (225 megapixels in 700 KB): its rows, deflated as
+// they are made.
+void WriteLargeFlatPng(const std::string& path)
+{
+    constexpr uint32_t kSide = 15000;
+    const std::string header = RgbPngHeader(kSide);
+    std::string row(1 + 3 * kSide, '\0');
+    for (size_t i = 1; i < row.size(); i += 3)
+        row.replace(i, 3, "\x20\x90\xd0");
+    z_stream stream = {};
+    ::deflateInit(&stream, 1);
+    std::string packed;
+    std::string buffer(1 << 16, '\0');
+    for (uint32_t y = 0; y <= kSide; ++y)
+    {
+        stream.next_in = reinterpret_cast<Bytef*>(row.data());
+        stream.avail_in = y < kSide ? static_cast<uInt>(row.size()) : 0;
+        do
+        {
+            stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
+            stream.avail_out = static_cast<uInt>(buffer.size());
+            ::deflate(&stream, y < kSide ? Z_NO_FLUSH : Z_FINISH);
+            packed.append(buffer.data(), buffer.size() - stream.avail_out);
+        } while (stream.avail_out == 0);
+    }
+    ::deflateEnd(&stream);
+    testsupport::WriteFile(path, std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) +
+                                     PngChunk("IDAT", packed) + PngChunk("IEND", ""));
+}
+} // namespace
+
+TEST_F(MagickDriver, AnImagePastTheCacheLimitsFailsWithItsReasonAndLeavesNoFile)
+{
+    WriteLargeFlatPng(In("real_225mp.png"));
+    // Past the memory the policy keeps pixels in; a disk that can take no more than 1 GiB of
+    // pixel cache (as when it is nearly full).
+    const MagickSizeType disk = GetMagickResourceLimit(DiskResource);
+    ASSERT_EQ(SetMagickResourceLimit(DiskResource, MagickSizeType{1} << 30), MagickTrue);
+    std::string convertError, compressError;
+    const bool converted = ConvertImageFile(In("real_225mp.png"), In("real_225mp.jpg"), convertError);
+    const bool compressed = CompressImageFile(In("real_225mp.png"), In("small.jpg"), 50, 80, compressError);
+    SetMagickResourceLimit(DiskResource, disk);
+    for (const auto& [ok, error] : {std::pair{converted, convertError}, std::pair{compressed, compressError}})
+    {
+        EXPECT_FALSE(ok);
+        EXPECT_NE(error.find("image too large to convert `" + In("real_225mp.png") +
+                             "' (cache resources exhausted)"),
+                  std::string::npos)
+            << error;
+    }
+    EXPECT_EQ(Names(m_dir.path()), std::set<std::string>{"real_225mp.png"}) << "no output, empty or hidden";
 }
 
 TEST_F(MagickDriver, ErrorTextsNameTheUsersFilesNeverADescriptor)
@@ -364,6 +419,46 @@ TEST_F(MagickDriver, ErrorTextsNameTheUsersFilesNeverADescriptor)
     }
     for (const std::string& name : Names(m_dir.path()))
         EXPECT_NE(name.rfind(".~", 0), 0u) << name;
+}
+
+TEST_F(MagickDriver, ReadFailuresNameTheInputWithImageMagicksReason)
+{
+    MakeImage("-size 300x200 plasma:", In("good.png"));
+    const std::string png = testsupport::ReadFile(In("good.png"));
+    testsupport::WriteFile(In("cut.png"), png.substr(0, png.size() / 2));
+    std::string damaged = png;
+    damaged[png.size() / 2] = static_cast<char>(damaged[png.size() / 2] ^ 0x5a);
+    testsupport::WriteFile(In("damaged.png"), damaged);
+    // a directory past the end of the file: libtiff names ImageMagick's temporary copy
+    testsupport::WriteFile(In("bad.tif"), std::string("II*\0\xff\xff\0\0", 8) + std::string(64, '\0'));
+    testsupport::WriteFile(In("script.jpg"), "%!PS\n/Times findfont\nshowpage\n");
+    testsupport::WriteFile(In("drawing.png"),
+                           "push graphic-context\nviewbox 0 0 10 10\npop graphic-context\n");
+    MakeImage("-size 64x48 plasma:", In("src.png"));
+    Shell("heif-enc -q 80 -o " + Quote(In("photo.heic")) + " " + Quote(In("src.png")));
+    const std::string heic = testsupport::ReadFile(In("photo.heic"));
+    ASSERT_GT(heic.size(), 100u);
+    testsupport::WriteFile(In("cut.heic"), heic.substr(0, heic.size() / 2));
+    for (const std::string name :
+         {"cut.png", "damaged.png", "bad.tif", "script.jpg", "drawing.png", "cut.heic"})
+    {
+        for (const std::string out : {"out.jpg", "out.png"})
+        {
+            std::string error;
+            EXPECT_FALSE(ConvertImageFile(In(name), In(out), error)) << name;
+            const std::string prefix = "unable to read image `" + In(name) + "': ";
+            EXPECT_EQ(error.rfind(prefix, 0), 0u) << error;
+            EXPECT_GT(error.size(), prefix.size()) << "ImageMagick's reason follows: " << error;
+            for (const std::string& never :
+                 {std::string("fd:"), std::string("mpr:"), MagickTemporaryFolder(), In(out)})
+                EXPECT_EQ(error.find(never), std::string::npos) << never << " in " << error;
+            EXPECT_FALSE(Exists(In(out)));
+        }
+    }
+    std::string error;
+    EXPECT_FALSE(CompressImageFile(In("script.jpg"), In("small.jpg"), 50, 80, error));
+    EXPECT_NE(error.find("unable to read image `" + In("script.jpg") + "': "), std::string::npos) << error;
+    EXPECT_NE(error.find("security policy"), std::string::npos) << error;
 }
 
 TEST_F(MagickDriver, LeavingStopsARunningCommandAndItsOutputNeverAppears)
@@ -453,30 +548,54 @@ TEST_F(MagickDriver, OutputFolderProblemsFailCleanly)
     }
 }
 
-TEST_F(MagickDriver, NeverOverwritesItsInput)
+TEST_F(MagickDriver, AnExistingFileIsNeverReplacedAndRacingWritersEachKeepTheirOutput)
 {
-    MakeImage("-size 5x5 xc:blue", In("same.png"));
-    const std::string before = testsupport::ReadFile(In("same.png"));
+    // The user's own same.png, a different 16-bit picture, stands where same.bmp would go.
+    MakeImage("-size 7x5 gradient:red-blue -depth 16", In("same.png"));
+    MakeImage("-size 5x5 xc:blue", In("same.bmp"));
+    const std::string users = testsupport::ReadFile(In("same.png"));
     std::string error;
-    EXPECT_FALSE(ConvertImageFile(In("same.png"), In("same.png"), error));
-    EXPECT_FALSE(CompressImageFile(In("same.png"), m_dir / "./same.png", 50, 80, error));
-    EXPECT_EQ(testsupport::ReadFile(In("same.png")), before);
-}
+    std::string written;
+    ASSERT_TRUE(ConvertImageFile(In("same.bmp"), In("same.png"), error, &written)) << error;
+    EXPECT_EQ(written, In("same (2).png"));
+    EXPECT_EQ(Describe(written), "PNG 5x5\n");
+    // the input itself is such a file; compression into its own folder takes the next name
+    ASSERT_TRUE(ConvertImageFile(In("same.png"), In("same.png"), error, &written)) << error;
+    EXPECT_EQ(written, In("same (3).png"));
+    ASSERT_TRUE(CompressImageFile(In("same.png"), m_dir / "./same.png", 50, 80, error, &written)) << error;
+    EXPECT_EQ(written, m_dir / "./same (4).png");
+    EXPECT_EQ(testsupport::ReadFile(In("same.png")), users);
 
-TEST_F(MagickDriver, ExistingOutputIsReplacedWhole)
-{
-    MakeImage("-size 5x5 xc:blue", In("in.png"));
-    testsupport::WriteFile(In("out.jpg"), "old contents");
-    std::string error;
-    ASSERT_TRUE(ConvertImageFile(In("in.png"), In("out.jpg"), error)) << error;
-    EXPECT_EQ(Describe(In("out.jpg")), "JPEG 5x5\n");
+    // Eight writers of one name at once: eight complete files under eight names.
+    MakeImage("-size 300x200 plasma:", In("src.jpg"));
+    std::vector<std::string> names(8);
+    std::vector<std::thread> writers;
+    for (size_t i = 0; i < names.size(); ++i)
+        writers.emplace_back([&, i] {
+            std::string e;
+            if (!ConvertImageFile(In("src.jpg"), In("race.png"), e, &names[i]))
+                names[i] = "failed: " + e;
+        });
+    for (std::thread& writer : writers)
+        writer.join();
+    std::set<std::string> expected = {In("race.png")};
+    for (int n = 2; n <= 8; ++n)
+        expected.insert(In("race (" + std::to_string(n) + ").png"));
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), expected);
+    for (const std::string& name : expected)
+        EXPECT_EQ(Describe(name), "PNG 300x200\n") << name;
+
+    // " (n)" goes before the extension of the file name, never into a folder's name
+    EXPECT_EQ(NumberedName("/a.b/c", 2), "/a.b/c (2)");
+    EXPECT_EQ(NumberedName("/a/odd.", 3), "/a/odd (3).");
+    EXPECT_EQ(NumberedName("/a/x.tar.png", 2), "/a/x.tar (2).png");
 }
 
 TEST_F(MagickDriver, PhotosKeepOrientationAndJpegGetsWhiteBehindTransparency)
 {
     // an 80x40 JPEG whose EXIF orientation says "rotate 90 degrees"
     MakeImage("-size 80x40 xc:red", In("rot.jpg"));
-    testsupport::WriteFile(In("rot.jpg"), WithExifOrientation(testsupport::ReadFile(In("rot.jpg")), 6));
+    AddExifOrientation(In("rot.jpg"), 6);
     std::string error;
     ASSERT_TRUE(CompressImageFile(In("rot.jpg"), In("rot-small.jpg"), 50, 90, error)) << error;
     EXPECT_EQ(Describe(In("rot-small.jpg")), "JPEG 20x40\n");
