@@ -9,8 +9,11 @@
 #include "XServer.h"
 #include "support/TestSupport.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -381,4 +384,47 @@ TEST_F(WebPanelE2eTest, TheStoredKeyLogsInAgainAndNoKeyedPageComesBackAfterLogou
         EXPECT_EQ(request.find("ukey="), std::string::npos) << request;
     EXPECT_TRUE(StoredKey().empty());
     EXPECT_TRUE(WaitForNoColour(kAvatarColour, RECT{600, 5, 900, 45}, "logged-out-stays", 2000));
+}
+
+TEST_F(WebPanelE2eTest, AnEngineWithoutItsFunctionsIsNamedInOneBoxAndTheProgramGoesOn)
+{
+    // A library of the right name that holds none of the engine's functions: zlib's.
+    Dl_info zlib{};
+    ASSERT_NE(::dladdr(reinterpret_cast<void*>(&zlibVersion), &zlib), 0);
+    fs::copy_file(zlib.dli_fname, m_program / "libwke.so", fs::copy_options::overwrite_existing);
+    std::ofstream(m_program / "config.ini") << "[Config]\ninstall_stattistics=0\n";
+    XServer::Run("(" + (m_program / "Pictavo").string() + "; echo exit=$?) >'" + m_dir / "out.txt" +
+                 "' 2>&1 &");
+    std::string boxes;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            boxes = XServer::Output("xdotool search --onlyvisible --name '^wke api not found$' 2>/dev/null");
+            return !boxes.empty();
+        },
+        15000))
+        << testsupport::ReadFile(m_dir / "out.txt");
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), '\n'), 1) << "one box for all of them";
+    Screenshot shot;
+    shot.Take(ShotPath("wke-missing"));
+    // Its one button, at the bottom middle.
+    const std::string box = boxes.substr(0, boxes.find('\n'));
+    std::istringstream shell(XServer::Output("xdotool getwindowgeometry --shell " + box));
+    int width = 0, height = 0;
+    for (std::string line; std::getline(shell, line);)
+    {
+        if (line.rfind("WIDTH=", 0) == 0)
+            width = std::atoi(line.c_str() + 6);
+        else if (line.rfind("HEIGHT=", 0) == 0)
+            height = std::atoi(line.c_str() + 7);
+    }
+    ASSERT_TRUE(ClickUntil(box, width / 2, height - 20, [&] {
+        m_window = XServer::Output("xdotool search --onlyvisible --name '^Pictavo$' 2>/dev/null | tail -1");
+        return !m_window.empty();
+    })) << "the program goes on without its web panel";
+    while (!m_window.empty() && m_window.back() == '\n')
+        m_window.pop_back();
+    EXPECT_TRUE(
+        XServer::Output("xdotool search --onlyvisible --name '^wke api not found$' 2>/dev/null").empty());
+    for (const char* name : {"wkeInitializeEx", "wkeCreateWebView", "jsBindFunction", "jsGetWebView"})
+        EXPECT_NE(Log().find(std::string("wke api not found: ") + name), std::string::npos) << name;
 }
