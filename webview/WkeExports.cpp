@@ -115,6 +115,7 @@ WKE_EXPORT int wkeGetHeight(wkeWebView webView)
 
 WKE_EXPORT bool wkeFireMouseEvent(wkeWebView webView, unsigned int message, int x, int y, unsigned int flags)
 {
+    webView->Locate(x, y);
     return webView->SendEvent(wkeimpl::MouseEvent(webView->web, message, x, y, flags));
 }
 

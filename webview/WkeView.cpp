@@ -199,13 +199,10 @@ void OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer dat
         view->cursor = WKE_CURSOR_POINTER;
 }
 
-// Dialogs, menus and tooltips would be windows of their own over an offscreen view: the
-// host shows none of them, so each is answered here (a dialog as dismissed).
+// Dialogs, option menus and tooltips would be windows of their own over an offscreen view: the
+// host shows none of them, so each is answered here (a dialog as dismissed). The context menu
+// is the engine's own, opened at the pointer (see ToScreen).
 gboolean Swallow(GtkWidget*, gpointer, gpointer)
-{
-    return TRUE;
-}
-gboolean SwallowMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer)
 {
     return TRUE;
 }
@@ -216,6 +213,22 @@ gboolean SwallowOptionMenu(WebKitWebView*, WebKitOptionMenu*, GdkEvent*, GdkRect
 gboolean NoTooltip(GtkWidget*, gint, gint, gboolean, GtkTooltip*, gpointer)
 {
     return FALSE;
+}
+
+// The offscreen window stands where the host shows the view: popups of the view (the
+// context menu of a field) open on the screen at the pointer.
+void ToScreen(GdkWindow*, gdouble x, gdouble y, gdouble* screenX, gdouble* screenY, gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    *screenX = x + view->screenX;
+    *screenY = y + view->screenY;
+}
+
+void FromScreen(GdkWindow*, gdouble screenX, gdouble screenY, gdouble* x, gdouble* y, gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    *x = screenX - view->screenX;
+    *y = screenY - view->screenY;
 }
 
 gboolean OnDamage(GtkWidget*, GdkEventExpose* event, gpointer data)
@@ -281,6 +294,10 @@ wkeWebViewImpl::wkeWebViewImpl() : token(NewToken())
     ConnectSignals();
     Resize(1, 1);
     gtk_widget_show_all(window);
+    GdkWindow* offscreen = gtk_widget_get_window(window);
+    gdk_offscreen_window_set_embedder(offscreen, gdk_get_default_root_window());
+    g_signal_connect(offscreen, "to-embedder", G_CALLBACK(ToScreen), this);
+    g_signal_connect(offscreen, "from-embedder", G_CALLBACK(FromScreen), this);
 }
 
 wkeWebViewImpl::~wkeWebViewImpl()
@@ -288,6 +305,7 @@ wkeWebViewImpl::~wkeWebViewImpl()
     g_signal_handlers_disconnect_by_data(content.get(), this);
     g_signal_handlers_disconnect_by_data(web, this);
     g_signal_handlers_disconnect_by_data(window, this);
+    g_signal_handlers_disconnect_by_data(gtk_widget_get_window(window), this);
     ReleaseImage();
     // The content manager goes after the view that uses it (members go after this body).
     gtk_widget_destroy(window);
@@ -303,7 +321,6 @@ void wkeWebViewImpl::ConnectSignals()
     g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
     g_signal_connect(web, "mouse-target-changed", G_CALLBACK(OnMouseTarget), this);
     g_signal_connect(web, "script-dialog", G_CALLBACK(Swallow), this);
-    g_signal_connect(web, "context-menu", G_CALLBACK(SwallowMenu), this);
     g_signal_connect(web, "show-option-menu", G_CALLBACK(SwallowOptionMenu), this);
     g_signal_connect(web, "query-tooltip", G_CALLBACK(NoTooltip), this);
     g_signal_connect(window, "damage-event", G_CALLBACK(OnDamage), this);
@@ -392,6 +409,17 @@ HDC wkeWebViewImpl::ViewDC()
     cairo_surface_flush(image.get());
     dirty = false;
     return imageDC;
+}
+
+void wkeWebViewImpl::Locate(int x, int y)
+{
+    // Where the pointer is on the screen, less where it is in the view: the view's origin.
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+    gint rootX = 0;
+    gint rootY = 0;
+    gdk_device_get_position(pointer, nullptr, &rootX, &rootY);
+    screenX = rootX - x;
+    screenY = rootY - y;
 }
 
 bool wkeWebViewImpl::SendEvent(wkeimpl::GdkEventPtr event)

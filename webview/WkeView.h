@@ -37,6 +37,8 @@ struct wkeWebViewImpl
     HDC ViewDC();
     // Hands event (null: none) to the view; true when the view used it.
     bool SendEvent(wkeimpl::GdkEventPtr event);
+    // Learns where the view stands on the screen from the pointer, at view point (x, y).
+    void Locate(int x, int y);
     void Focus(bool in);
     // Key down or up of a virtual key, and a typed character; flags carry WKE_KEY_ modifiers.
     bool Key(unsigned virtualKey, unsigned flags, bool press);
@@ -51,6 +53,9 @@ struct wkeWebViewImpl
     std::string url;
     std::string failedUrl;
     int width = 0;
+    // The view's top left corner on the screen, as last seen by a mouse event.
+    int screenX = 0;
+    int screenY = 0;
     int height = 0;
     // The cursor of hit testing (links, text), and the one the page's style names under the
     // pointer (-1: none, hit testing decides).

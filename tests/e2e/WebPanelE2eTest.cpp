@@ -284,6 +284,22 @@ TEST_F(WebPanelE2eTest, APageLoginEndsInTheTitleBarAndLogoutRunsThePagesClearCoo
         << ::testing::PrintToString(site.Requests());
     Screenshot pasted;
     pasted.Take(ShotPath("web-pasted"));
+
+    // A right click in a field opens the engine's own menu at the pointer; Escape closes it.
+    const int menuX = m_origin.x + kViewX + 300, menuY = m_origin.y + kViewY + 35;
+    XServer::Run("xdotool mousemove " + std::to_string(menuX) + " " + std::to_string(menuY) + " click 3");
+    const std::string at = "X=" + std::to_string(menuX);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const std::string shown = XServer::Output(
+                "xdotool search --onlyvisible --name '' getwindowgeometry --shell %@ 2>/dev/null");
+            return shown.find(at) != std::string::npos;
+        },
+        kPatienceMs))
+        << "no menu at the pointer";
+    Screenshot menu;
+    menu.Take(ShotPath("web-context-menu"));
+    XServer::Run("xdotool key Escape");
     ASSERT_TRUE(ClickUntil(m_window, kViewX + 120, kViewY + 100, [&] { return site.Count("/typed") > 0; }));
     const std::vector<std::string> requests = site.Requests();
     EXPECT_NE(std::find(requests.begin(), requests.end(), "/typed?v=ab%E4%B8%AD%20x"), requests.end())

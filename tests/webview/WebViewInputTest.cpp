@@ -22,6 +22,7 @@ using webtest::LoginSite;
 namespace
 {
 constexpr unsigned kMouseMove = 0x0200, kLeftDown = 0x0201, kLeftUp = 0x0202, kLeftButton = 0x1;
+constexpr unsigned kRightDown = 0x0204, kRightUp = 0x0205, kRightButton = 0x2;
 constexpr unsigned kVkTab = 0x09, kVkShift = 0x10, kVkControl = 0x11, kVkEnd = 0x23, kVkHome = 0x24,
                    kVkLeft = 0x25, kVkDelete = 0x2E, kVkF2 = 0x71, kVkPageDown = 0x22;
 
@@ -147,6 +148,26 @@ protected:
         wkeFireMouseEvent(m_view, kLeftUp, x, y, 0);
     }
 
+    // Clicks until the page reports the focus: a click before the page laid out is lost.
+    bool ClickUntilFocused(int x, int y, const std::string& report)
+    {
+        return Until([&] {
+            Click(x, y);
+            return Until(
+                [&] { return std::find(g_reports.begin(), g_reports.end(), report) != g_reports.end(); },
+                1000);
+        });
+    }
+
+    // The load of the test page, to its end.
+    bool LoadForm(const LoginSite& site)
+    {
+        const std::string url = site.Url("/form");
+        m_results.clear();
+        wkeLoadURLW(m_view, std::wstring(url.begin(), url.end()).c_str());
+        return Until([&] { return !m_results.empty(); }) && m_results[0] == WKE_LOADING_SUCCEEDED;
+    }
+
     static std::string ClipboardText()
     {
         gchar* text = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
@@ -175,8 +196,7 @@ TEST_F(WebViewInputTest, KeysShortcutsAndTheClipboardReachThePageAsOnTheScreen)
     wkeSetFocus(m_view);
 
     // Typed text, then select all and copy onto the display's clipboard.
-    Click(60, 25);
-    ASSERT_TRUE(Reported("focus a"));
+    ASSERT_TRUE(ClickUntilFocused(60, 25, "focus a"));
     Type("hi");
     ASSERT_TRUE(Reported("value a=hi"));
     Press('A', WKE_KEY_CONTROL, 0x01);
@@ -279,4 +299,32 @@ TEST_F(WebViewInputTest, AReloadAfterAFailedLoadAsksForTheAddressThatFailed)
     EXPECT_EQ(later.Count("/new"), 1) << "the failed address is asked for";
     EXPECT_EQ(site.Count("/old"), oldBefore) << "the page before is not loaded again";
     EXPECT_EQ(std::string(wkeGetURL(m_view)), failing);
+}
+
+TEST_F(WebViewInputTest, TheContextMenuOfAFieldOpensAtThePointerAndPastes)
+{
+    LoginSite site;
+    ASSERT_TRUE(site.ok());
+    site.Serve("/form", 200, kPage, "text/html; charset=utf-8");
+    ASSERT_TRUE(LoadForm(site));
+    wkeSetFocus(m_view);
+    ASSERT_TRUE(ClickUntilFocused(60, 75, "focus b"));
+    gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), "from the menu", -1);
+
+    // The view stands on the screen where the host shows it: here, with its point (60, 75) under
+    // the pointer at (500, 400).
+    ASSERT_TRUE(e2e::XServer::Run("xdotool mousemove 500 400"));
+    wkeFireMouseEvent(m_view, kMouseMove, 60, 75, 0);
+    wkeFireMouseEvent(m_view, kRightDown, 60, 75, kRightButton);
+    wkeFireMouseEvent(m_view, kRightUp, 60, 75, 0);
+    std::string menu;
+    ASSERT_TRUE(Until([&] {
+        menu = e2e::XServer::Output(
+            "xdotool search --onlyvisible --name '' getwindowgeometry --shell %@ 2>/dev/null");
+        return menu.find("X=500\n") != std::string::npos || menu.find("X=501\n") != std::string::npos;
+    })) << menu;
+
+    // Its "Paste" by its mnemonic.
+    ASSERT_TRUE(e2e::XServer::Run("xdotool key p"));
+    EXPECT_TRUE(Reported("value b=from the menu"));
 }
