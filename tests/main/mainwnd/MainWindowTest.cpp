@@ -79,6 +79,9 @@ TEST_F(MainWindowTest, SkinGivesTheFixedSizeAndEveryNamedControl)
                          L"loadErrorImg", L"loadingAnim",  L"loadingTxt",  L"btnRefresh",  L"btn_back"})
         EXPECT_NE(Control(name), nullptr) << testsupport::Narrow(name);
     EXPECT_FALSE(Control(L"btn_mycenter")->IsVisible());
+    EXPECT_EQ(Control(L"btn_mycenter")->GetText(), L"我是xxxxxxxxx");
+    EXPECT_EQ(std::wstring(Control(L"btn_mycenter")->GetBkImage()),
+              L"file='default_title.png' dest='0,0,30,30'");
     EXPECT_EQ(std::wstring(Control(L"version_txt")->GetText().GetData()).rfind(L"当前版本：", 0), 0u);
 
     for (const std::wstring prefix : {L"nc_", L"hc_", L"cc_"})
