@@ -115,7 +115,9 @@ WKE_EXPORT int wkeGetHeight(wkeWebView webView)
 
 WKE_EXPORT bool wkeFireMouseEvent(wkeWebView webView, unsigned int message, int x, int y, unsigned int flags)
 {
-    webView->Locate(x, y);
+    // A press may open the engine's context menu: it opens where the view stands on the screen.
+    if (message == 0x0201 || message == 0x0204 || message == 0x0207)
+        webView->Locate(x, y);
     return webView->SendEvent(wkeimpl::MouseEvent(webView->web, message, x, y, flags));
 }
 

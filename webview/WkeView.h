@@ -53,7 +53,7 @@ struct wkeWebViewImpl
     std::string url;
     std::string failedUrl;
     int width = 0;
-    // The view's top left corner on the screen, as last seen by a mouse event.
+    // The view's top left corner on the screen, as last seen by a button press.
     int screenX = 0;
     int screenY = 0;
     int height = 0;
