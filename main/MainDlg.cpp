@@ -384,8 +384,7 @@ void CMainDlg::OnRowDelete(int row)
 
 void CMainDlg::OpenSitePage(LPCWSTR path)
 {
-    // The service query is appended here once the login brings MakeUrl.
-    ProductFiles::OpenWithShell(std::wstring(kSiteHost) + path);
+    ProductFiles::OpenWithShell(MakeUrl(std::wstring(kSiteHost) + path));
 }
 
 // ---- Window messages ------------------------------------------------------------------------

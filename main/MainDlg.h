@@ -150,6 +150,8 @@ public:
     void AutoLogin();
     LRESULT OnLoginResult(const std::wstring* text);
     void ShowLoginState(bool loggedIn);
+    // The account's avatar and tooltip on the title bar's account button, set afresh.
+    void ShowAvatar(DuiLib::CControlUI* center);
     static unsigned DownImgProc(void* mainDlg);
     LRESULT OnAvatarReady();
     LRESULT OnLogout();

@@ -34,6 +34,9 @@ namespace
 constexpr const wchar_t* kLoginFailed = L"登录信息异常";
 constexpr int kMyCenterX = 423;
 constexpr int kMyCenterY = 52;
+constexpr int kTitleAvatarSize = 30;
+constexpr const wchar_t* kDefaultTitleImage = L"file='default_title.png' dest='0,0,30,30'";
+constexpr DWORD kMyCenterStyle = 0x96C80000;
 // An avatar is a small picture; anything larger is not one.
 constexpr double kMaxAvatarBytes = 4.0 * 1024 * 1024;
 
@@ -136,11 +139,19 @@ void CMainDlg::ShowLoginState(bool loggedIn)
         center->SetVisible(loggedIn);
     if (login != nullptr)
         login->SetVisible(!loggedIn);
+    if (loggedIn && center != nullptr)
+        ShowAvatar(center);
+}
+
+void CMainDlg::ShowAvatar(CControlUI* center)
+{
+    // Set afresh for every account: an account without a picture shows the skin's default one
+    // and no tooltip, never what the account before it had.
     const std::wstring avatar = AvatarPath(m_strAccount);
-    if (!loggedIn || center == nullptr || avatar.empty() || PathExists(avatar, 0) == -1)
-        return;
-    center->SetAttribute(L"bkimage", AvatarMarkup(avatar, 30).c_str());
-    center->SetToolTip(m_strAccount.c_str());
+    const bool hasAvatar = !avatar.empty() && PathExists(avatar, 0) != -1;
+    center->SetAttribute(L"bkimage",
+                         hasAvatar ? AvatarMarkup(avatar, kTitleAvatarSize).c_str() : kDefaultTitleImage);
+    center->SetToolTip(hasAvatar ? m_strAccount.c_str() : L"");
 }
 
 unsigned CMainDlg::DownImgProc(void* param)
@@ -179,12 +190,10 @@ unsigned CMainDlg::DownImgProc(void* param)
 LRESULT CMainDlg::OnAvatarReady()
 {
     CControlUI* center = m_PaintManager.FindControl(L"btn_mycenter");
-    const std::wstring avatar = AvatarPath(m_strAccount);
-    if (center == nullptr || avatar.empty())
+    if (center == nullptr || AvatarPath(m_strAccount).empty())
         return 0;
-    center->SetAttribute(L"bkimage", AvatarMarkup(avatar, 30).c_str());
+    ShowAvatar(center);
     center->SetText(m_strAccount.c_str());
-    center->SetToolTip(m_strAccount.c_str());
     return 0;
 }
 
@@ -203,7 +212,7 @@ CMyCenterDlg* CMainDlg::GetMyCenterDlg()
     if (m_pMyCenterDlg == nullptr)
     {
         m_pMyCenterDlg = new CMyCenterDlg;
-        m_pMyCenterDlg->Create(m_hWnd, L"个人中心", 0x96000000, 0x80);
+        m_pMyCenterDlg->Create(m_hWnd, L"账号信息", kMyCenterStyle, 0);
     }
     return m_pMyCenterDlg;
 }
@@ -238,6 +247,9 @@ void CMainDlg::StartInstallerStatistics()
     const std::string body = MakeInfoParam(WideToAnsi(PercentEncode(AnsiToWide(base64))));
     CHttpMgr::GetInstance();
     CHttpMgr::AsyncPost(WideToAnsi(config.GetInstallStatisticsUrl()), body, m_hWnd, 0);
+    LOG_INFO(L"CMainDlg::StartInstallerStatistics", L"%s Statistics url=%s ret=%s",
+             L"CMainDlg::StartInstallerStatistics", config.GetInstallStatisticsUrl().c_str(),
+             AnsiToWide(body).c_str());
 }
 
 bool CMainDlg::HandleLoginMessage(UINT msg, WPARAM wParam, LRESULT& result)

@@ -3,6 +3,7 @@
 
 #include "AnimImg.h"
 #include "ConfigIni.h"
+#include "Log.h"
 #include "MainDlg.h"
 #include "ProductFiles.h"
 #include "StringHelper.h"
@@ -46,16 +47,22 @@ std::wstring ArgText(jsExecState es, int index)
 }
 
 // Whether the page that called is one of the login site's; the calls of any other page
-// change nothing.
-bool FromLoginSite(jsExecState es)
+// change nothing, and are logged: a service that moved its login page fails visibly there.
+bool FromLoginSite(jsExecState es, const wchar_t* function)
 {
     const WkeApi* api = GetWkeApi();
-    return CMainDlg::IsLoginSitePage(platform::FromUtf8(api->wkeGetURL(api->jsGetWebView(es))));
+    const std::wstring page = platform::FromUtf8(api->wkeGetURL(api->jsGetWebView(es)));
+    if (CMainDlg::IsLoginSitePage(page))
+        return true;
+    const std::wstring origin = OriginOf(page);
+    LOG_WARN(L"CMainDlg::FromLoginSite", L"%s refused: origin=%s is not the login site %s", function,
+             origin.empty() ? page.c_str() : origin.c_str(), OriginOf(CConfigIni().GetLoginUrl()).c_str());
+    return false;
 }
 
 jsValue JsOnLoginCallBack(jsExecState es)
 {
-    if (FromLoginSite(es))
+    if (FromLoginSite(es, L"OnLoginCallBack"))
     {
         const std::wstring text = ArgText(es, 0);
         ::SendMessageW(g_hMainWnd, WM_LOGIN_RESULT, reinterpret_cast<WPARAM>(&text), 0);
@@ -65,21 +72,21 @@ jsValue JsOnLoginCallBack(jsExecState es)
 
 jsValue JsOnLogoutCallBack(jsExecState es)
 {
-    if (FromLoginSite(es))
+    if (FromLoginSite(es, L"OnLogoutCallBack"))
         ::PostMessageW(g_hMainWnd, WM_LOGOUT, 0, 0);
     return GetWkeApi()->jsUndefined();
 }
 
 jsValue JsOnGoFirstPage(jsExecState es)
 {
-    if (FromLoginSite(es))
+    if (FromLoginSite(es, L"OnGoFirstPage"))
         ::PostMessageW(g_hMainWnd, WM_GO_FIRST_PAGE, 0, 0);
     return GetWkeApi()->jsUndefined();
 }
 
 jsValue JsOnOpenUrl(jsExecState es)
 {
-    if (FromLoginSite(es))
+    if (FromLoginSite(es, L"OnOpenUrl"))
         CMainDlg::OpenInBrowser(ArgText(es, 0));
     return GetWkeApi()->jsUndefined();
 }

@@ -68,13 +68,18 @@ void CScrollTextUI::DoEvent(DuiLib::TEventUI& event)
     {
     case DuiLib::UIEVENT_MOUSELEAVE:
         if (onText)
+        {
+            // Early: the text moved under a pointer that is leaving. Another leave comes later.
+            m_pManager->AddMouseLeaveNeeded(this);
             return;
+        }
         if (IsEnabled())
         {
             m_bHot = false;
             m_pManager->SetTimer(this, SCROLL_TIMER_ID, 20);
             Invalidate();
         }
+        m_pManager->RemoveMouseLeaveNeeded(this);
         break;
     case DuiLib::UIEVENT_MOUSEENTER:
         if (onText && IsEnabled())

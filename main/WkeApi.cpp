@@ -5,6 +5,7 @@
 #include "StringHelper.h"
 
 #include "platform/Display.h"
+#include "platform/MessageBox.h"
 #include "platform/Shell.h"
 
 #include <string>
@@ -14,13 +15,13 @@ namespace
 WkeApi g_api;
 bool g_loaded = false;
 
-template <typename T> bool Resolve(HMODULE library, const char* name, T& pointer)
+template <typename T> void Resolve(HMODULE library, const char* name, T& pointer, std::wstring& missing)
 {
     pointer = reinterpret_cast<T>(::GetProcAddress(library, name));
     if (pointer != nullptr)
-        return true;
+        return;
     LOG_ERROR(L"LoadWkeApi", L"wke api not found: %s", AnsiToWide(name).c_str());
-    return false;
+    missing += (missing.empty() ? L"" : L"\n") + AnsiToWide(name);
 }
 } // namespace
 
@@ -35,12 +36,14 @@ int LoadWkeApiFrom(const std::wstring& libraryPath)
     if (library == nullptr)
         return 0;
     WkeApi api;
-    bool complete = true;
-#define WKE_API_RESOLVE(name) complete = Resolve(library, #name, api.name) && complete;
+    std::wstring missing;
+#define WKE_API_RESOLVE(name) Resolve(library, #name, api.name, missing);
     WKE_API_FUNCTIONS(WKE_API_RESOLVE)
 #undef WKE_API_RESOLVE
-    if (!complete)
+    if (!missing.empty())
     {
+        // One box for all of them; the engine stays unused rather than be called half there.
+        ::MessageBoxW(nullptr, (L"wke api not found:\n" + missing).c_str(), L"wke api not found", MB_OK);
         ::FreeLibrary(library);
         return 0;
     }

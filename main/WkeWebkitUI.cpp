@@ -134,7 +134,10 @@ void CWkeWebkitUI::DoEvent(TEventUI& event)
     if (m_webView != nullptr && event.Type == UIEVENT_SETFOCUS)
         GetWkeApi()->wkeSetFocus(m_webView);
     else if (m_webView != nullptr && event.Type == UIEVENT_KILLFOCUS)
+    {
         GetWkeApi()->wkeKillFocus(m_webView);
+        m_nModifiers = 0; // their key ups may go elsewhere now
+    }
     CControlUI::DoEvent(event);
 }
 
@@ -144,6 +147,8 @@ LRESULT CWkeWebkitUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bo
     if (!IsVisible() || m_webView == nullptr)
         return 0;
     const WkeApi* api = GetWkeApi();
+    if (uMsg == WM_KEYDOWN || uMsg == WM_KEYUP || uMsg == WM_SYSKEYDOWN || uMsg == WM_SYSKEYUP)
+        TrackModifier(static_cast<unsigned>(wParam), uMsg == WM_KEYDOWN || uMsg == WM_SYSKEYDOWN);
     switch (uMsg)
     {
     case WM_KEYDOWN:
@@ -152,7 +157,7 @@ LRESULT CWkeWebkitUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bo
         if (!IsFocused())
             return 0;
         const auto key = static_cast<unsigned>(wParam);
-        const unsigned flags = KeyFlags(lParam);
+        const unsigned flags = KeyFlags(lParam) | m_nModifiers;
         if (uMsg == WM_KEYDOWN)
             bHandled = api->wkeFireKeyDownEvent(m_webView, key, flags, false);
         else if (uMsg == WM_KEYUP)
@@ -177,6 +182,23 @@ LRESULT CWkeWebkitUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bo
         OnMouseEvent(uMsg, wParam, lParam);
         return 1;
     }
+}
+
+void CWkeWebkitUI::TrackModifier(unsigned virtualKey, bool down)
+{
+    // The state as of the key message being handled, as the page must see it; the display's
+    // state now may already be past it.
+    unsigned bit = 0;
+    if (virtualKey == VK_SHIFT || virtualKey == VK_LSHIFT || virtualKey == VK_RSHIFT)
+        bit = WKE_KEY_SHIFT;
+    else if (virtualKey == VK_CONTROL || virtualKey == VK_LCONTROL || virtualKey == VK_RCONTROL)
+        bit = WKE_KEY_CONTROL;
+    else if (virtualKey == VK_MENU || virtualKey == VK_LMENU || virtualKey == VK_RMENU)
+        bit = WKE_KEY_ALT;
+    if (down)
+        m_nModifiers |= bit;
+    else
+        m_nModifiers &= ~bit;
 }
 
 bool CWkeWebkitUI::OnMouseEvent(UINT message, WPARAM wParam, LPARAM lParam)
@@ -243,6 +265,8 @@ LPCWSTR CWkeWebkitUI::CursorFor(int cursorType)
         return IDC_IBEAM;
     case 4:
         return IDC_WAIT;
+    case 5:
+        return IDC_HELP;
     case 6:
     case 13:
     case 15:
@@ -261,7 +285,7 @@ LPCWSTR CWkeWebkitUI::CursorFor(int cursorType)
     case 17:
         return IDC_SIZEALL;
     default:
-        return IDC_ARROW; // 5 (help) included: the display has no help cursor of its own
+        return IDC_ARROW;
     }
 }
 

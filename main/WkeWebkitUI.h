@@ -47,6 +47,8 @@ private:
     bool OnContextMenu(LPARAM lParam);
     bool OnImeStartComposition();
     bool UpdateCursor();
+    // Follows Shift, Ctrl and Alt through the window's key messages (WKE_KEY_ bits).
+    void TrackModifier(unsigned virtualKey, bool down);
     // A screen point in view coordinates.
     POINT ScreenToView(POINT pt) const;
 
@@ -54,4 +56,5 @@ private:
     int m_nAlpha = 255;
     IWkeEvent* m_pListener = nullptr;
     bool m_bFiltering = false;
+    unsigned m_nModifiers = 0;
 };

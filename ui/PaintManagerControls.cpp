@@ -73,6 +73,7 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl)
         HideToolTip();
     if (IsInside(m_pEventHover, pControl))
         m_pEventHover = nullptr;
+    std::erase_if(m_mouseLeaveNeeded, [&](const CControlUI* control) { return IsInside(control, pControl); });
     if (IsInside(m_pEventClick, pControl))
         m_pEventClick = nullptr;
     if (IsInside(m_pFocus, pControl))

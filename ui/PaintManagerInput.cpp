@@ -115,6 +115,33 @@ void CPaintManagerUI::SetHover(CControlUI* pNewHover, POINT pt, WPARAM wParam)
         DispatchEvent(pNewHover, UIEVENT_MOUSEENTER, pt, wParam);
 }
 
+void CPaintManagerUI::AddMouseLeaveNeeded(CControlUI* pControl)
+{
+    if (pControl != nullptr &&
+        std::find(m_mouseLeaveNeeded.begin(), m_mouseLeaveNeeded.end(), pControl) == m_mouseLeaveNeeded.end())
+        m_mouseLeaveNeeded.push_back(pControl);
+}
+
+void CPaintManagerUI::RemoveMouseLeaveNeeded(CControlUI* pControl)
+{
+    std::erase(m_mouseLeaveNeeded, pControl);
+}
+
+void CPaintManagerUI::SendNeededMouseLeaves(POINT pt, WPARAM wParam)
+{
+    // Each one asks again when it still is not done; a control removed meanwhile is gone from
+    // the list before its turn.
+    std::vector<CControlUI*> pending;
+    pending.swap(m_mouseLeaveNeeded);
+    for (CControlUI* control : pending)
+    {
+        if (control != m_pEventHover)
+            DispatchEvent(control, UIEVENT_MOUSELEAVE, pt, wParam);
+        else
+            AddMouseLeaveNeeded(control);
+    }
+}
+
 void CPaintManagerUI::ShowToolTip(POINT pt)
 {
     if (m_pEventHover == nullptr || m_pEventHover->GetToolTip().IsEmpty())
@@ -167,6 +194,8 @@ void CPaintManagerUI::OnMouseMove(POINT pt, WPARAM wParam)
     m_ptLastMousePos = pt;
     TrackMouse();
     SetHover(FindControl(pt), pt, wParam);
+    if (!m_mouseLeaveNeeded.empty())
+        SendNeededMouseLeaves(pt, wParam);
     DispatchEvent(m_pEventClick ? m_pEventClick : m_pEventHover, UIEVENT_MOUSEMOVE, pt, wParam);
 }
 
@@ -233,7 +262,11 @@ bool CPaintManagerUI::HandleMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam
     case WM_MOUSELEAVE:
         m_bMouseTracking = false;
         if (!m_bMouseCapture)
+        {
             SetHover(nullptr, m_ptLastMousePos, wParam);
+            if (!m_mouseLeaveNeeded.empty())
+                SendNeededMouseLeaves(POINT{-1, -1}, wParam); // the pointer is off the window now
+        }
         return true;
     case WM_MOUSEHOVER:
         m_bMouseTracking = false;

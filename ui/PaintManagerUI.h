@@ -11,6 +11,7 @@
 #include <cairo.h>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace DuiLib
@@ -33,6 +34,9 @@ struct TImageInfo
     int nX = 0;
     int nY = 0;
     bool bAlpha = true;
+    // For a picture of the disk: what its file was when it was read (size, change time, inode),
+    // so that a file written again under the same name is read again.
+    std::string fileStamp;
 };
 
 class CPaintManagerUI
@@ -141,6 +145,11 @@ public:
     POINT GetMousePos() const { return m_ptLastMousePos; }
 
     // Per-control timers, delivered as UIEVENT_TIMER with the control's own id in wParam.
+    // A control that had a mouse leave too early (the pointer still over its busy part) asks
+    // for another: it gets one at the next move that is not over it, or when the pointer has
+    // left the window, until it removes itself.
+    void AddMouseLeaveNeeded(CControlUI* pControl);
+    void RemoveMouseLeaveNeeded(CControlUI* pControl);
     bool SetTimer(CControlUI* pControl, UINT nTimerID, UINT uElapse);
     bool KillTimer(CControlUI* pControl, UINT nTimerID);
     void KillTimer(CControlUI* pControl);
@@ -198,6 +207,7 @@ private:
     void SetHover(CControlUI* pNewHover, POINT pt, WPARAM wParam);
     void ShowToolTip(POINT pt);
     void HideToolTip();
+    void SendNeededMouseLeaves(POINT pt, WPARAM wParam);
     void ReleaseFonts();
 
     HWND m_hWndPaint = nullptr;
@@ -208,6 +218,7 @@ private:
     CControlUI* m_pRoot = nullptr;
     CControlUI* m_pFocus = nullptr;
     CControlUI* m_pEventHover = nullptr;
+    std::vector<CControlUI*> m_mouseLeaveNeeded;
     CControlUI* m_pEventClick = nullptr;
     POINT m_ptLastMousePos{-1, -1};
     bool m_bMouseCapture = false;

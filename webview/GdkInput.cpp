@@ -59,18 +59,88 @@ struct NamedKey
     unsigned virtualKey;
     unsigned keyval;
 };
+// The keys that type no character, as GDK names them (numbered ones come below).
 constexpr NamedKey kNamedKeys[] = {
-    {0x08, GDK_KEY_BackSpace}, {0x09, GDK_KEY_Tab},       {0x0D, GDK_KEY_Return}, {0x1B, GDK_KEY_Escape},
-    {0x21, GDK_KEY_Page_Up},   {0x22, GDK_KEY_Page_Down}, {0x23, GDK_KEY_End},    {0x24, GDK_KEY_Home},
-    {0x25, GDK_KEY_Left},      {0x26, GDK_KEY_Up},        {0x27, GDK_KEY_Right},  {0x28, GDK_KEY_Down},
-    {0x2E, GDK_KEY_Delete},
+    {0x08, GDK_KEY_BackSpace}, {0x09, GDK_KEY_Tab},         {0x0C, GDK_KEY_Clear},
+    {0x0D, GDK_KEY_Return},    {0x10, GDK_KEY_Shift_L},     {0x11, GDK_KEY_Control_L},
+    {0x12, GDK_KEY_Alt_L},     {0x13, GDK_KEY_Pause},       {0x14, GDK_KEY_Caps_Lock},
+    {0x1B, GDK_KEY_Escape},    {0x21, GDK_KEY_Page_Up},     {0x22, GDK_KEY_Page_Down},
+    {0x23, GDK_KEY_End},       {0x24, GDK_KEY_Home},        {0x25, GDK_KEY_Left},
+    {0x26, GDK_KEY_Up},        {0x27, GDK_KEY_Right},       {0x28, GDK_KEY_Down},
+    {0x2C, GDK_KEY_Print},     {0x2D, GDK_KEY_Insert},      {0x2E, GDK_KEY_Delete},
+    {0x5B, GDK_KEY_Super_L},   {0x5C, GDK_KEY_Super_R},     {0x5D, GDK_KEY_Menu},
+    {0x90, GDK_KEY_Num_Lock},  {0x91, GDK_KEY_Scroll_Lock}, {0xA0, GDK_KEY_Shift_L},
+    {0xA1, GDK_KEY_Shift_R},   {0xA2, GDK_KEY_Control_L},   {0xA3, GDK_KEY_Control_R},
+    {0xA4, GDK_KEY_Alt_L},     {0xA5, GDK_KEY_Alt_R},
 };
+constexpr unsigned kVkF1 = 0x70, kVkF24 = 0x87;
 
-GdkEventPtr KeyvalEvent(GtkWidget* view, unsigned keyval, bool press)
+// The control characters that a key down of their own also brings.
+struct ControlChar
+{
+    unsigned charCode;
+    unsigned keyval;
+};
+constexpr ControlChar kControlChars[] = {
+    {0x08, GDK_KEY_BackSpace}, {0x09, GDK_KEY_Tab},    {0x0D, GDK_KEY_Return},
+    {0x0A, GDK_KEY_Return},    {0x1B, GDK_KEY_Escape}, {0x7F, GDK_KEY_BackSpace},
+};
+} // namespace
+
+unsigned KeyState(unsigned flags)
+{
+    unsigned state = 0;
+    if (flags & WKE_KEY_SHIFT)
+        state |= GDK_SHIFT_MASK;
+    if (flags & WKE_KEY_CONTROL)
+        state |= GDK_CONTROL_MASK;
+    if (flags & WKE_KEY_ALT)
+        state |= GDK_MOD1_MASK;
+    return state;
+}
+
+unsigned KeyvalOfKey(unsigned virtualKey, unsigned flags)
+{
+    const bool shift = (flags & WKE_KEY_SHIFT) != 0;
+    // Shift+Tab stays Tab with Shift held: the page sees key "Tab" and the focus goes backwards.
+    for (const NamedKey& key : kNamedKeys)
+    {
+        if (key.virtualKey == virtualKey)
+            return key.keyval;
+    }
+    if (virtualKey >= kVkF1 && virtualKey <= kVkF24)
+        return GDK_KEY_F1 + (virtualKey - kVkF1);
+    // A letter or digit held with Ctrl types nothing: it is a shortcut (select all, copy, ...).
+    if ((flags & WKE_KEY_CONTROL) == 0)
+        return 0;
+    if (virtualKey >= 'A' && virtualKey <= 'Z')
+        return shift ? virtualKey : virtualKey - 'A' + 'a';
+    if (virtualKey >= '0' && virtualKey <= '9')
+        return virtualKey;
+    return 0;
+}
+
+unsigned KeyvalOfControlChar(unsigned charCode)
+{
+    for (const ControlChar& entry : kControlChars)
+    {
+        if (entry.charCode == charCode)
+            return entry.keyval;
+    }
+    // Ctrl+A ... Ctrl+Z
+    if (charCode >= 0x01 && charCode <= 0x1A)
+        return 'a' + charCode - 1;
+    return 0;
+}
+
+namespace
+{
+GdkEventPtr KeyvalEventOf(GtkWidget* view, unsigned keyval, unsigned state, bool press)
 {
     GdkEventPtr event = NewEvent(view, press ? GDK_KEY_PRESS : GDK_KEY_RELEASE, Keyboard());
     event->key.time = GDK_CURRENT_TIME;
     event->key.keyval = keyval;
+    event->key.state = state;
     GdkKeymapKey* raw = nullptr;
     gint count = 0;
     const bool found = gdk_keymap_get_entries_for_keyval(
@@ -139,21 +209,17 @@ GdkEventPtr ScrollEvent(GtkWidget* view, int x, int y, int delta, unsigned flags
     return event;
 }
 
-GdkEventPtr KeyEvent(GtkWidget* view, unsigned virtualKey, bool press)
+GdkEventPtr KeyvalEvent(GtkWidget* view, unsigned keyval, unsigned state, bool press)
 {
-    for (const NamedKey& key : kNamedKeys)
-    {
-        if (key.virtualKey == virtualKey)
-            return KeyvalEvent(view, key.keyval, press);
-    }
-    return nullptr;
+    return KeyvalEventOf(view, keyval, state, press);
 }
 
-GdkEventPtr CharEvent(GtkWidget* view, unsigned charCode, bool press)
+GdkEventPtr CharEvent(GtkWidget* view, unsigned charCode, unsigned flags, bool press)
 {
     if (charCode < 0x20 || charCode == 0x7F || charCode > 0x10FFFF)
         return nullptr;
-    return KeyvalEvent(view, gdk_unicode_to_keyval(charCode), press);
+    // Text is typed with Shift at most: Ctrl and Alt (AltGr here) already chose the character.
+    return KeyvalEventOf(view, gdk_unicode_to_keyval(charCode), KeyState(flags & WKE_KEY_SHIFT), press);
 }
 
 GdkEventPtr FocusEvent(GtkWidget* view, bool in)

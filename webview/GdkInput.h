@@ -16,10 +16,16 @@ using GdkEventPtr = std::unique_ptr<GdkEvent, platform::FreeWith<gdk_event_free>
 // view does not take (double clicks: WebKit counts clicks itself).
 GdkEventPtr MouseEvent(GtkWidget* view, unsigned message, int x, int y, unsigned flags);
 GdkEventPtr ScrollEvent(GtkWidget* view, int x, int y, int delta, unsigned flags);
-// A key of the keyboard by its virtual-key code; null for keys that type characters (those
-// come once, as CharEvent).
-GdkEventPtr KeyEvent(GtkWidget* view, unsigned virtualKey, bool press);
-// A typed character; null for control characters (Enter, Backspace, Tab come as keys).
-GdkEventPtr CharEvent(GtkWidget* view, unsigned charCode, bool press);
+// The GDK modifier state of the WKE_KEY_ bits of a key function's flags.
+unsigned KeyState(unsigned flags);
+// The keyval a key down of this virtual key gives, with the modifiers of flags: every key that
+// types no character (Shift+Tab is ISO_Left_Tab), and a letter or digit held with Ctrl; 0 for
+// keys whose character comes once, through CharEvent.
+unsigned KeyvalOfKey(unsigned virtualKey, unsigned flags);
+// The keyval of a control character (Enter, Tab, Backspace, Escape, Ctrl+letter); 0 for others.
+unsigned KeyvalOfControlChar(unsigned charCode);
+GdkEventPtr KeyvalEvent(GtkWidget* view, unsigned keyval, unsigned state, bool press);
+// A typed character with the Shift of flags; null for control characters.
+GdkEventPtr CharEvent(GtkWidget* view, unsigned charCode, unsigned flags, bool press);
 GdkEventPtr FocusEvent(GtkWidget* view, bool in);
 } // namespace wkeimpl

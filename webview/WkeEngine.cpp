@@ -82,6 +82,12 @@ std::string WkeEngine::BindingScript(const std::string& token) const
     for (const Binding& binding : m_bindings)
         script += "Object.defineProperty(window,'" + binding.name + "',{value:mk('" + binding.name +
                   "'),writable:false,configurable:false});";
+    // The cursor the page's style asks for under the pointer (hit testing alone knows only
+    // links and text), told when it changes.
+    script += "var lc='';window.addEventListener('mousemove',function(e){var c='auto';try{var el=e.target;"
+              "if(el&&el.nodeType!==1)el=el.parentElement;if(el)c=getComputedStyle(el).cursor;}catch(x){}"
+              "if(c!==lc){lc=c;p({t:'" +
+              token + "',c:c});}},true);";
     return script + "})();";
 }
 } // namespace wkeimpl

@@ -74,7 +74,7 @@ WKE_EXPORT HDC wkeGetViewDC(wkeWebView webView)
 
 WKE_EXPORT int wkeGetCursorInfoType(wkeWebView webView)
 {
-    return webView->cursor;
+    return webView->styleCursor >= 0 ? webView->styleCursor : webView->cursor;
 }
 
 WKE_EXPORT const char* wkeGetURL(wkeWebView webView)
@@ -115,6 +115,9 @@ WKE_EXPORT int wkeGetHeight(wkeWebView webView)
 
 WKE_EXPORT bool wkeFireMouseEvent(wkeWebView webView, unsigned int message, int x, int y, unsigned int flags)
 {
+    // A press may open the engine's context menu: it opens where the view stands on the screen.
+    if (message == 0x0201 || message == 0x0204 || message == 0x0207)
+        webView->Locate(x, y);
     return webView->SendEvent(wkeimpl::MouseEvent(webView->web, message, x, y, flags));
 }
 
@@ -128,21 +131,19 @@ WKE_EXPORT bool wkeFireMouseWheelEvent(wkeWebView webView, int x, int y, int del
     return webView->SendEvent(wkeimpl::ScrollEvent(webView->web, x, y, delta, flags));
 }
 
-WKE_EXPORT bool wkeFireKeyUpEvent(wkeWebView webView, unsigned int virtualKeyCode, unsigned int, bool)
+WKE_EXPORT bool wkeFireKeyUpEvent(wkeWebView webView, unsigned int virtualKeyCode, unsigned int flags, bool)
 {
-    return webView->SendEvent(wkeimpl::KeyEvent(webView->web, virtualKeyCode, false));
+    return webView->Key(virtualKeyCode, flags, false);
 }
 
-WKE_EXPORT bool wkeFireKeyDownEvent(wkeWebView webView, unsigned int virtualKeyCode, unsigned int, bool)
+WKE_EXPORT bool wkeFireKeyDownEvent(wkeWebView webView, unsigned int virtualKeyCode, unsigned int flags, bool)
 {
-    return webView->SendEvent(wkeimpl::KeyEvent(webView->web, virtualKeyCode, true));
+    return webView->Key(virtualKeyCode, flags, true);
 }
 
-WKE_EXPORT bool wkeFireKeyPressEvent(wkeWebView webView, unsigned int charCode, unsigned int, bool)
+WKE_EXPORT bool wkeFireKeyPressEvent(wkeWebView webView, unsigned int charCode, unsigned int flags, bool)
 {
-    const bool used = webView->SendEvent(wkeimpl::CharEvent(webView->web, charCode, true));
-    webView->SendEvent(wkeimpl::CharEvent(webView->web, charCode, false));
-    return used;
+    return webView->Char(charCode, flags);
 }
 
 WKE_EXPORT void wkeSetFocus(wkeWebView webView)

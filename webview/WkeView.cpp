@@ -49,7 +49,11 @@ void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer data)
 {
     auto* view = static_cast<wkeWebView>(data);
     if (event == WEBKIT_LOAD_STARTED)
+    {
         view->failed = false;
+        view->failedUrl.clear();
+        view->styleCursor = -1;
+    }
     if (event != WEBKIT_LOAD_FINISHED || view->failed)
         return;
     const char* uri = webkit_web_view_get_uri(web);
@@ -63,10 +67,12 @@ void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer data)
         Report(view, WKE_LOADING_SUCCEEDED, "");
 }
 
-gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data)
+gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* failingUri, GError* error, gpointer data)
 {
     auto* view = static_cast<wkeWebView>(data);
     view->failed = true;
+    // WebKit keeps showing (and would reload) the page before; a reload asks for this one.
+    view->failedUrl = failingUri != nullptr ? failingUri : view->url;
     // A load given up for a newer one reports nothing: the newer one reports its own end.
     if (!g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED))
         Report(view, WKE_LOADING_FAILED, error != nullptr ? error->message : "");
@@ -140,6 +146,48 @@ gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPo
     return TRUE;
 }
 
+// The engine's cursor code for a CSS cursor name; -1 for "auto" and names without a code of
+// their own, where hit testing decides.
+int CursorOfStyle(const std::string& name)
+{
+    struct Entry
+    {
+        const char* name;
+        int code;
+    };
+    static constexpr Entry kStyles[] = {
+        {"default", WKE_CURSOR_POINTER},
+        {"pointer", WKE_CURSOR_HAND},
+        {"text", WKE_CURSOR_IBEAM},
+        {"vertical-text", WKE_CURSOR_IBEAM},
+        {"wait", WKE_CURSOR_WAIT},
+        {"progress", WKE_CURSOR_WAIT},
+        {"help", WKE_CURSOR_HELP},
+        {"ew-resize", WKE_CURSOR_SIZE_WE},
+        {"e-resize", WKE_CURSOR_SIZE_WE},
+        {"w-resize", WKE_CURSOR_SIZE_WE},
+        {"col-resize", WKE_CURSOR_SIZE_WE},
+        {"ns-resize", WKE_CURSOR_SIZE_NS},
+        {"n-resize", WKE_CURSOR_SIZE_NS},
+        {"s-resize", WKE_CURSOR_SIZE_NS},
+        {"row-resize", WKE_CURSOR_SIZE_NS},
+        {"nesw-resize", WKE_CURSOR_SIZE_NESW},
+        {"ne-resize", WKE_CURSOR_SIZE_NESW},
+        {"sw-resize", WKE_CURSOR_SIZE_NESW},
+        {"nwse-resize", WKE_CURSOR_SIZE_NWSE},
+        {"nw-resize", WKE_CURSOR_SIZE_NWSE},
+        {"se-resize", WKE_CURSOR_SIZE_NWSE},
+        {"move", WKE_CURSOR_MOVE},
+        {"all-scroll", WKE_CURSOR_MOVE},
+    };
+    for (const Entry& entry : kStyles)
+    {
+        if (name == entry.name)
+            return entry.code;
+    }
+    return -1;
+}
+
 void OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer data)
 {
     auto* view = static_cast<wkeWebView>(data);
@@ -151,13 +199,10 @@ void OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer dat
         view->cursor = WKE_CURSOR_POINTER;
 }
 
-// Dialogs, menus and tooltips would be windows of their own over an offscreen view: the
-// host shows none of them, so each is answered here (a dialog as dismissed).
+// Dialogs, option menus and tooltips would be windows of their own over an offscreen view: the
+// host shows none of them, so each is answered here (a dialog as dismissed). The context menu
+// is the engine's own, opened at the pointer (see ToScreen).
 gboolean Swallow(GtkWidget*, gpointer, gpointer)
-{
-    return TRUE;
-}
-gboolean SwallowMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer)
 {
     return TRUE;
 }
@@ -168,6 +213,22 @@ gboolean SwallowOptionMenu(WebKitWebView*, WebKitOptionMenu*, GdkEvent*, GdkRect
 gboolean NoTooltip(GtkWidget*, gint, gint, gboolean, GtkTooltip*, gpointer)
 {
     return FALSE;
+}
+
+// The offscreen window stands where the host shows the view: popups of the view (the
+// context menu of a field) open on the screen at the pointer.
+void ToScreen(GdkWindow*, gdouble x, gdouble y, gdouble* screenX, gdouble* screenY, gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    *screenX = x + view->screenX;
+    *screenY = y + view->screenY;
+}
+
+void FromScreen(GdkWindow*, gdouble screenX, gdouble screenY, gdouble* x, gdouble* y, gpointer data)
+{
+    auto* view = static_cast<wkeWebView>(data);
+    *x = screenX - view->screenX;
+    *y = screenY - view->screenY;
 }
 
 gboolean OnDamage(GtkWidget*, GdkEventExpose* event, gpointer data)
@@ -202,6 +263,12 @@ void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, 
     // Calls without this view's token come from frames or scripts that never got the functions.
     if (text("t") != view->token)
         return;
+    const std::string cursor = text("c");
+    if (!cursor.empty())
+    {
+        view->styleCursor = CursorOfStyle(cursor);
+        return;
+    }
     const wkeimpl::Binding* binding = WkeEngine::Instance().Find(text("n"));
     if (binding == nullptr)
         return;
@@ -227,6 +294,10 @@ wkeWebViewImpl::wkeWebViewImpl() : token(NewToken())
     ConnectSignals();
     Resize(1, 1);
     gtk_widget_show_all(window);
+    GdkWindow* offscreen = gtk_widget_get_window(window);
+    gdk_offscreen_window_set_embedder(offscreen, gdk_get_default_root_window());
+    g_signal_connect(offscreen, "to-embedder", G_CALLBACK(ToScreen), this);
+    g_signal_connect(offscreen, "from-embedder", G_CALLBACK(FromScreen), this);
 }
 
 wkeWebViewImpl::~wkeWebViewImpl()
@@ -234,6 +305,7 @@ wkeWebViewImpl::~wkeWebViewImpl()
     g_signal_handlers_disconnect_by_data(content.get(), this);
     g_signal_handlers_disconnect_by_data(web, this);
     g_signal_handlers_disconnect_by_data(window, this);
+    g_signal_handlers_disconnect_by_data(gtk_widget_get_window(window), this);
     ReleaseImage();
     // The content manager goes after the view that uses it (members go after this body).
     gtk_widget_destroy(window);
@@ -249,7 +321,6 @@ void wkeWebViewImpl::ConnectSignals()
     g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
     g_signal_connect(web, "mouse-target-changed", G_CALLBACK(OnMouseTarget), this);
     g_signal_connect(web, "script-dialog", G_CALLBACK(Swallow), this);
-    g_signal_connect(web, "context-menu", G_CALLBACK(SwallowMenu), this);
     g_signal_connect(web, "show-option-menu", G_CALLBACK(SwallowOptionMenu), this);
     g_signal_connect(web, "query-tooltip", G_CALLBACK(NoTooltip), this);
     g_signal_connect(window, "damage-event", G_CALLBACK(OnDamage), this);
@@ -274,6 +345,13 @@ void wkeWebViewImpl::LoadUrl(const std::string& address)
 
 void wkeWebViewImpl::Reload()
 {
+    // After a failed load the page to reload is the one that failed, not the one WebKit still
+    // shows: that may be an older address the host has since given up.
+    if (!failedUrl.empty())
+    {
+        LoadUrl(failedUrl);
+        return;
+    }
     const char* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(web));
     // A page that never loaded has nothing to reload: its address is asked for again.
     if (uri == nullptr || std::string(uri).empty() || std::string(uri) == "about:blank")
@@ -333,9 +411,74 @@ HDC wkeWebViewImpl::ViewDC()
     return imageDC;
 }
 
+void wkeWebViewImpl::Locate(int x, int y)
+{
+    // Where the pointer is on the screen, less where it is in the view: the view's origin.
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+    gint rootX = 0;
+    gint rootY = 0;
+    gdk_device_get_position(pointer, nullptr, &rootX, &rootY);
+    screenX = rootX - x;
+    screenY = rootY - y;
+}
+
 bool wkeWebViewImpl::SendEvent(wkeimpl::GdkEventPtr event)
 {
     return event != nullptr && gtk_widget_event(web, event.get()) != FALSE;
+}
+
+bool wkeWebViewImpl::Key(unsigned virtualKey, unsigned flags, bool press)
+{
+    const unsigned state = wkeimpl::KeyState(flags);
+    if (!press)
+    {
+        const auto down = keysDown.find(virtualKey);
+        if (down == keysDown.end())
+            return false;
+        const unsigned keyval = down->second;
+        keysDown.erase(down);
+        return SendEvent(wkeimpl::KeyvalEvent(web, keyval, state, false));
+    }
+    const unsigned keyval = wkeimpl::KeyvalOfKey(virtualKey, flags);
+    if (keyval == 0)
+        return false;
+    keysDown[virtualKey] = keyval;
+    charOfLastKey = gdk_keyval_to_lower(keyval);
+    const bool used = SendEvent(wkeimpl::KeyvalEvent(web, keyval, state, true));
+    // The engine's key bindings know no undo for a view: Ctrl+Z and Ctrl+Shift+Z (or Ctrl+Y)
+    // are its editing commands.
+    if ((state & GDK_CONTROL_MASK) != 0 && (state & GDK_MOD1_MASK) == 0)
+    {
+        const unsigned lower = gdk_keyval_to_lower(keyval);
+        if (lower == GDK_KEY_z && (state & GDK_SHIFT_MASK) == 0)
+            webkit_web_view_execute_editing_command(WEBKIT_WEB_VIEW(web), WEBKIT_EDITING_COMMAND_UNDO);
+        else if (lower == GDK_KEY_z || lower == GDK_KEY_y)
+            webkit_web_view_execute_editing_command(WEBKIT_WEB_VIEW(web), WEBKIT_EDITING_COMMAND_REDO);
+    }
+    return used;
+}
+
+bool wkeWebViewImpl::Char(unsigned charCode, unsigned flags)
+{
+    const unsigned control = wkeimpl::KeyvalOfControlChar(charCode);
+    if (control == 0)
+    {
+        charOfLastKey = 0;
+        const bool used = SendEvent(wkeimpl::CharEvent(web, charCode, flags, true));
+        SendEvent(wkeimpl::CharEvent(web, charCode, flags, false));
+        return used;
+    }
+    // Brought by the key down before it: that was the key event.
+    const bool brought = control == charOfLastKey;
+    charOfLastKey = 0;
+    if (brought)
+        return true;
+    unsigned state = wkeimpl::KeyState(flags);
+    if (charCode >= 0x01 && charCode <= 0x1A)
+        state |= GDK_CONTROL_MASK;
+    const bool used = SendEvent(wkeimpl::KeyvalEvent(web, control, state, true));
+    SendEvent(wkeimpl::KeyvalEvent(web, control, state, false));
+    return used;
 }
 
 void wkeWebViewImpl::Focus(bool in)

@@ -51,6 +51,48 @@ void Dispatch(const MSG& msg)
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
 }
+
+bool IsNonClient(UINT message)
+{
+    return message == WM_NCLBUTTONDOWN || message == WM_NCRBUTTONDOWN || message == WM_NCLBUTTONUP ||
+           message == WM_NCRBUTTONUP;
+}
+
+// The release that ends a press, or 0.
+UINT ReleaseOf(UINT press)
+{
+    switch (press)
+    {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        return WM_LBUTTONUP;
+    case WM_RBUTTONDOWN:
+        return WM_RBUTTONUP;
+    case WM_NCLBUTTONDOWN:
+        return WM_NCLBUTTONUP;
+    case WM_NCRBUTTONDOWN:
+        return WM_NCRBUTTONUP;
+    default:
+        return 0;
+    }
+}
+
+// Where on the screen a mouse message happened.
+POINT ScreenPointOf(const MSG& msg)
+{
+    POINT point{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+    if (!IsNonClient(msg.message))
+        ::ClientToScreen(msg.hwnd, &point);
+    return point;
+}
+
+void PostAt(HWND target, const MSG& msg, POINT screen)
+{
+    POINT point = screen;
+    if (!IsNonClient(msg.message))
+        ::ScreenToClient(target, &point);
+    ::PostMessageW(target, msg.message, msg.wParam, MAKELPARAM(point.x, point.y));
+}
 } // namespace
 
 CDuiMenu::CDuiMenu(LPCTSTR xml) : m_strXml(xml) {}
@@ -260,6 +302,29 @@ bool CDuiMenu::RouteToMenuWindow(MSG& msg) const
     return false;
 }
 
+void CDuiMenu::PassPressOutside(const MSG& press)
+{
+    // The pointer grab addresses the press to a menu window; it was meant for the window under
+    // the pointer, which gets it with its release when that is queued already (a quick click),
+    // so that the click is whole there.
+    const POINT screen = ScreenPointOf(press);
+    MSG release{};
+    const UINT releaseMessage = ReleaseOf(press.message);
+    const bool released = releaseMessage != 0 && ::PeekMessageW(&release, nullptr, releaseMessage,
+                                                                releaseMessage, PM_REMOVE) != FALSE;
+    const POINT releaseAt = released ? ScreenPointOf(release) : screen;
+    const bool fromMenu = IsMenuWindow(press.hwnd);
+    Destroy();
+    HWND target = ::WindowFromPoint(screen);
+    if (target == nullptr && !fromMenu)
+        target = press.hwnd;
+    if (target == nullptr || !::IsWindow(target))
+        return;
+    PostAt(target, press, screen);
+    if (released)
+        PostAt(target, release, releaseAt);
+}
+
 void CDuiMenu::RunMenuLoop()
 {
     ::SetCapture(m_pMajorMenu->GetMenuWindow()); // from whoever held it: the menu has the pointer now
@@ -297,9 +362,8 @@ void CDuiMenu::RunMenuLoop()
                 continue;
             }
             if (IsButtonDown(msg.message))
-                Destroy();
-            // A click outside ends the menu; the window it was meant for still gets it.
-            if (!IsMenuWindow(target) && ::IsWindow(target))
+                PassPressOutside(msg);
+            else if (!IsMenuWindow(target) && ::IsWindow(target))
                 ::PostMessageW(target, msg.message, msg.wParam, msg.lParam);
             break;
         }

@@ -47,5 +47,7 @@ private:
     // (input arrives at the capture holder); false when the point is on none of them.
     bool RouteToMenuWindow(MSG& msg) const;
     void HoldCapture() const;
+    // Ends the menu for a press outside it and hands the press to the window under the pointer.
+    void PassPressOutside(const MSG& press);
     std::vector<CMenuUI*> Lists() const;
 };

@@ -17,7 +17,7 @@ struct SystemCursor
     const char* name; // the CSS cursor name
 };
 
-constexpr std::array<SystemCursor, 12> kCursors{{
+constexpr std::array<SystemCursor, 13> kCursors{{
     {32512, "default"},
     {32513, "text"},
     {32514, "wait"},
@@ -30,6 +30,7 @@ constexpr std::array<SystemCursor, 12> kCursors{{
     {32648, "not-allowed"},
     {32649, "pointer"},
     {32650, "progress"},
+    {32651, "help"},
 }};
 
 std::atomic<HCURSOR> g_current{nullptr};

@@ -222,6 +222,70 @@ BOOL GetWindowRect(HWND hwnd, LPRECT rect)
     return Table().Read(hwnd, [&](const WindowRecord& r) { *rect = ScreenRectLocked(r); }) ? TRUE : FALSE;
 }
 
+namespace
+{
+bool Contains(const RECT& rect, POINT point)
+{
+    return point.x >= rect.left && point.x < rect.right && point.y >= rect.top && point.y < rect.bottom;
+}
+
+bool OwnedBy(const WindowRecord& window, HWND owner)
+{
+    for (const WindowRecord* r = &window; r != nullptr && r->owner != nullptr;
+         r = Table().FindLocked(r->owner))
+    {
+        if (r->owner == owner)
+            return true;
+    }
+    return false;
+}
+
+// Whether top-level window a stands above b.
+bool AboveLocked(const WindowRecord& a, const WindowRecord& b)
+{
+    const bool aTop = (a.exStyle & WS_EX_TOPMOST) != 0;
+    const bool bTop = (b.exStyle & WS_EX_TOPMOST) != 0;
+    if (aTop != bTop)
+        return aTop;
+    if (a.zStamp != b.zStamp)
+        return a.zStamp > b.zStamp;
+    return OwnedBy(a, b.hwnd);
+}
+
+bool ShownAt(const WindowRecord& r, POINT point)
+{
+    return (r.style & WS_VISIBLE) != 0 && !r.destroying && Contains(ScreenRectLocked(r), point);
+}
+} // namespace
+
+HWND WindowFromPoint(POINT point)
+{
+    std::shared_lock lock(Table().Lock());
+    const WindowRecord* top = nullptr;
+    for (const HWND hwnd :
+         Table().WindowsLocked([](const WindowRecord& r) { return (r.style & WS_CHILD) == 0; }))
+    {
+        const WindowRecord* r = Table().FindLocked(hwnd);
+        if (r != nullptr && ShownAt(*r, point) && (top == nullptr || AboveLocked(*r, *top)))
+            top = r;
+    }
+    // Down through the children there; a later child lies over an earlier one.
+    for (const WindowRecord* r = top; r != nullptr;)
+    {
+        const WindowRecord* next = nullptr;
+        for (const HWND child : r->children)
+        {
+            const WindowRecord* c = Table().FindLocked(child);
+            if (c != nullptr && ShownAt(*c, point))
+                next = c;
+        }
+        if (next == nullptr)
+            return r->hwnd;
+        r = next;
+    }
+    return nullptr;
+}
+
 BOOL GetClientRect(HWND hwnd, LPRECT rect)
 {
     if (rect == nullptr)

@@ -139,6 +139,28 @@ TEST_F(TrayE2eTest, IconStandsInTheTrayAndItsMenuEndsTheProgram)
     // The menu's white face is on the screen where its window is.
     EXPECT_EQ(0xFFFFFFu, shot.Pixel(menuAt.x + 12, menuAt.y + 24) & 0xFFFFFFu);
 
+    // A click outside, on the main window's "图片压缩" tab: the menu closes and the click still
+    // chooses the tab, as with any desktop menu.
+    const Geometry mainAt = GeometryOf(main);
+    const int tabX = mainAt.x + 356 + 150;
+    const int tabY = mainAt.y + 59 + 22;
+    ASSERT_TRUE(
+        XServer::Run("xdotool mousemove " + std::to_string(tabX) + " " + std::to_string(tabY) + " click 1"));
+    EXPECT_TRUE(WaitUntil([] { return Windows("^Menu$").empty(); }, 10000)) << "the menu stayed open";
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            Screenshot after;
+            return after.Take(ShotPath("tray-outside-click")) &&
+                   after.Pixel(tabX, tabY) == RGB(0x5e, 0x70, 0xc4); // the chosen tab's face
+        },
+        10000))
+        << "the click did not reach the tab";
+
+    // The menu again, for its last row.
+    ASSERT_TRUE(XServer::Run("xdotool mousemove " + std::to_string(clickX) + " " + std::to_string(clickY) +
+                             " click 3"));
+    ASSERT_TRUE(WaitUntil([] { return !Windows("^Menu$").empty(); }, 10000)) << "no tray menu";
+
     // "退出", the second row, ends the program with 0 and its icon goes from the tray.
     ASSERT_TRUE(XServer::Run("xdotool mousemove " + std::to_string(menuAt.x + 50) + " " +
                              std::to_string(menuAt.y + 35) + " click 1"));

@@ -3,8 +3,12 @@
 #include "SkinKit.h"
 
 #include "UIlib.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 using namespace DuiLib;
 
@@ -159,4 +163,37 @@ TEST(ImageMarkup, ParsesEveryField)
     ASSERT_TRUE(info.Parse(L"plain.png"));
     EXPECT_EQ(info.sImageName, L"plain.png");
     EXPECT_FALSE(info.Parse(L"dest='0,0,1,1'"));
+}
+
+TEST(ImageCache, APictureOfTheDiskWrittenAgainIsReadAgain)
+{
+    // A downloaded avatar keeps its name: the new file must show, not the first one read.
+    testsupport::TempDir dir("disk-image");
+    const std::string path = dir.path() + "/avatar.png";
+    // Two sizes: two writes within one tick of the file clock still differ in length.
+    const std::string red = uitest::SolidPng(6, 6, kRed);
+    const std::string blue = uitest::SolidPng(9, 9, kBlue);
+    ASSERT_NE(red.size(), blue.size());
+    auto write = [&](const std::string& png) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(png.data(), static_cast<long>(png.size()));
+    };
+    const std::wstring markup = L"file='" + testsupport::Wide(path) + L"'";
+    CPaintManagerUI pm;
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(L"<Control name=\"c\"/>", nullptr, nullptr, &pm);
+    pm.AttachDialog(root);
+    root->SetPos(RECT{0, 0, 6, 6});
+    Canvas canvas(6, 6);
+
+    root->SetBkImage(markup.c_str());
+    canvas.Render(pm);
+    EXPECT_NE(canvas.At(3, 3), kRed) << "no file yet: nothing drawn";
+    write(red);
+    canvas.Render(pm);
+    EXPECT_EQ(canvas.At(3, 3), kRed);
+    std::filesystem::remove(path);
+    write(blue);
+    canvas.Render(pm);
+    EXPECT_EQ(canvas.At(3, 3), kBlue);
 }

@@ -41,6 +41,22 @@ extern "C"
         WKE_CURSOR_POINTER = 0,
         WKE_CURSOR_HAND = 2,
         WKE_CURSOR_IBEAM = 3,
+        WKE_CURSOR_WAIT = 4,
+        WKE_CURSOR_HELP = 5,
+        WKE_CURSOR_SIZE_WE = 6,
+        WKE_CURSOR_SIZE_NS = 7,
+        WKE_CURSOR_SIZE_NESW = 8,
+        WKE_CURSOR_SIZE_NWSE = 9,
+        WKE_CURSOR_MOVE = 16,
+    };
+
+    // Modifier bits of the key functions' flags, beside the repeat (0x4000) and extended-key
+    // (0x0100) bits of the key message: the state of the modifier keys as the key came.
+    enum
+    {
+        WKE_KEY_SHIFT = 0x04,
+        WKE_KEY_CONTROL = 0x08,
+        WKE_KEY_ALT = 0x20,
     };
 
     typedef struct
@@ -92,8 +108,10 @@ extern "C"
     bool wkeFireMouseEvent(wkeWebView webView, unsigned int message, int x, int y, unsigned int flags);
     bool wkeFireContextMenuEvent(wkeWebView webView, int x, int y, unsigned int flags);
     bool wkeFireMouseWheelEvent(wkeWebView webView, int x, int y, int delta, unsigned int flags);
-    // Keys that type no character (arrows, Enter, Backspace, ...): characters arrive once, through
-    // wkeFireKeyPressEvent, so a key down of a character key is not used.
+    // Keys as a view on the screen gets them from GTK. A key down of a key that types no character
+    // (arrows, Enter, F1 ...) or of a letter or digit held with Ctrl (a shortcut) is used; other
+    // characters arrive once, through wkeFireKeyPressEvent. A control character (Ctrl+A is 1, Tab
+    // 9, ...) is a key event of its own unless the key down just before brought it.
     bool wkeFireKeyUpEvent(wkeWebView webView, unsigned int virtualKeyCode, unsigned int flags,
                            bool systemKey);
     bool wkeFireKeyDownEvent(wkeWebView webView, unsigned int virtualKeyCode, unsigned int flags,

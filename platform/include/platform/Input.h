@@ -45,6 +45,7 @@ HWND GetCapture();
 #define IDC_NO MAKEINTRESOURCEW(32648)
 #define IDC_HAND MAKEINTRESOURCEW(32649)
 #define IDC_APPSTARTING MAKEINTRESOURCEW(32650)
+#define IDC_HELP MAKEINTRESOURCEW(32651)
 
 // Only the system cursors (instance NULL, an IDC_ value); NULL with ERROR_INVALID_PARAMETER
 // otherwise. The handles are shared and never need freeing.

@@ -295,6 +295,10 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 // changed. HWND_TOPMOST and HWND_NOTOPMOST set and clear WS_EX_TOPMOST; every z-order change
 // brings the window to the top of its band except HWND_BOTTOM.
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+// The visible window of the process at a screen point: the top-level one on top there (topmost
+// band first, then the latest raised, an owned window above its owner), then its deepest
+// visible child there. NULL over no window of the process.
+HWND WindowFromPoint(POINT point);
 
 namespace platform
 {

@@ -79,6 +79,9 @@ TEST_F(MainWindowTest, SkinGivesTheFixedSizeAndEveryNamedControl)
                          L"loadErrorImg", L"loadingAnim",  L"loadingTxt",  L"btnRefresh",  L"btn_back"})
         EXPECT_NE(Control(name), nullptr) << testsupport::Narrow(name);
     EXPECT_FALSE(Control(L"btn_mycenter")->IsVisible());
+    EXPECT_EQ(Control(L"btn_mycenter")->GetText(), L"我是xxxxxxxxx");
+    EXPECT_EQ(std::wstring(Control(L"btn_mycenter")->GetBkImage()),
+              L"file='default_title.png' dest='0,0,30,30'");
     EXPECT_EQ(std::wstring(Control(L"version_txt")->GetText().GetData()).rfind(L"当前版本：", 0), 0u);
 
     for (const std::wstring prefix : {L"nc_", L"hc_", L"cc_"})
@@ -200,8 +203,12 @@ TEST_F(MainWindowTest, MinimiseBackAndSitePages)
     ASSERT_TRUE(Click(L"btn_contact"));
     ASSERT_TRUE(Click(L"btn_help"));
     const std::string opened = opener.Opened(2);
-    EXPECT_NE(opened.find("/contact\n"), std::string::npos) << opened;
-    EXPECT_NE(opened.find("/help\n"), std::string::npos) << opened;
+    // Each with the service query of the installation, as every address of the service.
+    const std::string query = "?version=" + testsupport::Narrow(m_dlg->m_strVersion) +
+                              "&channel=" + testsupport::Narrow(m_dlg->m_strChannel) +
+                              "&machineid=" + testsupport::Narrow(m_dlg->m_strMachineId) + "\n";
+    EXPECT_NE(opened.find("/contact" + query), std::string::npos) << opened;
+    EXPECT_NE(opened.find("/help" + query), std::string::npos) << opened;
     EXPECT_EQ(opened.rfind("https://", 0), 0u) << opened;
 
     ControlAs<CTabLayoutUI>(L"main_tab")->SelectItem(1);

@@ -50,6 +50,7 @@ public:
 
     HWND hwnd = nullptr;
     std::vector<UINT> clicks;
+    POINT clickAt{};
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -59,8 +60,13 @@ private:
             const std::function<void()> step = s_current->m_steps[wParam]; // steps may add steps
             step();
         }
-        else if (s_current != nullptr && (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN))
+        else if (s_current != nullptr &&
+                 (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_LBUTTONUP))
+        {
             s_current->clicks.push_back(msg);
+            s_current->clickAt =
+                POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        }
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 
@@ -211,6 +217,29 @@ TEST_F(PopupMenuTest, PointerChoosesARowAndAClickOutsideEndsTheMenuAndStillArriv
         EXPECT_FALSE(menu.m_bCreated);
         Pump();
         EXPECT_EQ(std::vector<UINT>{WM_LBUTTONDOWN}, m_probe.clicks);
+    }
+    {
+        // Under the pointer grab a press outside comes to the menu's window: the window under
+        // the pointer gets it at its own coordinates, with the release queued behind it.
+        m_probe.clicks.clear();
+        ::SetWindowPos(m_probe.hwnd, nullptr, 20, 30, 200, 200, SWP_NOZORDER);
+        CMenuEx menu(L"trayMenu.xml");
+        Prepare(menu);
+        ASSERT_TRUE(menu.Create(L"trayMenu.xml"));
+        const HWND window = menu.m_pMajorMenu->GetMenuWindow();
+        m_probe.Then([&] {
+            const RECT at = WindowRect(window);
+            const LPARAM point = MAKELPARAM(70 - at.left, 90 - at.top);
+            platform::headless::InjectMessage(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+            platform::headless::InjectMessage(window, WM_LBUTTONUP, 0, point);
+        });
+        EXPECT_STREQ(L"null", menu.Popup(m_probe.hwnd, 300, 300).GetData());
+        EXPECT_FALSE(menu.m_bCreated);
+        Pump();
+        EXPECT_EQ((std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}), m_probe.clicks);
+        EXPECT_EQ(m_probe.clickAt.x, 50);
+        EXPECT_EQ(m_probe.clickAt.y, 60);
+        ::SetWindowPos(m_probe.hwnd, nullptr, 0, 0, 200, 200, SWP_NOZORDER);
     }
     {
         // Another window taking the pointer is a broken grab: the menu ends.

@@ -216,7 +216,8 @@ TEST_F(WebPanel, TheAvatarComesFromTheSiteOnlyAsASmallPictureUnderAPlainName)
         ASSERT_TRUE(PumpUntil([&] { return !testsupport::Exists(folder + "/carol.png.temp"); }, 10000));
         EXPECT_FALSE(testsupport::Exists(folder + "/carol.png")) << path;
     }
-    EXPECT_TRUE(std::wstring(Control(L"btn_mycenter")->GetBkImage()).empty());
+    EXPECT_EQ(std::wstring(Control(L"btn_mycenter")->GetBkImage()),
+              L"file='default_title.png' dest='0,0,30,30'");
 
     // A hostile name never becomes a path: nothing is asked for or written.
     const int requests = m_site.Count("/avatar.png");
@@ -253,6 +254,17 @@ TEST_F(WebPanel, TheAvatarComesFromTheSiteOnlyAsASmallPictureUnderAPlainName)
     EXPECT_TRUE(Visible(L"btn_login"));
     center->ShowAccount(L"o'neil");
     EXPECT_EQ(std::wstring(center->m_pLabelImg->GetBkImage()), L"file='default_title.png' dest='0,0,56,56'");
+
+    // The next account, without a picture, shows none of the one before: the skin's default
+    // picture, no tooltip.
+    Json::Value next;
+    next["account"] = "dave";
+    const std::wstring nextText = LoginText(next);
+    ASSERT_EQ(SendLogin(&nextText), 0);
+    EXPECT_EQ(std::wstring(Control(L"btn_mycenter")->GetBkImage()),
+              L"file='default_title.png' dest='0,0,30,30'");
+    EXPECT_TRUE(Control(L"btn_mycenter")->GetToolTip().IsEmpty());
+    EXPECT_EQ(Text(L"btn_mycenter"), L"dave");
 }
 
 TEST_F(WebPanel, ServiceAddressesCarryEncodedValuesAndOnlyTheLoginSiteIsAnswered)
