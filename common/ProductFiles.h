@@ -71,6 +71,9 @@ inline constexpr const wchar_t* kPackageFile = L"Update.zip";
 inline constexpr const wchar_t* kPackageIniFile = L"update.ini";
 // The updater's private folder, directly after the temporary path (which ends with "/").
 inline constexpr const wchar_t* kUpdaterTempFolder = L"PictavoUpdate";
+// The converter's temporary folder of one running Pictavo, directly after the temporary path:
+// this prefix and the process id.
+inline constexpr const wchar_t* kMagickTempFolderPrefix = L"pictavo-magick-";
 
 // Opens a folder, a file or an http(s) address in the user's default program: ShellExecuteW
 // "open" of the target itself, which the platform hands to the desktop's opener as one

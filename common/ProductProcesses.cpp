@@ -87,6 +87,7 @@ StopProgramsResult StopProgramsIn(const std::wstring& imageName, const std::vect
         if (TerminateProcess(process, 0))
         {
             ending.push_back(process);
+            result.ids.push_back(processId);
             ++result.stopped;
         }
         else

@@ -14,6 +14,8 @@ struct StopProgramsResult
     int stopped = 0;
     // False when one of them was still running when the wait ran out.
     bool allEnded = true;
+    // The ids of those that were told to end, for what they leave under their id.
+    std::vector<DWORD> ids;
 };
 
 // Ends every process named imageName (exact, letter case counts) whose executable sits directly

@@ -26,9 +26,11 @@ constexpr const char kWaitForProcess[] =
     "done\n";
 // $2: the folder to remove with everything in it.
 constexpr const char kRemoveFolder[] = "rm -rf -- \"$2\"\n";
-// $2: the program file, $3: its folder, removed only when nothing else is left in it.
+// $2: the program file; then its folder and the folders above it, each removed only when
+// nothing else is left in it.
 constexpr const char kRemoveProgram[] = "rm -f -- \"$2\"\n"
-                                        "if [ -n \"$3\" ]; then rmdir -- \"$3\" 2>/dev/null; fi\n";
+                                        "shift 2\n"
+                                        "for folder; do rmdir -- \"$folder\" 2>/dev/null; done\n";
 constexpr const char kRemoveScript[] = "rm -f -- \"$0\"\n";
 
 std::wstring TempFolder()
@@ -91,9 +93,10 @@ bool WriteSelfDeleteBatch(const std::wstring& scriptName, const std::wstring& fo
 }
 
 bool WriteSelfDeleteScript(const std::wstring& scriptName, const std::wstring& program,
-                           const std::wstring& folder)
+                           const std::vector<std::wstring>& folders)
 {
+    std::vector<std::wstring> arguments{program};
+    arguments.insert(arguments.end(), folders.begin(), folders.end());
     return !program.empty() &&
-           StartScript(scriptName, std::string(kWaitForProcess) + kRemoveProgram + kRemoveScript,
-                       {program, folder});
+           StartScript(scriptName, std::string(kWaitForProcess) + kRemoveProgram + kRemoveScript, arguments);
 }

@@ -3,6 +3,7 @@
 // started detached as the program's last act.
 
 #include <string>
+#include <vector>
 
 // Writes <temporary folder>/<scriptName> and starts it: it waits (bounded, with a pause between
 // tries) for this process to end, removes folder with everything in it, then itself. The
@@ -10,8 +11,8 @@
 // the current directory, so that this process no longer holds folder. False when the script
 // could not be written or started; nothing is removed then.
 bool WriteSelfDeleteBatch(const std::wstring& scriptName, const std::wstring& folder);
-// The uninstaller's form: the same wait, then only the file program goes, and folder only when
-// it is empty by then (an empty folder name skips that). Files that are not the program's own
-// are never touched.
+// The uninstaller's form: the same wait, then only the file program goes, and each of folders
+// in the order given (deepest first) only when it is empty by then. Files that are not the
+// program's own are never touched.
 bool WriteSelfDeleteScript(const std::wstring& scriptName, const std::wstring& program,
-                           const std::wstring& folder);
+                           const std::vector<std::wstring>& folders);

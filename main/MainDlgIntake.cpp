@@ -4,6 +4,7 @@
 #include "MainDlg.h"
 
 #include "ConfigIni.h"
+#include "CreatedFolders.h"
 #include "EditUI.h"
 #include "LineListUI.h"
 #include "Log.h"
@@ -227,8 +228,9 @@ std::wstring CMainDlg::GetDefaultOutDir()
     // The documents folder itself may not exist yet on Linux (no desktop session ever made
     // it), and a default output folder that cannot be written would fail every conversion:
     // make the whole tree. A failure shows later, when a conversion cannot write.
-    if (PathExists(dir, 0) == -1)
-        CreateDirectoryTree(dir);
+    // Recorded for the uninstaller, which removes the folder again while it is empty.
+    if (PathExists(dir, 0) == -1 && CreateDirectoryTree(dir))
+        RecordMadeOutputFolder(dir);
     return dir;
 }
 

@@ -1,5 +1,6 @@
 #include "InstallMgr.h"
 
+#include "CreatedFolders.h"
 #include "FirewallSettings.h"
 #include "InstallIni.h"
 #include "Log.h"
@@ -15,6 +16,7 @@
 #include "platform/Shell.h"
 
 #include <optional>
+#include <system_error>
 #include <vector>
 
 HWND g_hSetupWnd = nullptr;
@@ -86,9 +88,9 @@ void CInstallMgr::SetShortcutOptions(bool desktop, bool quickLaunch)
     m_quickLaunch = quickLaunch;
 }
 
-void CInstallMgr::SetCreatedInstallDir(bool created)
+void CInstallMgr::SetCreatedFolders(const std::vector<std::wstring>& folders)
 {
-    m_createdInstallDir = created;
+    m_createdFolders = folders;
 }
 
 bool CInstallMgr::BeginInstallThread()
@@ -98,10 +100,21 @@ bool CInstallMgr::BeginInstallThread()
     if (m_thread.joinable() || m_running.load())
         return false;
     m_running.store(true);
-    m_thread = std::thread([this] {
-        InstallProc(this);
+    try
+    {
+        m_thread = std::thread([this] {
+            InstallProc(this);
+            m_running.store(false);
+        });
+    }
+    catch (const std::system_error& error)
+    {
+        // Nothing was started and nothing will be posted: the window stays where it is.
         m_running.store(false);
-    });
+        LOG_ERROR(L"CInstallMgr::BeginInstallThread", L"%s 创建安装线程失败 error=%d",
+                  L"CInstallMgr::BeginInstallThread", error.code().value());
+        return false;
+    }
     return true;
 }
 
@@ -286,7 +299,10 @@ void CInstallMgr::WriteRegistryValues(const std::wstring& version, const std::ws
     product.SetValue(L"channel", channel.c_str());
     product.SetValue(L"installDir", m_installDir.c_str());
     product.SetValue(L"appname", appName.c_str());
-    product.SetValue(kCreatedFolderValue, m_createdInstallDir ? L"1" : L"0");
+    const bool createdInstallDir = !m_createdFolders.empty() && m_createdFolders.back() == m_installDir;
+    product.SetValue(kCreatedFolderValue, createdInstallDir ? L"1" : L"0");
+    if (!RecordCreatedFolders(m_createdFolders))
+        LOG_ERROR(L"CInstallMgr::AfterInstall", L"the created folders were not recorded");
 
     CRegSettings uninstall(HKEY_LOCAL_MACHINE, kUninstallRegKey, false, true);
     uninstall.SetValue(L"DisplayIcon", Join(m_installDir, ProductFiles::kIconFile).c_str());

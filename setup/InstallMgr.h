@@ -13,6 +13,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 constexpr UINT WM_INSTALL_PROGRESS = 2025;
 
@@ -44,8 +45,9 @@ public:
 
     void SetInstallDir(const std::wstring& dir);
     void SetShortcutOptions(bool desktop, bool quickLaunch);
-    // Whether the install folder is the setup's own making (recorded for the uninstaller).
-    void SetCreatedInstallDir(bool created);
+    // The folders the setup made for the install, outermost first (recorded for the
+    // uninstaller, with "installDirCreated" for the install folder itself).
+    void SetCreatedFolders(const std::vector<std::wstring>& folders);
     bool BeginInstallThread();
     bool IsRunning() const { return m_running.load(); }
     // Asks the worker to stop before its next file; the copy then fails.
@@ -72,7 +74,7 @@ private:
     std::wstring m_shortcutName;
     bool m_desktop = true;
     bool m_quickLaunch = true;
-    bool m_createdInstallDir = false;
+    std::vector<std::wstring> m_createdFolders;
     CInstallManifest m_manifest;
     std::thread m_thread;
     std::atomic<bool> m_running{false};

@@ -2,6 +2,7 @@
 // the program that started it (the channel may come from it) and the wizard window.
 
 #include "ClusterCurl.h"
+#include "CrashHandler.h"
 #include "HttpMgr.h"
 #include "InstallIni.h"
 #include "Log.h"
@@ -55,7 +56,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     if (CheckSingleInstance(PictavoProgram::SETUP, ReadInstallAppName()))
         return 0;
     ClusterCurl::GlobalInit();
-    CHttpMgr::SetRequestOptions(kConnectTimeoutSec, kTotalTimeoutSec, true);
+    // A failed report is not logged here: only the main program logs its failed requests.
+    CHttpMgr::SetRequestOptions(kConnectTimeoutSec, kTotalTimeoutSec, false);
     InitProgramSkin(hInstance, L"SetupSkin");
     StartLog();
     RememberParent();
@@ -68,5 +70,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
 int main()
 {
+    CCrashHandler crashHandler;
     return WinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }

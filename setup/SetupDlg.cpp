@@ -1,5 +1,6 @@
 #include "SetupDlg.h"
 
+#include "CreatedFolders.h"
 #include "HttpMgr.h"
 #include "InstallIni.h"
 #include "InstallStatistics.h"
@@ -201,11 +202,13 @@ void CSetupDlg::OnClick(TNotifyUI& msg)
     }
 }
 
-bool CSetupDlg::ConfirmFolder(const std::wstring& folder, bool existed, bool& created)
+bool CSetupDlg::ConfirmFolder(const std::wstring& folder, bool existed, std::vector<std::wstring>& created)
 {
     const std::wstring registered = ReadProductRegValue(L"installDir", kRegReadBytes);
     const bool ours = registered == folder && PathExists(folder + L"/" + ProductFiles::kMainProgram, 0) == 0;
-    created = !existed || (ours && ReadProductRegValue(kCreatedFolderValue, 16) == L"1");
+    // Over an install of ours, the folders the first setup made stay on record.
+    if (ours)
+        created = ReadCreatedFolders(folder);
     if (!existed || ours || IsEmptyFolder(folder))
         return true;
     return CMsgBoxDlg::ShowMsgBox(m_hWnd, kTitle,
@@ -221,8 +224,11 @@ void CSetupDlg::OnInstall()
     const std::wstring folder =
         typed.empty() || typed.front() != L'/' ? std::wstring() : WithProductFolder(typed);
     const bool existed = !folder.empty() && IsDirectory(folder);
+    // What this setup makes goes again on every way out before the install.
+    const std::vector<std::wstring> missing = MissingFolders(folder);
     if (folder.empty() || (!existed && !CreateDirectoryTree(folder)))
     {
+        RemoveEmptyFolders(ExistingFolders(missing));
         CMsgBoxDlg::ShowMsgBox(m_hWnd, kTitle, L"安装目录无效，请重新指定!", MSGBOX_OK);
         if (m_pEditPath != nullptr)
             m_pEditPath->SetText(GetInstallPath().c_str());
@@ -237,19 +243,18 @@ void CSetupDlg::OnInstall()
                                                        : L"您计算机已经安装过，确定要继续安装吗?";
         if (CMsgBoxDlg::ShowMsgBox(m_hWnd, kTitle, question, MSGBOX_YESNO) != MSGBOX_IDYES)
         {
-            if (!existed)
-                ::RemoveDirectoryW(folder.c_str());
+            RemoveEmptyFolders(missing);
             Close(1);
             return;
         }
     }
-    bool created = false;
+    std::vector<std::wstring> created = missing;
     if (!ConfirmFolder(folder, existed, created))
         return;
 
     m_pInstallMgr->SetShortcutOptions(true, true);
     m_pInstallMgr->SetInstallDir(m_strInstallPath);
-    m_pInstallMgr->SetCreatedInstallDir(created);
+    m_pInstallMgr->SetCreatedFolders(created);
     ShowPage(2);
     m_pInstallMgr->BeginInstallThread();
 }

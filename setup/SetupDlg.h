@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CSetupDlg : public CProgramDlg
 {
@@ -38,8 +39,9 @@ private:
     // The registered install folder when it still exists, else empty.
     static std::wstring RegisteredInstallDir();
     // Asks before installing into a folder that exists and is not an install of ours; false
-    // when the user declines. created says whether the setup itself made the folder.
-    bool ConfirmFolder(const std::wstring& folder, bool existed, bool& created);
+    // when the user declines. created comes with the folders this setup made and leaves with
+    // those to record (over an install of ours, those its first setup made).
+    bool ConfirmFolder(const std::wstring& folder, bool existed, std::vector<std::wstring>& created);
     void SendStatistics(const InstallProgressRecord& record, bool success);
 
     bool m_bExtended = false;

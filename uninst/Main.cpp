@@ -33,7 +33,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     CLog::GetInstance()->m_bDebugOutput = true;
     CLog::GetInstance()->Start();
     ClusterCurl::GlobalInit();
-    CHttpMgr::SetRequestOptions(kConnectTimeoutSec, kTotalTimeoutSec, true);
+    // A failed report is not logged here: only the main program logs its failed requests.
+    CHttpMgr::SetRequestOptions(kConnectTimeoutSec, kTotalTimeoutSec, false);
 
     InitProgramSkin(hInstance, L"UninstSkin");
 

@@ -110,16 +110,16 @@ LRESULT CUninstDlg::OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHand
     return CProgramDlg::OnClose(uMsg, wParam, lParam, bHandled);
 }
 
-// Removes the uninstaller once this process has ended, and the install folder with it when
-// nothing else is left there; a copied uninstaller removes only itself.
+// Removes the uninstaller once this process has ended, and the install folder with it (and the
+// folders the setup made above it) when nothing else is left there; a copied uninstaller
+// removes only itself.
 void CUninstDlg::StartSelfDelete()
 {
     if (m_bSelfDeleteStarted)
         return;
     m_bSelfDeleteStarted = true;
-    const std::wstring folder =
-        m_pUninstMgr->OwnsInstallDir() ? m_pUninstMgr->m_strInstallDir : std::wstring();
-    if (!WriteSelfDeleteScript(ProductFiles::SelfDeleteScriptName(), m_strProgramFile, folder))
+    if (!WriteSelfDeleteScript(ProductFiles::SelfDeleteScriptName(), m_strProgramFile,
+                               m_pUninstMgr->FoldersToRemove()))
         LOG_INFO(L"CUninstDlg::StartSelfDelete", L"self-delete script not started");
 }
 

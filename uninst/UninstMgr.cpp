@@ -1,5 +1,6 @@
 #include "UninstMgr.h"
 
+#include "CreatedFolders.h"
 #include "FirewallSettings.h"
 #include "InstallManifest.h"
 #include "Log.h"
@@ -12,9 +13,11 @@
 #include "SystemHelpers.h"
 
 #include "platform/Firewall.h"
+#include "platform/Kernel.h"
 
 #include <climits>
 #include <sys/stat.h>
+#include <system_error>
 
 HWND g_hUninstWnd = nullptr;
 
@@ -96,10 +99,21 @@ bool CUninstMgr::BeginUnInstallThread()
     if (m_thread.joinable() || m_running.load())
         return false;
     m_running.store(true);
-    m_thread = std::thread([this] {
-        UninstProcThread(this);
+    try
+    {
+        m_thread = std::thread([this] {
+            UninstProcThread(this);
+            m_running.store(false);
+        });
+    }
+    catch (const std::system_error& error)
+    {
+        // Nothing was started and nothing will be posted: the window stays where it is.
         m_running.store(false);
-    });
+        LOG_ERROR(L"CUninstMgr::BeginUnInstallThread", L"%s 创建卸载线程失败 error=%d",
+                  L"CUninstMgr::BeginUnInstallThread", error.code().value());
+        return false;
+    }
     return true;
 }
 
@@ -147,6 +161,10 @@ void CUninstMgr::ReadInstallRecord()
     {
         m_strInstallDir = real;
         m_manifest.Load(m_strInstallDir);
+        for (const std::wstring& folder : ReadCreatedFolders(registered))
+            if (folder != registered)
+                m_createdAbove.push_back(folder);
+        m_madeOutputFolder = ReadProductRegValue(kMadeOutputFolderValue, kRegPathBytes);
     }
     m_ownsInstallDir.store(owns);
     LOG_INFO(L"CUninstMgr::ReadInstallRecord", L"installDir=[%s] registered=[%s] owns=%d created=[%s]",
@@ -169,6 +187,7 @@ void CUninstMgr::StopPrograms()
         const StopProgramsResult result = StopProgramsIn(program, folders, kStopWaitMs);
         if (!result.allEnded)
             LOG_INFO(L"CUninstMgr::UnIntallSoftware", L"%s did not end in time", program);
+        m_stoppedIds.insert(m_stoppedIds.end(), result.ids.begin(), result.ids.end());
     }
 }
 
@@ -249,7 +268,35 @@ bool CUninstMgr::DeleleOtherFile()
     for (auto folder = m_manifest.Folders().rbegin(); folder != m_manifest.Folders().rend(); ++folder)
         if (NoLinkedFolderOn(m_strInstallDir, *folder))
             RemoveDirectoryW(Join(m_strInstallDir, *folder).c_str());
+    RemoveWhatProgramsMade();
     return true;
+}
+
+void CUninstMgr::RemoveWhatProgramsMade()
+{
+    const std::string runtime = platform::RuntimeDir();
+    const std::wstring windows = runtime.empty() ? std::wstring() : AnsiToWide(runtime) + L"/windows";
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    for (const DWORD id : m_stoppedIds)
+    {
+        // A stopped program never withdrew its entries: its window list and its socket.
+        const std::wstring prefix = std::to_wstring(id) + L".";
+        if (!windows.empty())
+            ForEachDirectoryEntry(windows + L"/*", [&](const _wfinddata_t& entry) {
+                const std::wstring name = entry.name;
+                if ((entry.attrib & _A_SUBDIR) == 0 && name.compare(0, prefix.size(), prefix) == 0)
+                    RemoveFile(Join(windows, name));
+            });
+        if (temp[0] != L'\0')
+            DeleteDirectoryTree(std::wstring(temp) + ProductFiles::kMagickTempFolderPrefix +
+                                std::to_wstring(id));
+    }
+    // Only the product's own default folder, and only while the user has nothing in it (rmdir
+    // refuses anything else, a link in its place too).
+    if (!m_madeOutputFolder.empty() && m_madeOutputFolder.front() == L'/' &&
+        EndsWith(m_madeOutputFolder, std::wstring(L"/") + kDefaultAppName))
+        RemoveDirectoryW(m_madeOutputFolder.c_str());
 }
 
 void CUninstMgr::RemoveOwnedFile(const std::wstring& relative)
@@ -265,6 +312,15 @@ void CUninstMgr::RemoveOwnedFile(const std::wstring& relative)
     }
     if (RemoveFile(path) != 0 && IsDirectory(path))
         LOG_INFO(L"CUninstMgr::DeleleOtherFile", L"[%s] is a folder now, kept", path.c_str());
+}
+
+std::vector<std::wstring> CUninstMgr::FoldersToRemove() const
+{
+    if (!OwnsInstallDir())
+        return {};
+    std::vector<std::wstring> folders{m_strInstallDir};
+    folders.insert(folders.end(), m_createdAbove.rbegin(), m_createdAbove.rend());
+    return folders;
 }
 
 void CUninstMgr::CollectRemaining()

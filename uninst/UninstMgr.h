@@ -47,6 +47,10 @@ public:
     bool OwnsInstallDir() const { return m_ownsInstallDir.load(); }
     // What could not be removed, once the worker has ended.
     const std::vector<std::wstring>& Remaining() const { return m_remaining; }
+    // The folders to remove, deepest first, when they are empty once the uninstaller has ended:
+    // the install folder, then those above it that the setup made for it. Empty when the
+    // folder is not the product's; known once the worker has ended.
+    std::vector<std::wstring> FoldersToRemove() const;
 
     static unsigned UninstProcThread(void* param);
     void UnIntallSoftware();
@@ -66,6 +70,9 @@ private:
     void StopPrograms();
     // Removes a file the manifest or the product names, never through a linked folder.
     void RemoveOwnedFile(const std::wstring& relative);
+    // The runtime entries and temporary folders of the programs it stopped, and the output
+    // folder Pictavo made, when it is empty.
+    void RemoveWhatProgramsMade();
     void CollectRemaining();
     void CollectRemainingFiles();
     std::wstring LastRecordText() const;
@@ -75,6 +82,10 @@ private:
     std::wstring m_strAppName;
     std::wstring m_ownProgram;
     std::atomic<bool> m_ownsInstallDir{false};
+    // The folders above the install folder that the setup made, outermost first.
+    std::vector<std::wstring> m_createdAbove;
+    std::wstring m_madeOutputFolder;
+    std::vector<DWORD> m_stoppedIds;
     std::vector<std::wstring> m_remaining;
     std::thread m_thread;
     std::atomic<bool> m_running{false};

@@ -1,6 +1,7 @@
 // The updater: started by Pictavo from its temporary copy with the install folder as its one
 // argument; shows its status window while the package is applied.
 
+#include "CrashHandler.h"
 #include "Log.h"
 #include "PathHelper.h"
 #include "ProductFiles.h"
@@ -71,5 +72,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
 int main()
 {
+    CCrashHandler crashHandler;
     return WinMain(GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -3,6 +3,8 @@
 #include "HttpMgr.h"
 #include "SingleInstance.h"
 
+#include <utility>
+
 using namespace DuiLib;
 
 CProgramDlg::~CProgramDlg()
@@ -57,7 +59,16 @@ LRESULT CProgramDlg::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&
         bHandled = TRUE;
         return 0;
     }
-    return CWinBaseEx::OnSysCommand(uMsg, wParam, lParam, bHandled);
+    const bool wasZoomed = ::IsZoomed(m_hWnd) != FALSE;
+    const LRESULT result = CWinBaseEx::OnSysCommand(uMsg, wParam, lParam, bHandled);
+    const bool zoomed = ::IsZoomed(m_hWnd) != FALSE;
+    if (zoomed == wasZoomed)
+        return result;
+    // A skin with maximise and restore buttons shows the one that fits the new state.
+    for (const auto& [name, shown] : {std::pair{L"maxBtn", !zoomed}, std::pair{L"restoreBtn", zoomed}})
+        if (CControlUI* button = m_PaintManager.FindControl(name))
+            button->SetVisible(shown);
+    return result;
 }
 
 LRESULT CProgramDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)

@@ -2,8 +2,9 @@
 // The one window of the setup program, the updater and the uninstaller: named after its skin
 // file, neither maximisable nor resizable, and the end of its program (it deletes itself when
 // its window is gone and posts the quit message). The system close and the skin's "closeBtn"
-// close it with code 1, "minBtn" minimises it, a second copy's WM_COPYDATA brings it forward
-// and an HTTP reply that comes to it is freed.
+// close it with code 1, "minBtn" minimises it, a system command that maximises or restores it
+// swaps the skin's "maxBtn" and "restoreBtn" (where it has them), a second copy's WM_COPYDATA
+// brings it forward and an HTTP reply that comes to it is freed.
 
 #include "WinBaseEx.h"
 

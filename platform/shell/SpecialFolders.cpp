@@ -24,7 +24,7 @@ std::string ProgramFiles(bool root)
 
 std::string Applications(bool root)
 {
-    return root ? "/usr/share/applications" : UserDirs::Home() + "/.local/share/applications";
+    return root ? "/usr/share/applications" : UserDirs::DataHome() + "/applications";
 }
 
 std::string FolderOf(int csidl, bool root)

@@ -95,6 +95,14 @@ std::string UserDirs::ConfigHome()
     return Home() + "/.config";
 }
 
+std::string UserDirs::DataHome()
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data != nullptr && data[0] == '/')
+        return WithoutTrailingSlashes(data);
+    return Home() + "/.local/share";
+}
+
 std::string UserDirs::Lookup(const std::string& name, const std::string& fallback)
 {
     std::string folder = FromTool(name);

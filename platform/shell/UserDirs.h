@@ -14,6 +14,8 @@ public:
     static std::string Home();
     // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config.
     static std::string ConfigHome();
+    // $XDG_DATA_HOME when it is an absolute path, else ~/.local/share.
+    static std::string DataHome();
     // name: "DESKTOP", "DOCUMENTS"; fallback: "Desktop", "Documents".
     static std::string Lookup(const std::string& name, const std::string& fallback);
     // The value of XDG_<name>_DIR in the text of a user-dirs.dirs file, "$HOME" expanded; empty

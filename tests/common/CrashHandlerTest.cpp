@@ -1,6 +1,8 @@
-// The crash handler in a real crashing program: each run uses its own copy of the program in a
-// folder of its own, a recorder script in place of the message copy, and ends with the signal.
+// The crash handler in a real crashing program and in the three shipped programs that install
+// it: each run uses its own copy of the program in a folder of its own, a recorder script in
+// place of the message copy, and ends with the signal.
 #include "CrashHandler.h"
+#include "InstallKit.h"
 #include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
@@ -36,9 +38,12 @@ struct CrashRun
 class CrashProgram
 {
 public:
-    CrashProgram() : m_program(m_dir / "Crasher"), m_record(m_dir / "notice.txt")
+    // program: a copy placed by the caller; empty: the crasher helper, copied here.
+    explicit CrashProgram(const std::string& program = {})
+        : m_program(program.empty() ? m_dir / "Crasher" : program), m_record(m_dir / "notice.txt")
     {
-        std::filesystem::copy_file(TestBinaryDir() + "/common_crasher", m_program);
+        if (program.empty())
+            std::filesystem::copy_file(TestBinaryDir() + "/common_crasher", m_program);
         const std::string recorder = m_dir / "record.sh";
         WriteFile(recorder, "#!/bin/sh\nenv | grep '^" + std::string(CCrashHandler::kNoticeVariable) +
                                 "=' > '" + m_record + ".tmp'\nmv '" + m_record + ".tmp' '" + m_record +
@@ -54,14 +59,14 @@ public:
 
     // Starts the copy with the sanitizer's own handlers off for the signals the handler takes.
     // The message process it starts outlives it: the output is the test's, not a pipe of ours.
-    bool Start(ChildProcess& child, const std::string& mode) const
+    bool Start(ChildProcess& child, const std::vector<std::string>& args) const
     {
         const char* asan = std::getenv("ASAN_OPTIONS");
         std::vector<std::string> environment = m_environment;
         environment.push_back(std::string("ASAN_OPTIONS=") + (asan != nullptr ? asan : "") +
                               ":handle_segv=0:handle_sigbus=0:handle_sigill=0:handle_sigfpe=0:handle_abort=0:"
                               "detect_leaks=0");
-        return child.StartProgram(m_program, {mode}, {.environment = environment, .shareOutput = true});
+        return child.StartProgram(m_program, args, {.environment = environment, .shareOutput = true});
     }
 
     // Runs the copy to its end (or kills it after the deadline).
@@ -69,7 +74,7 @@ public:
     {
         CrashRun run;
         ChildProcess child;
-        if (!Start(child, mode))
+        if (!Start(child, {mode}))
             return run;
         run.pid = child.Pid();
         run.status = child.WaitFor(kDeadlineMs);
@@ -92,6 +97,18 @@ private:
     std::string m_record;
     std::vector<std::string> m_environment;
 };
+
+// Waits until the process has published its window (so it runs its message loop, long after
+// its main began) or has ended.
+bool AwaitWindow(ChildProcess& child)
+{
+    const std::string entry = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pictavo/windows/" +
+                              std::to_string(child.Pid()) + ".win";
+    const auto until = std::chrono::steady_clock::now() + kDeadline;
+    while (std::chrono::steady_clock::now() < until && !Exists(entry) && child.IsRunning())
+        ::usleep(5000);
+    return Exists(entry) && child.IsRunning();
+}
 
 int Occurrences(const std::string& text, const std::string& part)
 {
@@ -182,7 +199,7 @@ TEST(CrashHandlerTest, ReportThatCannotBeCreatedStartsNoMessageAndASecondCrashEn
         ASSERT_GE(reader, 0);
         ::fcntl(reader, F_SETPIPE_SZ, 4096);
         ChildProcess child;
-        ASSERT_TRUE(program.Start(child, "abort"));
+        ASSERT_TRUE(program.Start(child, {"abort"}));
         pollfd waiting{reader, POLLIN, 0};
         ASSERT_EQ(1, ::poll(&waiting, 1, kDeadlineMs));
         child.Kill(SIGSEGV);
@@ -223,5 +240,40 @@ TEST(CrashHandlerTest, MessageCopyShowsTheTextAndRunsNothingOfTheProgram)
                                          : "本程序遇到未处理的异常，生成MiniDump文件失败\n";
         EXPECT_EQ(expected, ReadFile(out));
         EXPECT_FALSE(Exists(program.Report()));
+    }
+}
+
+// Pictavo, PictavoSetup and Update, each from its own copy of its program folder (the updater
+// as Pictavo starts it, from a folder of its own with the registered install as its argument):
+// a fault while the window is up leaves the program's own report and starts its notice.
+TEST(CrashHandlerTest, EachShippedProgramLeavesItsReportAndStartsItsNotice)
+{
+    const TempDir root{"shipped"};
+    const std::string install = root / "install";
+    updatekit::MakeInstall(install, "1.0.0.0", "", false);
+    const std::string setup = root / "setup";
+    const std::string update = root / "update";
+    ASSERT_TRUE(PlaceFile(PICTAVO_SETUP_PROGRAM, setup + "/PictavoSetup"));
+    ASSERT_TRUE(PlaceFile(updatekit::BuiltUiLibrary(), setup + "/libDuiLib.so"));
+    ASSERT_TRUE(PlaceFile(updatekit::BuiltUpdate(), update + "/Update"));
+    ASSERT_TRUE(PlaceFile(updatekit::BuiltUiLibrary(), update + "/libDuiLib.so"));
+
+    const std::pair<std::string, std::vector<std::string>> programs[] = {
+        {install + "/Pictavo", {}}, {setup + "/PictavoSetup", {}}, {update + "/Update", {install}}};
+    for (const auto& [path, args] : programs)
+    {
+        SCOPED_TRACE(path);
+        CrashProgram program(path);
+        ChildProcess child;
+        ASSERT_TRUE(program.Start(child, args));
+        ASSERT_TRUE(AwaitWindow(child)) << "no window, status " << child.WaitFor(0);
+        child.Kill(SIGSEGV);
+        const int status = child.WaitFor(kDeadlineMs);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+        EXPECT_EQ(SIGSEGV, WTERMSIG(status));
+        const std::string report = ReadFile(path + ".dmp");
+        EXPECT_NE(std::string::npos, report.find("signal: 11 (")) << report.substr(0, 500);
+        EXPECT_NE(std::string::npos, report.find("program: " + path));
+        EXPECT_EQ(std::string(CCrashHandler::kNoticeVariable) + "=1\n", program.AwaitRecord());
     }
 }

@@ -61,34 +61,50 @@ TEST(SelfDeleteScriptTest, RemovesOnlyTheGivenFolderAndItselfOnceTheProgramHasEn
     }
 }
 
-// The uninstaller's form: once the program has ended, only its file goes, and its folder only
-// when nothing else is left in it; a user's file keeps the folder.
-TEST(SelfDeleteScriptTest, RemovesTheProgramAndItsFolderOnlyWhenEmpty)
+// The uninstaller's form: once the program has ended, only its file goes, and its folder and
+// the folder made above it only when nothing else is left in them, deepest first; a user's
+// file keeps the folder that holds it and every folder above.
+TEST(SelfDeleteScriptTest, RemovesTheProgramAndItsFoldersOnlyWhenEmpty)
 {
     testsupport::TempDir parent("parent");
     const std::string script = std::string(std::getenv("TMPDIR")) + "_uninstall_acc.sh";
-    for (const bool userFile : {true, false})
+    enum class UserFile
     {
-        const std::string folder = parent / (userFile ? "with user file" : "empty after");
+        InFolder,
+        Above,
+        None
+    };
+    for (const UserFile user : {UserFile::InFolder, UserFile::Above, UserFile::None})
+    {
+        SCOPED_TRACE(static_cast<int>(user));
+        const std::string above = parent / ("made " + std::to_string(static_cast<int>(user)));
+        const std::string folder = above + "/Pictavo";
         fs::create_directories(folder);
         testsupport::WriteFile(folder + "/Uninst", "program");
-        if (userFile)
+        if (user == UserFile::InFolder)
             testsupport::WriteFile(folder + "/photo.jpg", "user's");
+        if (user == UserFile::Above)
+            testsupport::WriteFile(above + "/photo.jpg", "user's");
         const std::string release = parent / "release";
         fs::remove(release);
         testsupport::ChildProcess program;
         ASSERT_TRUE(program.Start("common_self_delete",
-                                  {"_uninstall_acc.sh", release, folder, folder + "/Uninst"},
+                                  {"_uninstall_acc.sh", release, folder, folder + "/Uninst", above},
                                   {.shareOutput = true}));
         ASSERT_TRUE(WaitFor([&] { return fs::exists(script); }));
         EXPECT_TRUE(fs::exists(folder + "/Uninst")) << "removed before the program ended";
         testsupport::WriteFile(release, "");
         EXPECT_EQ(testsupport::ExitCode(program.Wait()), 0);
         EXPECT_TRUE(WaitFor([&] { return !fs::exists(folder + "/Uninst") && !fs::exists(script); }));
-        EXPECT_EQ(fs::exists(folder), userFile);
-        if (userFile)
+        EXPECT_EQ(fs::exists(folder), user == UserFile::InFolder);
+        EXPECT_EQ(fs::exists(above), user != UserFile::None);
+        if (user == UserFile::InFolder)
         {
             EXPECT_EQ(testsupport::ReadFile(folder + "/photo.jpg"), "user's");
+        }
+        if (user == UserFile::Above)
+        {
+            EXPECT_EQ(testsupport::ReadFile(above + "/photo.jpg"), "user's");
         }
     }
 }

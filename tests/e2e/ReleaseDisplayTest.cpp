@@ -53,8 +53,10 @@ void ReleaseDisplayTest::SetUp()
     fs::create_directories(m_dir / "state");
     m_previousHome = std::getenv("HOME");
     m_previousState = std::getenv("PICTAVO_STATE_DIR");
+    m_previousData = std::getenv("XDG_DATA_HOME");
     ::setenv("HOME", m_home.c_str(), 1);
     ::setenv("PICTAVO_STATE_DIR", (m_dir / "state").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (m_home + "/.local/share").c_str(), 1);
     m_dist = m_dir / "dist";
     ASSERT_EQ(std::system(("'" + std::string(PICTAVO_CMAKE) + "' --install '" + PICTAVO_BUILD_DIR +
                            "' --prefix '" + m_dist + "' >/dev/null")
@@ -76,6 +78,7 @@ void ReleaseDisplayTest::TearDown()
     {
         ::setenv("HOME", m_previousHome.c_str(), 1);
         ::setenv("PICTAVO_STATE_DIR", m_previousState.c_str(), 1);
+        ::setenv("XDG_DATA_HOME", m_previousData.c_str(), 1);
     }
 }
 std::string ReleaseDisplayTest::FindWindow(const std::string& pattern, int timeoutMs)

@@ -1,8 +1,8 @@
 #pragma once
 // The base of the end-to-end tests that run the programs of a release layout: the layout
 // installed from this build (cmake --install) into the test's folder, a HOME (with a desktop
-// folder) and a state folder of the test's own that the started programs inherit, and the
-// xdotool and screenshot steps that drive their windows.
+// folder and its XDG_DATA_HOME) and a state folder of the test's own that the started programs inherit, and
+// the xdotool and screenshot steps that drive their windows.
 
 #include "DisplayTest.h"
 #include "Screenshot.h"
@@ -49,5 +49,6 @@ protected:
     std::string m_pictavo;
     std::string m_previousHome;
     std::string m_previousState;
+    std::string m_previousData;
 };
 } // namespace e2e

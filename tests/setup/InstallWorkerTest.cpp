@@ -2,6 +2,7 @@
 // records it posts, the machine id, the registry values, the manifest, the firewall rule and
 // the menu entries; a failed copy; a close during the copy; and the product's own running
 // programs stopped while an unrelated one of the same name runs on.
+#include "CreatedFolders.h"
 #include "InstallManifest.h"
 #include "ProcessHelper.h"
 #include "SetupKit.h"
@@ -87,7 +88,7 @@ TEST(InstallWorker, FullInstallOverAnEarlierOne)
     ASSERT_NE(unrelated, 0u);
 
     CInstallMgr worker;
-    worker.SetCreatedInstallDir(true);
+    worker.SetCreatedFolders({install.wpath()});
     const auto records = RunInstall(worker, install.path());
     ExpectRecords(records, {{5, L""},
                             {20, L"拷贝文件完成"},
@@ -125,6 +126,7 @@ TEST(InstallWorker, FullInstallOverAnEarlierOne)
     EXPECT_EQ(ProductValue(L"channel"), L"guanwan");
     EXPECT_EQ(ProductValue(L"appname"), L"Pictavo");
     EXPECT_EQ(ProductValue(kCreatedFolderValue), L"1");
+    EXPECT_EQ(ReadCreatedFolders(install.wpath()), std::vector<std::wstring>{install.wpath()});
     EXPECT_EQ(RegValue(kUninstallRegKey, L"UninstallString"), install.wpath() + L"/Uninst");
     EXPECT_EQ(RegValue(kUninstallRegKey, L"DisplayIcon"), install.wpath() + L"/icon.png");
     EXPECT_EQ(RegValue(kUninstallRegKey, L"DisplayName"), L"Pictavo");
@@ -149,6 +151,15 @@ TEST(InstallWorker, FullInstallOverAnEarlierOne)
     EXPECT_NE(ReadFile(menu + "/卸载 Pictavo.desktop").find("Name=卸载 Pictavo\n"), std::string::npos);
     EXPECT_FALSE(fs::exists(std::string(std::getenv("HOME")) + "/Desktop")) << "no desktop folder is made";
     EXPECT_FALSE(fs::exists(std::string(std::getenv("HOME")) + "/.local/share/applications/程序"));
+
+    // Of the recorded folders only the install folder and those above it are read; without the
+    // list, an older setup's "1" stands for the install folder.
+    const std::wstring above = Wide(fs::path(install.path()).parent_path().string());
+    ASSERT_TRUE(RecordCreatedFolders({L"/elsewhere", above, install.wpath() + L"-beside", L"relative"}));
+    EXPECT_EQ(ReadCreatedFolders(install.wpath()), std::vector<std::wstring>{above});
+    RegDeleteValueW(CRegSettings(HKEY_LOCAL_MACHINE, kProductRegKey, false, false).GetKey(),
+                    kCreatedFoldersValue);
+    EXPECT_EQ(ReadCreatedFolders(install.wpath()), std::vector<std::wstring>{install.wpath()});
 }
 
 // A missing payload: exactly two records and nothing of the later steps. A close while the

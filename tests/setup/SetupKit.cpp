@@ -62,14 +62,17 @@ SetupFolder::SetupFolder(const std::vector<std::pair<std::string, std::string>>&
     m_state = m_dir / "state";
     fs::create_directories(m_home);
     fs::create_directories(m_state);
+    m_data = m_home + "/.local/share";
     SwapEnv("HOME", m_home);
     SwapEnv("PICTAVO_STATE_DIR", m_state);
+    SwapEnv("XDG_DATA_HOME", m_data);
 }
 
 SetupFolder::~SetupFolder()
 {
     SwapEnv("HOME", m_home);
     SwapEnv("PICTAVO_STATE_DIR", m_state);
+    SwapEnv("XDG_DATA_HOME", m_data);
     fs::current_path(m_previous);
 }
 

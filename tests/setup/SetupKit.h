@@ -33,8 +33,8 @@ private:
 
 // A folder laid out as dist/: the payload folder with the given files (relative path ->
 // contents) and libDuiLib.so beside it. Until the object ends, the test's current folder is
-// this folder (as the setup's start-up makes it), and HOME and the state folder are fresh
-// folders inside it.
+// this folder (as the setup's start-up makes it), and HOME (with its XDG_DATA_HOME) and the
+// state folder are fresh folders inside it.
 class SetupFolder
 {
 public:
@@ -47,6 +47,7 @@ private:
     std::string m_previous;
     std::string m_home;
     std::string m_state;
+    std::string m_data;
 };
 
 // Sections of config.ini and the registry read back as text.

@@ -95,6 +95,14 @@ void LocalHttpServer::Count()
     ++m_requests;
 }
 
+void LocalHttpServer::Remember(const httplib::Request& req)
+{
+    Count();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_lastPost = SeenPost{req.get_header_value("Content-Type"), req.body,
+                          req.get_header_value("Content-Length"), req.target};
+}
+
 void LocalHttpServer::Serve(const std::string& path, int status, const std::string& body)
 {
     m_server->Get(path, [this, status, body](const httplib::Request&, httplib::Response& res) {
@@ -146,16 +154,11 @@ void LocalHttpServer::AddHandlers()
             res.set_redirect("/redirect/" + std::to_string(left - 1));
     });
     m_server->Post("/echo", [this](const httplib::Request& req, httplib::Response& res) {
-        Count();
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_lastPost = SeenPost{req.get_header_value("Content-Type"), req.body,
-                                  req.get_header_value("Content-Length"), req.target};
-        }
+        Remember(req);
         HandleEcho(req, res);
     });
-    m_server->Post("/missing", [this](const httplib::Request&, httplib::Response& res) {
-        Count();
+    m_server->Post("/missing", [this](const httplib::Request& req, httplib::Response& res) {
+        Remember(req);
         res.status = 404;
         res.set_content("no form here", "text/plain");
     });

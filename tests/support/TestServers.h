@@ -13,7 +13,7 @@
 
 namespace httptest
 {
-// What the server saw of the last POST.
+// What the server saw of the last POST (to /echo or /missing).
 struct SeenPost
 {
     std::string contentType;
@@ -54,6 +54,8 @@ private:
     void AddBigHandlers();
     void AddEndlessHandlers();
     void Count();
+    // Counts a POST and keeps what it was.
+    void Remember(const httplib::Request& req);
 
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;

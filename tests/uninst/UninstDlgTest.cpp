@@ -113,11 +113,38 @@ TEST(UninstDlg, AsksRefusesClosesWhileRemovingAndLeavesThroughTheScript)
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(window.hwnd); }));
     TakeQuitMessage();
     EXPECT_TRUE(fs::exists(ScriptPath())) << "Alt+F4 on the goodbye page left the uninstaller behind";
+    // The uninstaller, then its folder and the folders the setup made above it, deepest first.
+    const std::string home = std::getenv("HOME");
     std::vector<std::string> arguments;
-    EXPECT_TRUE(PumpUntil([&] { return (arguments = ScriptArguments()).size() == 5; }, 5000))
+    EXPECT_TRUE(PumpUntil([&] { return (arguments = ScriptArguments()).size() == 7; }, 5000))
         << "no waiting script; the uninstaller " << (fs::exists(installDir + "/Uninst") ? "is" : "is not")
         << " still there";
-    ASSERT_EQ(arguments.size(), 5u);
+    ASSERT_EQ(arguments.size(), 7u);
     EXPECT_EQ(arguments[3], installDir + "/Uninst");
     EXPECT_EQ(arguments[4], fs::canonical(installDir).string());
+    EXPECT_EQ(arguments[5], home + "/.local/opt");
+    EXPECT_EQ(arguments[6], home + "/.local");
+}
+
+// A worker thread that cannot be made is logged; the window stays on its progress page,
+// removes nothing and may be closed.
+TEST(UninstDlg, AWorkerThatCannotStartIsLoggedAndTheWindowStaysOnItsPage)
+{
+    setuptest::SetupFolder setup(Payload());
+    const std::string installDir = std::string(std::getenv("HOME")) + "/.local/opt/Pictavo";
+    Install(installDir);
+    LogLines log;
+    OpenWindow window = Open(installDir);
+    {
+        const NoNewThreads refused;
+        ASSERT_TRUE(ClickControl(window.dlg, L"btnUnInstall"));
+        Pump();
+    }
+    EXPECT_EQ(Page(window), 1);
+    EXPECT_TRUE(log.WaitFor(L"创建卸载线程失败")) << "no log line";
+    EXPECT_TRUE(fs::exists(installDir + "/Pictavo"));
+    ::SendMessageW(window.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(window.hwnd); })) << "the close was refused";
+    TakeQuitMessage();
+    EXPECT_FALSE(fs::exists(ScriptPath()));
 }

@@ -1,5 +1,7 @@
 #include "UninstKit.h"
 
+#include "CreatedFolders.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -44,10 +46,10 @@ const std::vector<std::pair<std::string, std::string>>& Payload()
 
 void Install(const std::string& installDir)
 {
-    const bool created = !fs::exists(installDir);
+    const std::vector<std::wstring> created = MissingFolders(testsupport::Wide(installDir));
     fs::create_directories(installDir);
     CInstallMgr worker;
-    worker.SetCreatedInstallDir(created);
+    worker.SetCreatedFolders(created);
     worker.SetShortcutOptions(true, false);
     setuptest::ProgressWindow window;
     worker.SetInstallDir(testsupport::Wide(installDir));

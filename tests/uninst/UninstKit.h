@@ -41,8 +41,9 @@ private:
 // The payload every install of these suites copies: the programs, config.ini, the icon and a
 // subfolder.
 const std::vector<std::pair<std::string, std::string>>& Payload();
-// Installs the payload with the setup's worker into installDir (made first when it is missing,
-// and then recorded as the setup's own), desktop and menu entries included. The current
+// Installs the payload with the setup's worker into installDir (made first with the folders
+// above it that are missing, and these then recorded as the setup's own), desktop and menu
+// entries included. The current
 // folder must be a setuptest::SetupFolder.
 void Install(const std::string& installDir);
 } // namespace uninsttest

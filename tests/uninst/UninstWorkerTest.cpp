@@ -1,23 +1,23 @@
 // The uninstall worker on a real install made by the setup's own worker: the seven records and
 // their spacing, everything of the product gone (programs stopped, entries, rule, nested keys,
 // installed and product-made files) while a same-named program elsewhere runs on; the driver
-// step's log line; and what it must never remove: a user's files in an install folder that
+// step's log line, the runtime entries and temporary folders of the stopped Pictavo and the
+// output folder it made; and what it must never remove: a user's files in an install folder that
 // existed before, files behind a linked folder, everything around a copied uninstaller, and the
 // parent of the menu folder when the registered name is not a plain name.
+#include "CreatedFolders.h"
+#include "DialogKit.h"
 #include "FirewallSettings.h"
-#include "Log.h"
 #include "ProductProcesses.h"
 #include "RegSettings.h"
 #include "UninstKit.h"
 #include "common/SleeperCopy.h"
 
-#include "platform/DebugOutput.h"
 #include "platform/Firewall.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <mutex>
 
 using namespace uninsttest;
 using testsupport::Exists;
@@ -28,41 +28,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-// The log lines of this process, which the uninstaller sends to the debug channel.
-class DebugLines
-{
-public:
-    DebugLines()
-    {
-        CLog::GetInstance()->m_bDebugOutput = true;
-        if (!CLog::GetInstance()->IsStarted())
-            CLog::GetInstance()->Start();
-        m_previous = platform::SetDebugSink([this](const std::wstring& line) {
-            std::lock_guard<std::mutex> guard(m_lock);
-            m_text += line;
-        });
-    }
-    ~DebugLines() { platform::SetDebugSink(m_previous); }
-    bool WaitFor(const std::wstring& part)
-    {
-        for (int i = 0; i < 250; ++i)
-        {
-            {
-                std::lock_guard<std::mutex> guard(m_lock);
-                if (m_text.find(part) != std::wstring::npos)
-                    return true;
-            }
-            Sleep(20);
-        }
-        return false;
-    }
-
-private:
-    std::mutex m_lock;
-    std::wstring m_text;
-    platform::DebugSink m_previous;
-};
-
 // A file with its folders made first.
 void Put(const std::string& path, std::string_view bytes)
 {
@@ -111,7 +76,22 @@ TEST(UninstWorker, RemovesEverythingOfAnInstallInSevenSpacedSteps)
     const DWORD other = testsupport::StartSleeperCopy(elsewhere.path(), "Pictavo");
     ASSERT_NE(ours, 0u);
     ASSERT_NE(other, 0u);
-    DebugLines log;
+    // What a running Pictavo keeps under its id (its window list, its socket, the converter's
+    // temporary folder), and the output folder it made at its first start.
+    const auto leftovers = [](DWORD id) {
+        const std::string pid = std::to_string(id);
+        return std::vector<std::string>{
+            std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pictavo/windows/" + pid + ".win",
+            std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pictavo/windows/" + pid + ".sock",
+            std::string(std::getenv("TMPDIR")) + "pictavo-magick-" + pid + "/input.png"};
+    };
+    for (const DWORD id : {ours, other})
+        for (const std::string& file : leftovers(id))
+            Put(file, "left by " + std::to_string(id));
+    const std::string outputs = Home() + "/Documents/Pictavo";
+    fs::create_directories(outputs);
+    RecordMadeOutputFolder(Wide(outputs));
+    dialogtest::LogLines log;
 
     RecordWindow window;
     CUninstMgr worker;
@@ -133,6 +113,18 @@ TEST(UninstWorker, RemovesEverythingOfAnInstallInSevenSpacedSteps)
     }
     EXPECT_TRUE(worker.Remaining().empty());
     EXPECT_TRUE(worker.OwnsInstallDir());
+    // The install folder and the folders the setup made above it go once the uninstaller has
+    // ended, deepest first.
+    EXPECT_EQ(worker.FoldersToRemove(),
+              (std::vector<std::wstring>{Wide(fs::canonical(installDir).string()),
+                                         Wide(Home() + "/.local/opt"), Wide(Home() + "/.local")}));
+    for (const std::string& file : leftovers(ours))
+        EXPECT_FALSE(Exists(file)) << file;
+    EXPECT_FALSE(Exists(std::string(std::getenv("TMPDIR")) + "pictavo-magick-" + std::to_string(ours)));
+    for (const std::string& file : leftovers(other))
+        EXPECT_TRUE(Exists(file)) << "not the uninstaller's to remove: " << file;
+    EXPECT_FALSE(Exists(outputs));
+    EXPECT_TRUE(fs::is_directory(Home() + "/Documents"));
 
     EXPECT_TRUE(IsEmptyFolder(installDir)) << "the folder itself goes with the uninstaller's script";
     EXPECT_FALSE(KeyExists(kProductRegKey));
@@ -159,6 +151,9 @@ TEST(UninstWorker, KeepsTheUsersFilesOfAFolderThatExistedAndBehindLinks)
     Put(installDir + "/holiday.jpg", "user photo");
     Put(installDir + "/album/beach.jpg", "user photo");
     Install(installDir);
+    // The output folder Pictavo made holds a converted picture: the user's.
+    Put(Home() + "/Documents/Pictavo/holiday.png", "converted");
+    RecordMadeOutputFolder(Wide(Home() + "/Documents/Pictavo"));
     ASSERT_EQ(setuptest::ProductValue(kCreatedFolderValue), L"0");
     // A file of the user's in a folder the setup made, and a folder of the manifest that is now
     // a link to the user's own folder holding a file of the same name.
@@ -181,6 +176,9 @@ TEST(UninstWorker, KeepsTheUsersFilesOfAFolderThatExistedAndBehindLinks)
     ASSERT_FALSE(records.empty());
     EXPECT_EQ(records.back().record.status, 0) << Narrow(records.back().record.text);
 
+    EXPECT_EQ(ReadFile(Home() + "/Documents/Pictavo/holiday.png"), "converted");
+    EXPECT_EQ(worker.FoldersToRemove(), std::vector<std::wstring>{Wide(fs::canonical(installDir).string())})
+        << "nothing above a folder that existed";
     EXPECT_EQ(ReadFile(installDir + "/holiday.jpg"), "user photo");
     EXPECT_EQ(ReadFile(installDir + "/album/beach.jpg"), "user photo");
     EXPECT_EQ(ReadFile(installDir + "/magick/notes.txt"), "user notes");
@@ -213,6 +211,7 @@ TEST(UninstWorker, ACopiedUninstallerRemovesEntriesRuleAndKeysButNoFile)
     ASSERT_EQ(records.size(), 7u);
     EXPECT_EQ(records.back().record.status, 0);
     EXPECT_FALSE(worker.OwnsInstallDir());
+    EXPECT_TRUE(worker.FoldersToRemove().empty());
 
     EXPECT_EQ(ReadFile(downloads / "Pictavo"), "user's file");
     EXPECT_EQ(ReadFile(downloads / "config.ini"), "user's file");

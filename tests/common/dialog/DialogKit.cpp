@@ -1,5 +1,7 @@
 #include "DialogKit.h"
 
+#include "Log.h"
+
 #include "platform/Kernel.h"
 #include "platform/WindowFinder.h"
 
@@ -101,5 +103,46 @@ HWND MakePlainWindow(LPCWSTR title, int showCommand)
                                         nullptr, nullptr, nullptr);
     ::ShowWindow(hwnd, showCommand);
     return hwnd;
+}
+NoNewThreads::NoNewThreads()
+{
+    pthread_getattr_default_np(&m_previous);
+    pthread_attr_t huge;
+    pthread_attr_init(&huge);
+    pthread_attr_setstacksize(&huge, std::size_t{1} << 46);
+    pthread_setattr_default_np(&huge);
+    pthread_attr_destroy(&huge);
+}
+
+NoNewThreads::~NoNewThreads()
+{
+    pthread_setattr_default_np(&m_previous);
+    pthread_attr_destroy(&m_previous);
+}
+
+LogLines::LogLines()
+{
+    CLog::GetInstance()->m_bDebugOutput = true;
+    if (!CLog::GetInstance()->IsStarted())
+        CLog::GetInstance()->Start();
+    m_previous = platform::SetDebugSink([this](const std::wstring& line) {
+        const std::lock_guard<std::mutex> guard(m_lock);
+        m_text += line;
+    });
+}
+
+LogLines::~LogLines()
+{
+    platform::SetDebugSink(m_previous);
+}
+
+bool LogLines::WaitFor(const std::wstring& part, DWORD timeoutMs)
+{
+    return PumpUntil(
+        [&] {
+            const std::lock_guard<std::mutex> guard(m_lock);
+            return m_text.find(part) != std::wstring::npos;
+        },
+        timeoutMs);
 }
 } // namespace dialogtest

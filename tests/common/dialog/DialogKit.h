@@ -4,7 +4,11 @@
 
 #include "MsgBoxDlg.h"
 
+#include "platform/DebugOutput.h"
+
 #include <functional>
+#include <mutex>
+#include <pthread.h>
 #include <string>
 
 namespace dialogtest
@@ -45,4 +49,35 @@ private:
 
 // A plain top-level window of the headless backend.
 HWND MakePlainWindow(LPCWSTR title, int showCommand);
+
+// While it lives, every thread this process starts asks for more memory than there is, so none
+// can be created.
+class NoNewThreads
+{
+public:
+    NoNewThreads();
+    ~NoNewThreads();
+    NoNewThreads(const NoNewThreads&) = delete;
+    NoNewThreads& operator=(const NoNewThreads&) = delete;
+
+private:
+    pthread_attr_t m_previous;
+};
+
+// The log lines of this process from now on: the log writer sends them to the debug channel.
+class LogLines
+{
+public:
+    LogLines();
+    ~LogLines();
+    LogLines(const LogLines&) = delete;
+    LogLines& operator=(const LogLines&) = delete;
+    // Pumps until a line holding part came (or timeoutMs passed).
+    bool WaitFor(const std::wstring& part, DWORD timeoutMs = 5000);
+
+private:
+    std::mutex m_lock;
+    std::wstring m_text;
+    platform::DebugSink m_previous;
+};
 } // namespace dialogtest

@@ -22,6 +22,7 @@ protected:
     {
         m_env.Set("HOME", m_home.path());
         m_env.Set("XDG_CONFIG_HOME", m_config.path());
+        m_env.Set("XDG_DATA_HOME", m_home.path() + "/.local/share");
         UseTool(false);
     }
 
@@ -92,6 +93,14 @@ TEST_F(SpecialFolderTest, FixedFoldersFollowTheUser)
     EXPECT_EQ(Folder(CSIDL_COMMON_PROGRAMS), apps);
     m_env.Set("XDG_CONFIG_HOME", "relative/config");
     EXPECT_EQ(Folder(CSIDL_APPDATA), m_home.wpath() + L"/.config");
+    // The applications folder follows XDG_DATA_HOME when it is absolute.
+    if (!root)
+    {
+        m_env.Set("XDG_DATA_HOME", m_config.path() + "/data/");
+        EXPECT_EQ(Folder(CSIDL_COMMON_STARTMENU), m_config.wpath() + L"/data/applications");
+        m_env.Set("XDG_DATA_HOME", "relative/data");
+        EXPECT_EQ(Folder(CSIDL_COMMON_STARTMENU), apps);
+    }
 }
 
 TEST_F(SpecialFolderTest, CreateMakesTheFolderOnlyWhenAsked)
