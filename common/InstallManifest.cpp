@@ -1,5 +1,6 @@
 #include "InstallManifest.h"
 
+#include "OwnFile.h"
 #include "ProductFiles.h"
 
 #include "platform/Utf.h"
@@ -9,7 +10,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -28,33 +28,6 @@ bool WriteAll(int fd, const std::string& text)
         done += static_cast<std::size_t>(wrote);
     }
     return true;
-}
-
-// The whole of a regular file of at most kMaxBytes; anything else is refused without waiting.
-bool ReadOwnFile(const std::string& path, std::string& bytes)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st
-    {
-    };
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-              static_cast<std::size_t>(st.st_size) <= CInstallManifest::kMaxBytes;
-    char chunk[65536];
-    while (ok)
-    {
-        const ssize_t got = ::read(fd, chunk, sizeof(chunk));
-        if (got < 0 && errno == EINTR)
-            continue;
-        ok = got >= 0 && bytes.size() + static_cast<std::size_t>(got) <= CInstallManifest::kMaxBytes;
-        if (got <= 0)
-            break;
-        if (ok)
-            bytes.append(chunk, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return ok;
 }
 
 bool IsDotPart(const std::wstring& path, std::size_t start, std::size_t end)
@@ -120,6 +93,9 @@ std::string CInstallManifest::Serialize() const
 bool CInstallManifest::Parse(const std::string& text)
 {
     Clear();
+    // Every line of a whole manifest ends with "\n": a text cut short is no list to trust.
+    if (text.empty() || text.back() != '\n')
+        return false;
     std::istringstream in(text);
     std::string line;
     if (!std::getline(in, line) || line != kHeader)
@@ -140,7 +116,7 @@ bool CInstallManifest::Parse(const std::string& text)
 bool CInstallManifest::Load(const std::wstring& installDir)
 {
     std::string bytes;
-    if (!ReadOwnFile(platform::ToUtf8(PathIn(installDir)), bytes) || !Parse(bytes))
+    if (!ReadOwnFile(platform::ToUtf8(PathIn(installDir)), kMaxBytes, bytes) || !Parse(bytes))
     {
         Clear();
         return false;

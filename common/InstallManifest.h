@@ -28,7 +28,8 @@ public:
 
     // Reads the manifest of the folder; false (and empty) when there is none, when it is not
     // a regular file (a link, a FIFO, a folder: refused at once, never waited on), when it is
-    // larger than kMaxBytes or when its first line is not the header.
+    // larger than kMaxBytes, when its first line is not the header or its last line has no
+    // "\n" (cut short).
     bool Load(const std::wstring& installDir);
     // False for a path the manifest may not hold; a path already listed is not added again.
     bool AddFile(const std::wstring& relativePath);
