@@ -4,11 +4,14 @@
 #include "platform/Kernel.h"
 #include "platform/WinError.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdint>
 #include <exception>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -17,8 +20,6 @@ const char* const kUserAgent =
     "Mozilla/5.0 (Windows; U; Windows NT 5.1; zh-CN; rv:1.9.2.3) Gecko/20100401 Firefox/3.6.3";
 const int kMoveTries = 1800;
 const DWORD kBusyPauseMs = 100;
-// Enough for any redirect chain a real service sends, and a bound on a loop.
-const long kMaxRedirects = 30;
 
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string FormatText(const char* format, ...)
@@ -36,6 +37,45 @@ CurlResult LocalFailure(int code, const std::string& message)
 {
     CurlTrace("%s", message.c_str());
     return CurlResult{code, message};
+}
+
+bool IsRedirect(long status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// The scheme and host of an absolute address, lower-case as libcurl normalises them.
+bool SchemeAndHost(const std::string& url, std::string& scheme, std::string& host)
+{
+    CURLU* parsed = curl_url();
+    char* partScheme = nullptr;
+    char* partHost = nullptr;
+    const bool ok = parsed != nullptr && curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+                    curl_url_get(parsed, CURLUPART_SCHEME, &partScheme, 0) == CURLUE_OK &&
+                    curl_url_get(parsed, CURLUPART_HOST, &partHost, 0) == CURLUE_OK;
+    if (ok)
+    {
+        scheme = partScheme;
+        host = partHost;
+        for (char& c : host)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    curl_free(partScheme);
+    curl_free(partHost);
+    curl_url_cleanup(parsed);
+    return ok;
+}
+
+// A download stays with the service that offered it: the same host, and never from a verified
+// https address down to plain http.
+bool MayFollow(const std::string& from, const std::string& to)
+{
+    std::string fromScheme, fromHost, toScheme, toHost;
+    if (!SchemeAndHost(from, fromScheme, fromHost) || !SchemeAndHost(to, toScheme, toHost))
+        return false;
+    if (fromHost != toHost)
+        return false;
+    return !(fromScheme == "https" && toScheme != "https");
 }
 } // namespace
 
@@ -80,6 +120,12 @@ void ClusterCurl::SetTimeOut(long connectSec, long totalSec)
     m_nTotalTimeOut = totalSec;
 }
 
+void ClusterCurl::SetLowSpeedLimit(long bytesPerSec, long seconds)
+{
+    m_nLowSpeedBytes = bytesPerSec;
+    m_nLowSpeedSec = seconds;
+}
+
 bool ClusterCurl::AddHeader(const std::string& name, const std::string& value)
 {
     if (name.empty() || m_pCurl == nullptr)
@@ -116,24 +162,72 @@ void ClusterCurl::SetCommonOptions()
     curl_easy_setopt(m_pCurl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(m_pCurl, CURLOPT_CONNECTTIMEOUT, m_nConnectTimeOut);
     curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT, m_nTotalTimeOut);
+    curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_LIMIT, m_nLowSpeedBytes);
+    curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_TIME, m_nLowSpeedSec);
 }
 
-void ClusterCurl::SetStringTarget(std::string* body)
+void ClusterCurl::SetLimits(BodySink& sink, curl_off_t kindDefault)
 {
-    curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &ClusterCurl::httpDataWriter);
-    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, body);
+    sink.limit = m_nMaxSize > 0 ? m_nMaxSize : kindDefault;
+    // A length announced beyond the limit ends the transfer before its body; the writers hold
+    // the line for a body sent without one.
+    curl_easy_setopt(m_pCurl, CURLOPT_MAXFILESIZE_LARGE, sink.limit);
 }
 
+void ClusterCurl::SetStringTarget(BodySink& sink)
+{
+    SetLimits(sink, kMaxReplyBytes);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &ClusterCurl::httpDataWriter);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &sink);
+}
+
+// Nothing may be thrown through libcurl: every failure is its write error (return 0).
 size_t ClusterCurl::httpDataWriter(char* ptr, size_t size, size_t nmemb, void* target)
 {
-    auto* body = static_cast<std::string*>(target);
-    if (body == nullptr)
+    auto* sink = static_cast<BodySink*>(target);
+    if (sink->body == nullptr)
     {
         CurlTrace("ClusterCurl httpDataWriter data error(%d) \n", static_cast<int>(GetLastError()));
         return 0;
     }
-    body->append(ptr, size * nmemb);
-    return size * nmemb;
+    const size_t bytes = size * nmemb;
+    if (sink->written + static_cast<curl_off_t>(bytes) > sink->limit)
+    {
+        sink->tooLarge = true;
+        return 0;
+    }
+    try
+    {
+        sink->body->append(ptr, bytes);
+    }
+    catch (...)
+    {
+        return 0;
+    }
+    sink->written += static_cast<curl_off_t>(bytes);
+    return bytes;
+}
+
+size_t ClusterCurl::fileDataWriter(char* ptr, size_t size, size_t nmemb, void* target)
+{
+    auto* sink = static_cast<BodySink*>(target);
+    const size_t bytes = size * nmemb;
+    if (sink->written + static_cast<curl_off_t>(bytes) > sink->limit)
+    {
+        sink->tooLarge = true;
+        return 0;
+    }
+    for (size_t done = 0; done < bytes;)
+    {
+        const ssize_t wrote = ::write(sink->fd, ptr + done, bytes - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return 0;
+        done += static_cast<size_t>(wrote);
+    }
+    sink->written += static_cast<curl_off_t>(bytes);
+    return bytes;
 }
 
 CurlResult ClusterCurl::NoHandle() const
@@ -142,9 +236,17 @@ CurlResult ClusterCurl::NoHandle() const
     return CurlResult{-1, "m_pCurl == NULL"};
 }
 
-CurlResult ClusterCurl::Perform()
+CurlResult ClusterCurl::Perform(const BodySink& sink)
 {
-    return MakeResult(curl_easy_perform(m_pCurl));
+    return Finish(sink, curl_easy_perform(m_pCurl));
+}
+
+CurlResult ClusterCurl::Finish(const BodySink& sink, CURLcode rc)
+{
+    if (!sink.tooLarge)
+        return MakeResult(rc);
+    return LocalFailure(CURLE_FILESIZE_EXCEEDED, FormatText("reply larger than %lld bytes refused",
+                                                            static_cast<long long>(sink.limit)));
 }
 
 CurlResult ClusterCurl::MakeResult(CURLcode rc)
@@ -176,8 +278,9 @@ CurlResult ClusterCurl::Get(const std::string& url, std::string* body)
     curl_easy_setopt(m_pCurl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
     SetCommonOptions();
-    SetStringTarget(body);
-    return Perform();
+    BodySink sink{.body = body};
+    SetStringTarget(sink);
+    return Perform(sink);
 }
 
 CurlResult ClusterCurl::Post(const std::string& url, const std::string& data, std::string* body)
@@ -188,11 +291,12 @@ CurlResult ClusterCurl::Post(const std::string& url, const std::string& data, st
     curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
     AddHeader("Content-Type", "application/x-www-form-urlencoded");
     SetCommonOptions();
-    SetStringTarget(body);
+    BodySink sink{.body = body};
+    SetStringTarget(sink);
     // The size is given, so the data goes out byte for byte, zero bytes included.
     curl_easy_setopt(m_pCurl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(data.size()));
     curl_easy_setopt(m_pCurl, CURLOPT_POSTFIELDS, data.c_str());
-    return Perform();
+    return Perform(sink);
 }
 
 bool ClusterCurl::IsCancelled() const
@@ -258,23 +362,66 @@ CurlResult ClusterCurl::downloadFile(const std::string& url, const std::string& 
 CurlResult ClusterCurl::Transfer(const std::string& url, const std::string& tempPath,
                                  const std::string& finalPath)
 {
-    FILE* file = std::fopen(tempPath.c_str(), "wb");
-    if (file == nullptr)
+    // Never through a link planted under the temporary name, and only into a regular file.
+    int fd =
+        ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    struct stat st
+    {
+    };
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)))
+    {
+        ::close(fd);
+        fd = -1;
+        errno = EINVAL;
+    }
+    if (fd < 0)
         return LocalFailure(-1, FormatText("downloadFile open file error(%d), %s", errno, finalPath.c_str()));
     curl_easy_setopt(m_pCurl, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(m_pCurl, CURLOPT_URL, url.c_str());
     SetCommonOptions();
-    // No write function: libcurl's own is fwrite to the given file.
-    curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, nullptr);
-    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, file);
+    // Each redirect is checked here before it is followed.
+    curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 0L);
+    BodySink sink{.fd = fd};
+    SetLimits(sink, kMaxDownloadBytes);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &ClusterCurl::fileDataWriter);
+    curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(m_pCurl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(m_pCurl, CURLOPT_XFERINFOFUNCTION, &ClusterCurl::OnProgress);
     curl_easy_setopt(m_pCurl, CURLOPT_XFERINFODATA, this);
-    CurlResult result = Perform();
-    // The last buffered bytes reach the disk only here; a file that lost them is no download.
-    if (std::fclose(file) != 0 && result.code == 200)
+    CurlResult result = FollowOnSameHost(url, sink);
+    if (::close(fd) != 0 && result.code == 200)
         return LocalFailure(-1, FormatText("downloadFile write file error(%d), %s", errno, tempPath.c_str()));
     return result;
+}
+
+CurlResult ClusterCurl::FollowOnSameHost(const std::string& url, BodySink& sink)
+{
+    std::string current = url;
+    for (long hop = 0;; ++hop)
+    {
+        // The body of a redirect is no part of the download.
+        if (::ftruncate(sink.fd, 0) != 0 || ::lseek(sink.fd, 0, SEEK_SET) != 0)
+            return LocalFailure(-1, FormatText("downloadFile write file error(%d)", errno));
+        sink.written = 0;
+        m_dLastProgress = 0;
+        curl_easy_setopt(m_pCurl, CURLOPT_URL, current.c_str());
+        const CURLcode rc = curl_easy_perform(m_pCurl);
+        long status = 0;
+        curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &status);
+        char* location = nullptr;
+        if (rc == CURLE_OK && IsRedirect(status))
+            curl_easy_getinfo(m_pCurl, CURLINFO_REDIRECT_URL, &location);
+        if (sink.tooLarge || location == nullptr)
+            return Finish(sink, rc);
+        if (hop >= kMaxRedirects)
+            return LocalFailure(CURLE_TOO_MANY_REDIRECTS, "downloadFile too many redirects");
+        if (!MayFollow(url, location))
+            return LocalFailure(
+                static_cast<int>(status),
+                FormatText("downloadFile redirect refused (HTTP %ld to another host or from https "
+                           "to http): %s",
+                           status, location));
+        current = location;
+    }
 }
 
 CurlResult ClusterCurl::MoveIntoPlace(CurlResult result, const std::string& tempPath,

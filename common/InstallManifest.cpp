@@ -1,17 +1,34 @@
 #include "InstallManifest.h"
 
+#include "OwnFile.h"
 #include "ProductFiles.h"
 
 #include "platform/Utf.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <fcntl.h>
 #include <sstream>
+#include <unistd.h>
 
 namespace
 {
 constexpr const char* kHeader = "PICTAVO-MANIFEST 1";
+
+bool WriteAll(int fd, const std::string& text)
+{
+    for (std::size_t done = 0; done < text.size();)
+    {
+        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
 
 bool IsDotPart(const std::wstring& path, std::size_t start, std::size_t end)
 {
@@ -38,13 +55,19 @@ bool CInstallManifest::IsSafeRelativePath(const std::wstring& path)
     return !IsDotPart(path, start, path.size());
 }
 
-bool CInstallManifest::AddUnique(std::vector<std::wstring>& list, const std::wstring& path)
+bool CInstallManifest::AddUnique(List& list, const std::wstring& path)
 {
     if (!IsSafeRelativePath(path))
         return false;
-    if (std::find(list.begin(), list.end(), path) == list.end())
-        list.push_back(path);
+    if (list.seen.insert(path).second)
+        list.paths.push_back(path);
     return true;
+}
+
+void CInstallManifest::Clear()
+{
+    m_files = List();
+    m_folders = List();
 }
 
 bool CInstallManifest::AddFile(const std::wstring& relativePath)
@@ -60,17 +83,19 @@ bool CInstallManifest::AddFolder(const std::wstring& relativePath)
 std::string CInstallManifest::Serialize() const
 {
     std::string text = std::string(kHeader) + "\n";
-    for (const std::wstring& folder : m_folders)
+    for (const std::wstring& folder : m_folders.paths)
         text += "D " + platform::ToUtf8(folder) + "\n";
-    for (const std::wstring& file : m_files)
+    for (const std::wstring& file : m_files.paths)
         text += "F " + platform::ToUtf8(file) + "\n";
     return text;
 }
 
 bool CInstallManifest::Parse(const std::string& text)
 {
-    m_files.clear();
-    m_folders.clear();
+    Clear();
+    // Every line of a whole manifest ends with "\n": a text cut short is no list to trust.
+    if (text.empty() || text.back() != '\n')
+        return false;
     std::istringstream in(text);
     std::string line;
     if (!std::getline(in, line) || line != kHeader)
@@ -90,13 +115,10 @@ bool CInstallManifest::Parse(const std::string& text)
 
 bool CInstallManifest::Load(const std::wstring& installDir)
 {
-    std::ifstream in(platform::ToUtf8(PathIn(installDir)), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (!in || !Parse(bytes.str()))
+    std::string bytes;
+    if (!ReadOwnFile(platform::ToUtf8(PathIn(installDir)), kMaxBytes, bytes) || !Parse(bytes))
     {
-        m_files.clear();
-        m_folders.clear();
+        Clear();
         return false;
     }
     return true;
@@ -106,17 +128,14 @@ bool CInstallManifest::Save(const std::wstring& installDir) const
 {
     const std::string path = platform::ToUtf8(PathIn(installDir));
     const std::string temporary = path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << Serialize();
-        out.flush();
-        if (!out)
-        {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+    std::remove(temporary.c_str());
+    // Created new, so a link planted under the temporary name is never written through; the
+    // rename then replaces whatever stands at the manifest's name in its own folder.
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = WriteAll(fd, Serialize());
+    if (::close(fd) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0)
     {
         std::remove(temporary.c_str());
         return false;

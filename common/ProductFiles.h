@@ -24,6 +24,13 @@ inline constexpr const wchar_t* kWebViewLibrary = L"libwke.so";
 inline constexpr const wchar_t* kIconFile = L"icon.png";
 inline constexpr const wchar_t* kConfigFile = L"config.ini";
 
+// The release layout's files and folders (cmake/PictavoInstall.cmake): what an uninstaller
+// removes by name when the install's manifest cannot be read.
+inline constexpr std::array<const wchar_t*, 8> kReleaseFiles = {
+    kMainProgram,    kUpdateProgram, kUninstProgram, kUiLibrary,
+    kWebViewLibrary, kConfigFile,    kIconFile,      L"magick/policy.xml"};
+inline constexpr std::array<const wchar_t*, 1> kReleaseFolders = {L"magick"};
+
 // What the main program copies into the updater's temporary folder, in this order.
 inline constexpr std::array<const wchar_t*, 2> kUpdaterCopyFiles = {kUpdateProgram, kUiLibrary};
 // The libraries the setup program copies beside the installed programs, in this order.

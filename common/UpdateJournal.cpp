@@ -1,6 +1,7 @@
 #include "UpdateJournal.h"
 
 #include "Log.h"
+#include "OwnFile.h"
 #include "ProductFiles.h"
 #include "RegSettings.h"
 #include "StringHelper.h"
@@ -13,7 +14,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +21,8 @@
 namespace
 {
 constexpr const char kMagic[] = "pictavo-update 1";
+// A journal names each file of one package once (at most some tens of thousands).
+constexpr std::size_t kMaxJournalBytes = 64 * 1024 * 1024;
 constexpr const char kStateApply[] = "apply";
 constexpr const char kStateCommit[] = "commit";
 constexpr const wchar_t kApplyMutex[] = L"PictavoUpdateApplying";
@@ -231,7 +233,11 @@ void CUpdateJournal::Checkpoint()
 
 bool CUpdateJournal::Load()
 {
-    std::ifstream in(JournalPath(), std::ios::binary);
+    // Read at every start: a FIFO or a link in its place must neither block nor lead elsewhere.
+    std::string bytes;
+    if (!ReadOwnFile(JournalPath(), kMaxJournalBytes, bytes))
+        return false;
+    std::istringstream in(bytes);
     std::string line;
     if (!std::getline(in, line) || line != kMagic)
         return false;

@@ -197,12 +197,14 @@ bool CCheckUpdate::CheckDownUpdatePack()
         MakeDir(folder);
     ClusterCurl curl;
     curl.SetTimeOut(30, 3600);
+    curl.SetMaxSize(kMaxPackageBytes);
     const CurlResult result =
         curl.downloadFile(WideToAnsi(packUrl), WideToAnsi(folder), WideToAnsi(ProductFiles::kPackageFile));
     if (result.code != 200)
     {
-        LOG_ERROR(L"CCheckUpdate::CheckDownUpdatePack", L"DownLoadFile url=%s error=%s", packUrl.c_str(),
-                  AnsiToWide(result.message).c_str());
+        // The code carries the HTTP status (libcurl's text is "No error" for a 404).
+        LOG_ERROR(L"CCheckUpdate::CheckDownUpdatePack", L"DownLoadFile url=%s code=%d error=%s",
+                  packUrl.c_str(), result.code, AnsiToWide(result.message).c_str());
         return false;
     }
     const std::wstring ini = folder + L"/" + ProductFiles::kPackageIniFile;

@@ -15,6 +15,10 @@ bool IsUpdatePackReady(const std::wstring& exeDir);
 class CCheckUpdate
 {
 public:
+    // The largest package downloaded: the updater refuses an archive beyond this size, so a
+    // larger one would only fill the disk.
+    static constexpr long long kMaxPackageBytes = 2LL << 30;
+
     // Pictavo's own folder.
     CCheckUpdate();
     CCheckUpdate(const CCheckUpdate&) = delete;

@@ -16,8 +16,11 @@
 #include "platform/Kernel.h"
 
 #include <climits>
+#include <cwctype>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 HWND g_hUninstWnd = nullptr;
 
@@ -63,12 +66,79 @@ bool Exists(const std::wstring& path)
     return !path.empty() && ::lstat(WideToAnsi(path).c_str(), &info) == 0;
 }
 
+bool IsLink(const std::wstring& path)
+{
+    struct stat info;
+    return !path.empty() && ::lstat(WideToAnsi(path).c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+// A folder itself, not a link to one.
+bool IsRealFolder(const std::wstring& path)
+{
+    struct stat info;
+    return ::lstat(WideToAnsi(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// A crash report the product wrote (a user's file of the same name is not one).
+bool IsCrashReport(const std::wstring& path)
+{
+    static const std::string kHead = "crash report\n";
+    const int fd = ::open(WideToAnsi(path).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char head[16] = {};
+    const ssize_t got = ::read(fd, head, kHead.size());
+    ::close(fd);
+    return got == static_cast<ssize_t>(kHead.size()) &&
+           kHead.compare(0, kHead.size(), head, kHead.size()) == 0;
+}
+
+// "YYYY-MM-DD.log", the main program's daily log.
+bool IsDatedLogName(const std::wstring& name)
+{
+    static const std::wstring kShape = L"0000-00-00.log";
+    if (name.size() != kShape.size())
+        return false;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (kShape[i] == L'0' ? !std::iswdigit(name[i]) : name[i] != kShape[i])
+            return false;
+    return true;
+}
+
+// What the product writes inside the folders it makes: the daily logs in the log folder; the
+// package, its version file, unfinished ".temp" downloads, the updater's journal, its staging
+// and backup folders and the store's temporary files in the package folder.
+bool IsMadeName(const std::wstring& folder, const std::wstring& name, bool isFolder)
+{
+    if (folder == ProductFiles::kLogFolder)
+        return !isFolder && IsDatedLogName(name);
+    if (isFolder)
+        return name == L"staging" || name == L"backup";
+    return name == ProductFiles::kPackageFile || name == ProductFiles::kPackageIniFile ||
+           name == L"journal" || name == L"journal.new" || EndsWith(name, L".temp") ||
+           name.compare(0, 16, L".update.ini.tmp-") == 0;
+}
+
+// Calls made(path, isFolder) for each entry of installDir/folder that the product wrote there.
+template <typename Made>
+void ForEachMadeEntry(const std::wstring& installDir, const wchar_t* folder, Made made)
+{
+    const std::wstring path = Join(installDir, folder);
+    ForEachDirectoryEntry(path + L"/*", [&](const _wfinddata_t& entry) {
+        const std::wstring name = entry.name;
+        const bool isFolder = (entry.attrib & _A_SUBDIR) != 0; // never set for a link
+        if (name != L"." && name != L".." && IsMadeName(folder, name, isFolder))
+            made(Join(path, name), isFolder);
+    });
+}
+
 bool KeyExists(const wchar_t* key)
 {
     return CRegSettings(HKEY_LOCAL_MACHINE, key, false, false).IsOpen();
 }
 
-// The files the product makes in its folder while it runs (the setup's manifest is handled apart).
+// The files the product makes in its folder while it runs (the setup's manifest is handled apart);
+// a crash report's name counts only for a file that is one.
 std::vector<std::wstring> ProductMadeFiles()
 {
     std::vector<std::wstring> files{ProductFiles::kConfigFile};
@@ -78,6 +148,11 @@ std::vector<std::wstring> ProductMadeFiles()
     return files;
 }
 constexpr const wchar_t* kProductMadeFolders[] = {ProductFiles::kLogFolder, ProductFiles::kPackageFolder};
+
+bool IsProductMadeFile(const std::wstring& path)
+{
+    return !EndsWith(path, L".dmp") || IsCrashReport(path);
+}
 } // namespace
 
 CUninstMgr::~CUninstMgr()
@@ -155,12 +230,20 @@ void CUninstMgr::ReadInstallRecord()
     m_ownProgram = RealPath(m_strProgramFile);
     const std::wstring registered = ReadProductRegValue(L"installDir", kRegPathBytes);
     const std::wstring real = RealPath(m_strInstallDir);
-    const bool owns = !registered.empty() && !real.empty() && RealPath(registered) == real &&
-                      PathExists(Join(real, ProductFiles::kMainProgram), 0) == 0;
+    bool owns = !registered.empty() && !real.empty() && RealPath(registered) == real &&
+                PathExists(Join(real, ProductFiles::kMainProgram), 0) == 0;
+    if (owns && (IsLink(registered) || IsLink(m_strInstallDir)))
+    {
+        // The install folder is a link: what lies behind it may be anyone's folder (a home).
+        owns = false;
+        m_linkedInstallDir = registered;
+        LOG_INFO(L"CUninstMgr::ReadInstallRecord", L"[%s] is a link, no file removed", registered.c_str());
+    }
     if (owns)
     {
         m_strInstallDir = real;
-        m_manifest.Load(m_strInstallDir);
+        if (!m_manifest.Load(m_strInstallDir))
+            UseReleaseLayout();
         for (const std::wstring& folder : ReadCreatedFolders(registered))
             if (folder != registered)
                 m_createdAbove.push_back(folder);
@@ -170,6 +253,18 @@ void CUninstMgr::ReadInstallRecord()
     LOG_INFO(L"CUninstMgr::ReadInstallRecord", L"installDir=[%s] registered=[%s] owns=%d created=[%s]",
              m_strInstallDir.c_str(), registered.c_str(), owns ? 1 : 0,
              ReadProductRegValue(kCreatedFolderValue, 16).c_str());
+}
+
+// Without a readable list the product's files are still known by name: the release layout's.
+void CUninstMgr::UseReleaseLayout()
+{
+    m_manifestDamaged = Exists(CInstallManifest::PathIn(m_strInstallDir));
+    LOG_INFO(L"CUninstMgr::ReadInstallRecord", L"install.manifest %s; removing the product's files by name",
+             m_manifestDamaged ? L"cannot be read" : L"is missing");
+    for (const wchar_t* folder : ProductFiles::kReleaseFolders)
+        m_manifest.AddFolder(folder);
+    for (const wchar_t* file : ProductFiles::kReleaseFiles)
+        m_manifest.AddFile(file);
 }
 
 // Only the product's own programs: those that run from this folder, and the updater's
@@ -261,15 +356,37 @@ bool CUninstMgr::DeleleOtherFile()
     for (const std::wstring& file : m_manifest.Files())
         RemoveOwnedFile(file);
     for (const wchar_t* folder : kProductMadeFolders)
-        DeleteDirectoryTree(Join(m_strInstallDir, folder));
+        RemoveInMadeFolder(folder);
     for (const std::wstring& file : ProductMadeFiles())
-        RemoveOwnedFile(file);
+        if (IsProductMadeFile(Join(m_strInstallDir, file)))
+            RemoveOwnedFile(file);
     // Folders the setup made go when they are empty now: a user's file in one keeps it.
     for (auto folder = m_manifest.Folders().rbegin(); folder != m_manifest.Folders().rend(); ++folder)
         if (NoLinkedFolderOn(m_strInstallDir, *folder))
             RemoveDirectoryW(Join(m_strInstallDir, *folder).c_str());
     RemoveWhatProgramsMade();
     return true;
+}
+
+// Only what the product wrote there, then the folder when that leaves it empty; a folder that
+// is a link is kept whole (its target is not the product's).
+void CUninstMgr::RemoveInMadeFolder(const wchar_t* folder)
+{
+    const std::wstring path = Join(m_strInstallDir, folder);
+    if (IsLink(path))
+    {
+        LOG_INFO(L"CUninstMgr::DeleleOtherFile", L"[%s] is a link, kept", path.c_str());
+        return;
+    }
+    if (!IsRealFolder(path))
+        return;
+    ForEachMadeEntry(m_strInstallDir, folder, [](const std::wstring& entry, bool isFolder) {
+        if (isFolder)
+            DeleteDirectoryTree(entry);
+        else
+            RemoveFile(entry);
+    });
+    RemoveDirectoryW(path.c_str());
 }
 
 void CUninstMgr::RemoveWhatProgramsMade()
@@ -337,6 +454,8 @@ void CUninstMgr::CollectRemaining()
     for (const std::wstring& rule : {m_strAppName, std::wstring(kOlderRuleName)})
         if (platform::FirewallStore::Find(rule, nullptr))
             m_remaining.push_back(rule);
+    if (!m_linkedInstallDir.empty())
+        m_remaining.push_back(m_linkedInstallDir);
     if (OwnsInstallDir())
         CollectRemainingFiles();
     for (const std::wstring& item : m_remaining)
@@ -347,9 +466,9 @@ void CUninstMgr::CollectRemaining()
 void CUninstMgr::CollectRemainingFiles()
 {
     std::vector<std::wstring> files = m_manifest.Files();
-    const std::vector<std::wstring> made = ProductMadeFiles();
-    files.insert(files.end(), made.begin(), made.end());
-    files.insert(files.end(), std::begin(kProductMadeFolders), std::end(kProductMadeFolders));
+    for (const std::wstring& file : ProductMadeFiles())
+        if (IsProductMadeFile(Join(m_strInstallDir, file)))
+            files.push_back(file);
     const std::size_t before = m_remaining.size();
     for (const std::wstring& file : files)
     {
@@ -357,7 +476,13 @@ void CUninstMgr::CollectRemainingFiles()
         if (Exists(path) && RealPath(path) != m_ownProgram)
             m_remaining.push_back(path);
     }
-    if (m_remaining.size() == before)
+    for (const wchar_t* folder : kProductMadeFolders)
+        if (!IsLink(Join(m_strInstallDir, folder)))
+            ForEachMadeEntry(m_strInstallDir, folder,
+                             [this](const std::wstring& entry, bool) { m_remaining.push_back(entry); });
+    // A list that could not be read stays for a person to look at, and the uninstaller with it:
+    // what else the product put there is unknown.
+    if (m_remaining.size() == before && !m_manifestDamaged)
         RemoveOwnedFile(ProductFiles::kManifestFile);
     else
         m_remaining.push_back(CInstallManifest::PathIn(m_strInstallDir));
@@ -367,6 +492,8 @@ std::wstring CUninstMgr::LastRecordText() const
 {
     if (m_remaining.empty())
         return L"卸载完成";
+    if (!m_linkedInstallDir.empty())
+        return L"卸载未完成，安装目录是链接，未删除其中的文件：" + m_linkedInstallDir;
     std::wstring text = L"卸载未完成，未能删除 " + m_remaining.front();
     if (m_remaining.size() > kNamedRemains)
         text += L" 等 " + std::to_wstring(m_remaining.size()) + L" 项";

@@ -67,9 +67,11 @@ public:
 
 private:
     void ReadInstallRecord();
+    void UseReleaseLayout();
     void StopPrograms();
     // Removes a file the manifest or the product names, never through a linked folder.
     void RemoveOwnedFile(const std::wstring& relative);
+    void RemoveInMadeFolder(const wchar_t* folder);
     // The runtime entries and temporary folders of the programs it stopped, and the output
     // folder Pictavo made, when it is empty.
     void RemoveWhatProgramsMade();
@@ -77,8 +79,13 @@ private:
     void CollectRemainingFiles();
     std::wstring LastRecordText() const;
 
-    // The setup's list, read before anything is removed.
+    // The setup's list, read before anything is removed; the release layout's names when it
+    // could not be read.
     CInstallManifest m_manifest;
+    // The manifest is there but could not be read: it is kept and the end is no success.
+    bool m_manifestDamaged = false;
+    // The registered install folder when it is a link: nothing behind it is removed.
+    std::wstring m_linkedInstallDir;
     std::wstring m_strAppName;
     std::wstring m_ownProgram;
     std::atomic<bool> m_ownsInstallDir{false};

@@ -225,6 +225,19 @@ void StartNotice(ArmedState* state)
     ::_exit(128 + signal);
 }
 
+// A link planted where the report belongs (dangling or not) is never written through.
+int OpenReportFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 && errno == ELOOP)
+    {
+        static const char kRefused[] = "crash report not written: its path is a symbolic link\n";
+        const ssize_t ignored = ::write(STDERR_FILENO, kRefused, sizeof(kRefused) - 1);
+        (void)ignored;
+    }
+    return fd;
+}
+
 void OnCrashSignal(int signal, siginfo_t* info, void* context)
 {
     if (g_reporting.exchange(1) != 0)
@@ -232,7 +245,7 @@ void OnCrashSignal(int signal, siginfo_t* info, void* context)
     ArmedState* state = g_state.load();
     if (state != nullptr)
     {
-        const int fd = ::open(state->reportPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const int fd = OpenReportFile(state->reportPath);
         if (fd >= 0)
         {
             ReportWriter out(fd);

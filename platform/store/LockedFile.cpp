@@ -1,9 +1,9 @@
 #include "LockedFile.h"
 
+#include "platform/DebugOutput.h"
 #include "platform/WinError.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,17 +14,40 @@ namespace platform::store
 {
 namespace
 {
-std::string ResolveLink(const std::string& path)
+// Own files are never opened through a link, and a FIFO in their place must not block us.
+constexpr int kOwnFileFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+void ReportRefused(const std::string& path, const char* why)
 {
+    OutputDebugStringA((path + ": " + why + "; left alone").c_str());
+}
+
+// Opens path (flags added to kOwnFileFlags) when it is a regular file; otherwise -1 with the
+// last error set and the refusal reported. errno stays ENOENT for a missing file.
+int OpenRegular(const std::string& path, int flags)
+{
+    const int fd = ::open(path.c_str(), flags | kOwnFileFlags, 0666);
+    if (fd < 0)
+    {
+        const int savedErrno = errno;
+        if (savedErrno == ELOOP)
+            ReportRefused(path, "is a symbolic link");
+        SetLastErrorFromErrno();
+        errno = savedErrno;
+        return -1;
+    }
     struct stat st
     {
     };
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr)
-        return path; // a dangling link: the rename replaces the link itself
-    return resolved;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    {
+        ReportRefused(path, "is not a regular file");
+        ::close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);
+        errno = EACCES;
+        return -1;
+    }
+    return fd;
 }
 
 std::string FolderOf(const std::string& path)
@@ -77,7 +100,7 @@ void SyncFolder(const std::string& folder)
 }
 } // namespace
 
-LockedFile::LockedFile(const std::string& path) : m_path(ResolveLink(path))
+LockedFile::LockedFile(const std::string& path) : m_path(path)
 {
     // Another writer may rename a new file over the path while we wait; retry on the new one.
     for (int attempt = 0; attempt < 1000 && m_fd < 0; ++attempt)
@@ -96,12 +119,9 @@ LockedFile::~LockedFile()
 // True with the lock held; false with ERROR_SUCCESS when the file was replaced meanwhile.
 bool LockedFile::LockCurrentFile()
 {
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = OpenRegular(m_path, O_RDONLY | O_CREAT);
     if (fd < 0)
-    {
-        SetLastErrorFromErrno();
         return false;
-    }
     int rc;
     while ((rc = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR)
     {
@@ -118,7 +138,7 @@ bool LockedFile::LockCurrentFile()
         ::close(fd);
         return false;
     }
-    if (::stat(m_path.c_str(), &current) != 0 || current.st_ino != locked.st_ino ||
+    if (::lstat(m_path.c_str(), &current) != 0 || current.st_ino != locked.st_ino ||
         current.st_dev != locked.st_dev)
     {
         ::close(fd);
@@ -179,12 +199,9 @@ bool LockedFile::ReadPath(const std::string& path, std::string& bytes, bool& exi
 {
     bytes.clear();
     exists = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegular(path, O_RDONLY);
     if (fd < 0)
-    {
-        SetLastErrorFromErrno();
         return errno == ENOENT || errno == ENOTDIR;
-    }
     exists = true;
     const bool ok = ReadAll(fd, bytes);
     if (!ok)

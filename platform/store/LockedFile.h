@@ -13,8 +13,9 @@ namespace platform::store
 class LockedFile
 {
 public:
-    // Locks the file at path for writing, creating it empty when it is missing. A symbolic
-    // link is followed, so that a rewrite replaces the file it points to rather than the link.
+    // Locks the file at path for writing, creating it empty when it is missing. Only a regular
+    // file is taken: a symbolic link (dangling or not) or anything else at path is reported on
+    // the debug channel and left alone, so a rewrite never lands outside the file's folder.
     explicit LockedFile(const std::string& path);
     LockedFile(const LockedFile&) = delete;
     LockedFile& operator=(const LockedFile&) = delete;
@@ -30,7 +31,8 @@ public:
     bool Replace(std::string_view bytes) const;
 
     // Reads a whole file without locking (replacement by rename keeps it consistent).
-    // A missing file is not an error: exists is false and bytes empty.
+    // A missing file is not an error: exists is false and bytes empty. A link, a FIFO or
+    // anything else that is not a regular file is refused at once (false, reported).
     static bool ReadPath(const std::string& path, std::string& bytes, bool& exists);
 
 private:

@@ -171,6 +171,26 @@ TEST(CrashHandlerTest, ReportThatCannotBeCreatedStartsNoMessageAndASecondCrashEn
         EXPECT_FALSE(Exists(program.Record()));
     }
     {
+        // A link planted where the report belongs, to a file or to nowhere: never written
+        // through, nothing created where it points.
+        CrashProgram program;
+        const std::string decoy = program.Program() + ".decoy";
+        const std::string nowhere = program.Program() + ".nowhere";
+        WriteFile(decoy, "the user's own file\n");
+        for (const std::string& target : {decoy, nowhere})
+        {
+            std::filesystem::remove(program.Report());
+            ASSERT_EQ(0, ::symlink(target.c_str(), program.Report().c_str()));
+            const CrashRun run = program.Run("null");
+            ASSERT_TRUE(run.ended);
+            ASSERT_TRUE(WIFSIGNALED(run.status));
+            EXPECT_EQ(SIGSEGV, WTERMSIG(run.status));
+            EXPECT_FALSE(Exists(program.Record()));
+        }
+        EXPECT_EQ("the user's own file\n", ReadFile(decoy));
+        EXPECT_FALSE(Exists(nowhere));
+    }
+    {
         // The report is a pipe that this test holds full while the handler writes; a second
         // crash signal then must end the process without a second report or a message.
         CrashProgram program;

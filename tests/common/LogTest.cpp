@@ -9,7 +9,9 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace testsupport;
 
@@ -163,6 +165,28 @@ TEST(Log, AppendsToTheDatedFileAcrossRuns)
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(TextOf(lines[0], "INFO"), "first run");
     EXPECT_EQ(TextOf(lines[1], "INFO"), "second run 第二");
+}
+
+TEST(Log, NeverWritesThroughALinkNorWaitsOnAFifo)
+{
+    TempDir dir;
+    const std::string decoy = dir / "decoy.txt";
+    WriteFile(decoy, "the user's own file\n");
+    ASSERT_EQ(0, ::symlink(decoy.c_str(), (dir / "linked.log").c_str()));
+    ASSERT_EQ(0, ::symlink((dir / "nowhere.txt").c_str(), (dir / "dangling.log").c_str()));
+    ASSERT_EQ(0, ::mkfifo((dir / "fifo.log").c_str(), 0600));
+    for (const char* name : {"linked.log", "dangling.log", "fifo.log"})
+    {
+        SCOPED_TRACE(name);
+        // A FIFO would block the open until a reader came: the test would hang here.
+        CLog log;
+        log.Init(dir.path().c_str(), name);
+        log.WriteLog(LOG_LEVEL_ERROR, L"LogTest.cpp", __LINE__, L"Test", L"a line");
+        EXPECT_TRUE(log.Stop());
+    }
+    EXPECT_EQ("the user's own file\n", ReadFile(decoy));
+    EXPECT_FALSE(Exists(dir / "nowhere.txt"));
+    EXPECT_TRUE(fs::is_symlink(dir / "linked.log"));
 }
 
 TEST(Log, PrunesToTheSevenNewestLogs)

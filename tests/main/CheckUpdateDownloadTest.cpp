@@ -2,12 +2,14 @@
 // is downloaded with update.ini beside it; any run that completes no package leaves no package
 // folder behind.
 #include "CheckUpdate.h"
+#include "Log.h"
 #include "RegSettings.h"
 #include "support/TestServers.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -80,4 +82,44 @@ TEST_F(CheckDownloadTest, NoNewerVersionNoAddressOrAFailedDownloadLeaveNoPackage
     fs::create_directories(Package());
     RunCheck();
     EXPECT_FALSE(fs::exists(Package()));
+}
+
+TEST_F(CheckDownloadTest, AHostileServiceGetsNoPackageInAndItsFailuresAreLoggedWithTheirCause)
+{
+    testsupport::TempDir logDir("log");
+    const std::string log = logDir / "check.log";
+    CLog::GetInstance()->Init(logDir.path().c_str(), "check.log");
+    const auto logHas = [&log](const std::string& text) {
+        LOG_ERROR(L"CheckDownloadTest", L"end of run");
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (testsupport::ReadFile(log).find("end of run") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline)
+            Sleep(10);
+        return testsupport::ReadFile(log).find(text) != std::string::npos;
+    };
+    std::string elsewhere = m_server.Url("/Update.zip");
+    elsewhere.replace(elsewhere.find("127.0.0.1"), 9, "localhost");
+    m_server.ServeRedirect("/away.zip", elsewhere);
+    // A version reply past 64 KiB is no reply, however newer its version.
+    std::string padded = Reply("3.0.0.0", m_server.Url("/Update.zip"));
+    padded.insert(1, 70 * 1024, ' ');
+    m_server.Serve("/padded", 200, padded);
+
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/missing-pack", Reply("2.0.0.0", m_server.Url("/missing.zip"))},
+        {"/away-pack", Reply("2.0.0.0", m_server.Url("/away.zip"))},
+        {"/padded", ""},
+    };
+    for (const auto& [path, reply] : cases)
+    {
+        SCOPED_TRACE(path);
+        if (!reply.empty())
+            m_server.Serve(path, 200, reply);
+        testsupport::WriteFile(m_dir / "config.ini", "[Config]\nversion_url=" + m_server.Url(path) + "\n");
+        RunCheck();
+        EXPECT_FALSE(fs::exists(Package()));
+    }
+    EXPECT_TRUE(logHas("/missing.zip code=404 ")) << testsupport::ReadFile(log);
+    EXPECT_TRUE(logHas("code=302 error=downloadFile redirect refused")) << testsupport::ReadFile(log);
+    CLog::GetInstance()->Stop();
 }

@@ -112,6 +112,20 @@ void LocalHttpServer::Serve(const std::string& path, int status, const std::stri
     });
 }
 
+void LocalHttpServer::ServeRedirect(const std::string& path, const std::string& location)
+{
+    m_server->Get(path, [this, location](const httplib::Request&, httplib::Response& res) {
+        Count();
+        res.set_redirect(location);
+    });
+}
+
+long long LocalHttpServer::EndlessBytesSent() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_endlessSent;
+}
+
 std::string LocalHttpServer::BigBody()
 {
     std::string body(kBigSize, '\0');
@@ -150,6 +164,30 @@ void LocalHttpServer::AddHandlers()
     });
     AddSlowHandler();
     AddBigHandlers();
+    AddEndlessHandlers();
+}
+
+void LocalHttpServer::AddEndlessHandlers()
+{
+    for (const bool trickle : {false, true})
+    {
+        m_server->Get(trickle ? "/trickle" : "/endless",
+                      [this, trickle](const httplib::Request&, httplib::Response& res) {
+                          Count();
+                          res.set_chunked_content_provider(
+                              "application/octet-stream", [this, trickle](size_t, httplib::DataSink& sink) {
+                                  const std::string piece(trickle ? 1 : kPiece, 'z');
+                                  if (!sink.write(piece.data(), piece.size()))
+                                      return false;
+                                  std::unique_lock<std::mutex> lock(m_mutex);
+                                  m_endlessSent += static_cast<long long>(piece.size());
+                                  if (trickle)
+                                      m_released.wait_for(lock, std::chrono::milliseconds(100),
+                                                          [this] { return m_stopping; });
+                                  return !m_stopping;
+                              });
+                      });
+    }
 }
 
 // Answers after 5 s, or when the server stops, whichever comes first.
@@ -214,7 +252,7 @@ void CutOffServer::Run()
         const int client = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             return;
-        // Read the request head, then promise 100000 bytes and send 1000.
+        // Read the request head, then promise 10000 bytes and send 1000.
         std::string head;
         char buffer[1024];
         while (head.find("\r\n\r\n") == std::string::npos)
@@ -225,7 +263,7 @@ void CutOffServer::Run()
             head.append(buffer, static_cast<size_t>(got));
         }
         const std::string reply =
-            "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\nContent-Type: text/plain\r\n\r\n" +
+            "HTTP/1.1 200 OK\r\nContent-Length: 10000\r\nContent-Type: text/plain\r\n\r\n" +
             std::string(1000, 'x');
         (void)::send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
         ::close(client);

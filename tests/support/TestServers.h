@@ -40,6 +40,11 @@ public:
     int RequestCount() const;
     // Serves body with status at path (GET), for replies a test makes up.
     void Serve(const std::string& path, int status, const std::string& body);
+    // Answers GET path with a 302 to location.
+    void ServeRedirect(const std::string& path, const std::string& location);
+    // Bytes sent by /endless (a body without a length that never ends) and /trickle (one byte
+    // every 100 ms, without end) until the client gives up.
+    long long EndlessBytesSent() const;
 
     static std::string BigBody();
 
@@ -47,6 +52,7 @@ private:
     void AddHandlers();
     void AddSlowHandler();
     void AddBigHandlers();
+    void AddEndlessHandlers();
     void Count();
     // Counts a POST and keeps what it was.
     void Remember(const httplib::Request& req);
@@ -60,6 +66,7 @@ private:
     bool m_stopping = false;
     SeenPost m_lastPost;
     int m_requests = 0;
+    long long m_endlessSent = 0;
 };
 
 // Answers every connection with a 200 status line and a Content-Length larger than the body it

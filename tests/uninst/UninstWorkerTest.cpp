@@ -18,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <sys/stat.h>
 
 using namespace uninsttest;
 using testsupport::Exists;
@@ -66,7 +68,9 @@ TEST(UninstWorker, RemovesEverythingOfAnInstallInSevenSpacedSteps)
     // What the product makes while it runs, and nested keys below the product key.
     Put(installDir + "/log/2026-12-09.log", "a line");
     Put(installDir + "/UpdatePackage/staging/Pictavo", "new version");
-    Put(installDir + "/Pictavo.dmp", "crash report");
+    Put(installDir + "/Pictavo.dmp", "crash report\nprogram: Pictavo\n");
+    Put(installDir + "/UpdatePackage/Update.zip.temp", "cut off");
+    Put(installDir + "/UpdatePackage/update.ini", "[CONFIG]\n");
     CRegSettings(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pictavo\\Login\\Avatar", false, true)
         .SetValue(L"file", L"a.png");
     CFirewallSettings().AddRule(Wide(installDir + "/Pictavo").c_str(), L"kelvane_rule", L"older rule");
@@ -162,6 +166,16 @@ TEST(UninstWorker, KeepsTheUsersFilesOfAFolderThatExistedAndBehindLinks)
     Put(mine / "Update", "user's own file");
     fs::rename(installDir + "/Update", installDir + "/Update.moved");
     fs::create_directory_symlink(mine.path(), installDir + "/linked");
+    // In the folders the product writes to, the user's files beside the product's; a file of
+    // the user's under a crash report's name.
+    Put(installDir + "/log/2026-12-09.log", "a line");
+    Put(installDir + "/log/mylog.txt", "user log");
+    Put(installDir + "/UpdatePackage/Update.zip", "package");
+    Put(installDir + "/UpdatePackage/backup/Pictavo", "old version");
+    Put(installDir + "/UpdatePackage/mine.txt", "user file");
+    Put(installDir + "/UpdatePackage/sub/deep.txt", "user file");
+    Put(installDir + "/Pictavo.dmp", "the user's own dump");
+    Put(installDir + "/Uninst.dmp", "crash report\nprogram: Uninst\n");
     {
         CInstallManifest manifest;
         ASSERT_TRUE(manifest.Load(Wide(installDir)));
@@ -184,8 +198,13 @@ TEST(UninstWorker, KeepsTheUsersFilesOfAFolderThatExistedAndBehindLinks)
     EXPECT_EQ(ReadFile(installDir + "/magick/notes.txt"), "user notes");
     EXPECT_EQ(ReadFile(installDir + "/Update.moved"), "updater") << "a file the manifest does not name";
     EXPECT_EQ(ReadFile(mine / "Update"), "user's own file");
+    EXPECT_EQ(ReadFile(installDir + "/log/mylog.txt"), "user log");
+    EXPECT_EQ(ReadFile(installDir + "/UpdatePackage/mine.txt"), "user file");
+    EXPECT_EQ(ReadFile(installDir + "/UpdatePackage/sub/deep.txt"), "user file");
+    EXPECT_EQ(ReadFile(installDir + "/Pictavo.dmp"), "the user's own dump");
     for (const char* gone : {"Pictavo", "Uninst", "config.ini", "icon.png", "magick/policy.xml",
-                             "libDuiLib.so", "install.manifest"})
+                             "libDuiLib.so", "install.manifest", "log/2026-12-09.log",
+                             "UpdatePackage/Update.zip", "UpdatePackage/backup", "Uninst.dmp"})
         EXPECT_FALSE(Exists(installDir + "/" + gone)) << gone;
     EXPECT_FALSE(KeyExists(kProductRegKey));
 }
@@ -246,4 +265,85 @@ TEST(UninstWorker, ALastRecordSaysWhatRemainsInsteadOfClaimingSuccess)
     EXPECT_EQ(ReadFile(installDir + "/icon.png/mine.txt"), "user's");
     EXPECT_TRUE(Exists(installDir + "/install.manifest")) << "kept for a later run";
     EXPECT_FALSE(Exists(installDir + "/Pictavo"));
+}
+
+TEST(UninstWorker, AnInstallFolderThatIsALinkKeepsEverythingBehindIt)
+{
+    // The registered install folder is a link to the user's home folder, which holds the
+    // installed files and the user's own log folder.
+    setuptest::SetupFolder setup(Payload());
+    const std::string target = Home() + "/target";
+    Install(target);
+    Put(target + "/log/important.txt", "the user's");
+    Put(target + "/log/2026-12-09.log", "a line");
+    const std::string installDir = Home() + "/.local/opt/Pictavo";
+    fs::create_directories(Home() + "/.local/opt");
+    fs::create_directory_symlink(target, installDir);
+    CRegSettings(HKEY_LOCAL_MACHINE, kProductRegKey, false, true)
+        .SetValue(L"installDir", Wide(installDir).c_str());
+
+    RecordWindow window;
+    CUninstMgr worker;
+    const auto& records = window.Uninstall(worker, target);
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records.back().record.status, -1);
+    EXPECT_EQ(records.back().record.text,
+              L"卸载未完成，安装目录是链接，未删除其中的文件：" + Wide(installDir));
+    EXPECT_FALSE(worker.OwnsInstallDir());
+    EXPECT_TRUE(worker.FoldersToRemove().empty());
+    EXPECT_EQ(ReadFile(target + "/log/important.txt"), "the user's");
+    for (const char* kept : {"Pictavo", "Uninst", "config.ini", "install.manifest", "log/2026-12-09.log"})
+        EXPECT_TRUE(Exists(target + "/" + kept)) << kept;
+    EXPECT_TRUE(fs::is_symlink(installDir));
+}
+
+TEST(UninstWorker, ADamagedManifestRemovesTheKnownFilesByNameAndNeverEndsInSuccess)
+{
+    setuptest::SetupFolder setup(Payload());
+    testsupport::TempDir elsewhere("elsewhere");
+    const std::string decoy = elsewhere / "install.manifest";
+    const std::string decoyText = "PICTAVO-MANIFEST 1\nF Pictavo\n";
+    testsupport::WriteFile(decoy, decoyText);
+    const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> damages = {
+        {"empty", [](const std::string& path) { testsupport::WriteFile(path, ""); }},
+        {"garbage",
+         [](const std::string& path) {
+             testsupport::WriteFile(path, "\x7f"
+                                          "ELF\x01\x02 garbage\n");
+         }},
+        {"truncated",
+         [](const std::string& path) {
+             testsupport::WriteFile(path, "PICTAVO-MANIFEST 1\nD magick\nF Pict");
+         }},
+        {"crlf",
+         [](const std::string& path) {
+             testsupport::WriteFile(path, "PICTAVO-MANIFEST 1\r\nD magick\r\nF Pictavo\r\nF Update\r\n");
+         }},
+        {"folder", [](const std::string& path) { fs::create_directory(path); }},
+        {"symlink", [&decoy](const std::string& path) { fs::create_symlink(decoy, path); }},
+        // Opening a FIFO to read waits for a writer: the worker must not.
+        {"fifo", [](const std::string& path) { ASSERT_EQ(0, ::mkfifo(path.c_str(), 0600)); }},
+    };
+    for (const auto& [name, damage] : damages)
+    {
+        SCOPED_TRACE(name);
+        const std::string installDir = Home() + "/.local/opt/" + name;
+        Install(installDir);
+        const std::string manifest = installDir + "/install.manifest";
+        fs::remove(manifest);
+        damage(manifest);
+
+        RecordWindow window;
+        CUninstMgr worker;
+        const auto& records = window.Uninstall(worker, installDir);
+        ASSERT_EQ(records.size(), 7u);
+        EXPECT_EQ(records.back().record.status, -1);
+        EXPECT_EQ(records.back().record.text,
+                  L"卸载未完成，未能删除 " + Wide(fs::canonical(installDir).string() + "/install.manifest"));
+        for (const char* gone :
+             {"Pictavo", "Update", "Uninst", "libDuiLib.so", "config.ini", "icon.png", "magick"})
+            EXPECT_FALSE(Exists(installDir + "/" + gone)) << gone;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(manifest))) << "kept for a person to look at";
+    }
+    EXPECT_EQ(ReadFile(decoy), decoyText);
 }

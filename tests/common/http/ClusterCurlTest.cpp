@@ -403,3 +403,85 @@ TEST_F(DownloadTest, TargetThatCannotBeReplacedKeepsTheTemporary)
     EXPECT_EQ("hello, world", ReadFile(m_final + ".temp"));
 }
 } // namespace
+
+namespace
+{
+// ---- Hostile services -----------------------------------------------------------------------------
+
+TEST_F(ClusterCurlTest, RepliesPastTheirLimitEndAtTheLimit)
+{
+    // A length announced past the limit ends before the body; a body without a length that
+    // never ends is cut at the limit, so memory stays bounded either way.
+    for (const char* path : {"/big", "/endless"})
+    {
+        SCOPED_TRACE(path);
+        ClusterCurl curl;
+        std::string body;
+        const CurlResult result = curl.Get(m_server.Url(path), &body);
+        EXPECT_EQ(CURLE_FILESIZE_EXCEEDED, result.code);
+        EXPECT_FALSE(result.message.empty());
+        EXPECT_LE(body.size(), static_cast<size_t>(ClusterCurl::kMaxReplyBytes));
+    }
+    std::string body;
+    EXPECT_EQ("reply larger than 65536 bytes refused",
+              ClusterCurl().Get(m_server.Url("/endless"), &body).message);
+    // What the server managed to send before the client gave up: socket buffers, not more.
+    EXPECT_LT(m_server.EndlessBytesSent(), 64LL << 20);
+}
+
+TEST_F(ClusterCurlTest, ATrickleEndsAtTheLowSpeedLimit)
+{
+    ClusterCurl curl;
+    curl.SetTimeOut(5, 600);
+    curl.SetLowSpeedLimit(100, 1);
+    std::string body;
+    const auto start = std::chrono::steady_clock::now();
+    const CurlResult result = curl.Get(m_server.Url("/trickle"), &body);
+    EXPECT_EQ(CURLE_OPERATION_TIMEDOUT, result.code);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+}
+
+TEST_F(DownloadTest, DownloadsPastTheirLimitOrTooSlowLeaveNothing)
+{
+    for (const char* path : {"/big", "/endless", "/trickle"})
+    {
+        SCOPED_TRACE(path);
+        WriteFile(m_final, "older package");
+        ClusterCurl curl;
+        curl.SetMaxSize(1 << 20);
+        curl.SetLowSpeedLimit(100, 1);
+        const CurlResult result = curl.downloadFile(m_server.Url(path), m_dir.path(), "pack.zip");
+        EXPECT_EQ(std::string(path) == "/trickle" ? CURLE_OPERATION_TIMEDOUT : CURLE_FILESIZE_EXCEEDED,
+                  result.code);
+        EXPECT_EQ("older package", ReadFile(m_final));
+        EXPECT_FALSE(Exists(m_final + ".temp"));
+    }
+}
+
+TEST_F(DownloadTest, RedirectsAreFollowedOnlyOnTheHostOfTheAddress)
+{
+    std::string hello = m_server.Url("/hello");
+    m_server.ServeRedirect("/here", hello);
+    std::string elsewhere = hello;
+    elsewhere.replace(elsewhere.find("127.0.0.1"), 9, "localhost");
+    m_server.ServeRedirect("/away", elsewhere);
+
+    ClusterCurl chain;
+    ASSERT_EQ(200, chain.downloadFile(m_server.Url("/redirect/3"), m_dir.path(), "pack.zip").code);
+    EXPECT_EQ("end of the chain", ReadFile(m_final));
+    ClusterCurl here;
+    ASSERT_EQ(200, here.downloadFile(m_server.Url("/here"), m_dir.path(), "pack.zip").code);
+    EXPECT_EQ("hello, world", ReadFile(m_final));
+
+    // Another name for the same machine is another host: refused before it is asked.
+    const int before = m_server.RequestCount();
+    ClusterCurl away;
+    const CurlResult result = away.downloadFile(m_server.Url("/away"), m_dir.path(), "pack.zip");
+    EXPECT_EQ(302, result.code);
+    EXPECT_NE(std::string::npos, result.message.find("redirect refused")) << result.message;
+    EXPECT_NE(std::string::npos, result.message.find(elsewhere)) << result.message;
+    EXPECT_EQ(before + 1, m_server.RequestCount());
+    EXPECT_EQ("hello, world", ReadFile(m_final));
+    EXPECT_FALSE(Exists(m_final + ".temp"));
+}
+} // namespace
