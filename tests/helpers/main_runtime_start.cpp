@@ -1,7 +1,7 @@
 // Child process for the start-up test: notes every start of its image in the file named by
 // its first argument, then, once the start-up is through, whether a large block of the C heap
 // is advised for huge pages, whether a 4 MiB block is still a mapping of its own after one was
-// freed, whether a row buffer of a wide image (1 MiB) is one, ImageMagick's thread limit, what
+// freed, whether a row buffer of a wide image (512 KiB) is one, ImageMagick's thread limit, what
 // GLIBC_TUNABLES and OMP_NUM_THREADS its own children would get, and its process name.
 #include "MagickDriver.h"
 #include "RuntimeStart.h"
@@ -86,13 +86,14 @@ int main(int argc, char** argv)
     // one row buffer for each of 32 threads, more than the top of the heap holds
     std::vector<void*> rows;
     for (int i = 0; i < 32; ++i)
-        rows.push_back(__libc_malloc(1u << 20));
+        rows.push_back(__libc_malloc(512u << 10));
     MagickStartup(std::string());
     const bool markers =
         std::getenv("PICTAVO_START_TUNABLES") != nullptr || std::getenv("PICTAVO_START_THREADS") != nullptr;
     std::ofstream(argv[1], std::ios::app)
         << "run " << ::getpid() << " huge=" << AdvisedForHugePages(block) << " apart=" << !InHeap(buffer)
-        << " row_apart=" << !InHeap(rows.back()) << " magick_threads=" << GetMagickResourceLimit(ThreadResource)
+        << " row_apart=" << !InHeap(rows.back())
+        << " magick_threads=" << GetMagickResourceLimit(ThreadResource)
         << " tunables=" << Variable("GLIBC_TUNABLES") << " threads=" << Variable("OMP_NUM_THREADS")
         << " markers=" << markers << " name=" << ProcessName() << "\n";
     __libc_free(block);
