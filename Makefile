@@ -1,21 +1,28 @@
 # Pictavo: the two commands of the README, and their parts.
-#   make run   installs what is missing, builds and starts Pictavo
+#   make run   installs what is missing, builds what Pictavo needs to run and starts it
 #   make test  installs what is missing, builds (normal, sanitizers, fuzzers) and runs every test
 
 JOBS ?= $(shell nproc)
 # CI=true (as CI sets it) turns warnings into errors.
 WERROR := $(if $(filter true 1 yes,$(CI)),ON,OFF)
 
-.PHONY: all deps build build-asan build-fuzz test test-default test-asan fuzz run bench bench-peers install dist format clean
+.PHONY: all deps configure build build-run build-asan build-fuzz test test-default test-asan fuzz run bench bench-peers install dist format clean
 
 all: build
 
 deps:
 	bash scripts/install-deps.sh
 
-build: deps
+configure: deps
 	cmake --preset default -DPICTAVO_WERROR=$(WERROR)
+
+build: configure
 	cmake --build --preset default -j $(JOBS)
+
+# Only the program and what it loads: its libraries, the web view engine (a dependency of the
+# target), the embedded skins, and icon.png and the ImageMagick policy beside it; no tests.
+build-run: configure
+	cmake --build --preset default -j $(JOBS) --target Pictavo
 
 build-asan: deps
 	cmake --preset asan -DPICTAVO_WERROR=$(WERROR)
@@ -38,14 +45,15 @@ fuzz: build-fuzz
 
 test: test-default test-asan fuzz
 
-run: build
+run: build-run
 	./build/default/main/Pictavo
 
 bench: build
 	bash scripts/run-benchmarks.sh build/default/bench
 
 # The conversion cases against vips, vipsthumbnail, heif-convert and ImageMagick's CLI.
-bench-peers: build
+bench-peers: configure
+	cmake --build --preset default -j $(JOBS) --target bench_convert
 	python3 scripts/bench-peers.py --build build/default
 
 install: dist

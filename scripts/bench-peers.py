@@ -2,7 +2,8 @@
 """Pictavo's conversions against the tools a user would pick for the same work.
 
 Each case runs Pictavo's pipeline (bench_convert run: the tab's real queue, worker and driver)
-and its peers on the same generated photos, doing the same work: same output type, quality,
+and its peers on the same generated images (photos, and the other classes a user converts: flat
+graphics, screenshots, 16-bit and transparent PNGs, flat scans of 27 and 108 megapixels), doing the same work: same output type, quality,
 chroma subsampling (ImageMagick keeps the input's, full chroma for these photos; vips is told
 so; heif-convert has no such setting and writes 4:2:0), EXIF orientation applied, same resize.
 Arms alternate within a round and the order rotates between rounds; per case it prints the
@@ -11,7 +12,9 @@ the peak memory of the largest process. Every arm's outputs are checked for thei
 
 Usage: scripts/bench-peers.py [--build build/default] [--work /tmp/pictavo-bench-peers]
            [--rounds 5] [--files 6] [--big] [--today [<name>=]<bench_convert of an older build>]...
-           [--cases jpg-jpg,jpg-png,png-jpg,heic-jpg,compress50-12mp,compress50-48mp,compress10-12mp,tabs]
+           [--cases jpg-jpg,jpg-png,png-jpg,heic-jpg,compress50-12mp,compress50-48mp,compress10-12mp,
+                    graphic-png-jpg,graphic-png-png,screenshot-png-jpg,png16-jpg,alpha-png-png,
+                    alpha-png-jpg,scan27-jpg-png,scan108-jpg-png,tabs]
 --today adds that build's pipeline as an arm "pictavo-<name>" (default name "today"), also to the
 tabs case, for before/after figures in the same run; it may be given several times;
 --big adds the 108-megapixel compression case.
@@ -64,7 +67,52 @@ def make_inputs(work, files, big):
     sets["jpg48"] = copies(work, "jpg48", [photo("a48.jpg", "8000x6000", 3)], max(2, files // 2), ".jpg")
     if big:
         sets["jpg108"] = copies(work, "jpg108", [photo("a108.jpg", "12000x9000", 4)], 2, ".jpg")
+    make_flat_inputs(work, src, files, pngs[0], sets)
     return sets
+
+
+def make_flat_inputs(work, src, files, photo_png, sets):
+    """What is not a photo: large areas of one colour, text, 16 bits, transparency."""
+    def made(name, argv):
+        path = os.path.join(src, name)
+        if not os.path.exists(path):
+            run([CONVERT] + argv + [path])
+        return path
+
+    def lines(x, y, size, texts, step):
+        draw = ["-fill", "#202020", "-pointsize", str(size)]
+        for i, text in enumerate(texts):
+            draw += ["-draw", "text %d,%d '%s'" % (x, y + i * step, text)]
+        return draw
+
+    words = ["Quarterly report 2026: sales by region", "Invoice 118, total 4,210.00, paid by transfer",
+             "Settings > Display > Scale 125 %", "pictavo-1.0.tar.gz  12,408,112 bytes"]
+    graphic = made("graphic12.png", ["-size", "4000x3000", "xc:#f4f4f4",
+                                     "-fill", "#2f6db5", "-draw", "rectangle 200,200 1800,1400",
+                                     "-fill", "#e8a33d", "-draw", "circle 3000,1000 3000,1800",
+                                     "-fill", "#3b9c5a", "-draw", "polygon 400,2800 1600,1700 2800,2800"] +
+                   lines(2000, 2200, 90, words[:2], 140))
+    screen = made("screen.png", ["-size", "2560x1440", "xc:white",
+                                 "-fill", "#e6e6e6", "-draw", "rectangle 0,0 2559,60",
+                                 "-fill", "#f3f3f3", "-draw", "rectangle 0,61 420,1439",
+                                 "-fill", "#3874d8", "-draw", "rectangle 1900,1300 2200,1380"] +
+                  lines(40, 40, 26, words[2:3], 0) + lines(40, 140, 22, words * 6, 48) +
+                  lines(480, 140, 22, words * 25, 48))
+    png16 = made("photo16.png", ["-size", "4000x3000", "-seed", "5", "plasma:fractal", "-attenuate", "0.2",
+                                 "+noise", "Gaussian", "-depth", "16", "-define", "png:color-type=2"])
+    alpha = made("alpha12.png", [photo_png, "(", "+clone", "-fill", "black", "-colorize", "100", "-fill", "white",
+                                 "-draw", "circle 2000,1500 2000,150", ")", "-alpha", "off",
+                                 "-compose", "copy_opacity", "-composite", "-define", "png:color-type=6"])
+    scans = {}
+    for name, size, point in (("scan27.jpg", "6000x4500", 60), ("scan108.jpg", "12000x9000", 120)):
+        scans[name] = made(name, ["-size", size, "xc:white"] +
+                           lines(point * 5, point * 8, point, words * 4, point * 2) + ["-quality", "90"])
+    sets["graphic12"] = copies(work, "graphic12", [graphic], files, ".png")
+    sets["screen"] = copies(work, "screen", [screen], files, ".png")
+    sets["png16"] = copies(work, "png16", [png16], files, ".png")
+    sets["alpha12"] = copies(work, "alpha12", [alpha], files, ".png")
+    sets["scan27"] = copies(work, "scan27", [scans["scan27.jpg"]], max(2, files // 2), ".jpg")
+    sets["scan108"] = copies(work, "scan108", [scans["scan108.jpg"]], 2, ".jpg")
 
 
 def copies(work, name, bases, count, ext):
@@ -141,6 +189,10 @@ def cases(args, sets):
     def vips(options):
         return ("vips", per_file(lambda f, o: ["vips", "autorot", f, os.path.join(o, stem(f) + options)]))
 
+    def vips_on_white(options):
+        return ("vips", per_file(lambda f, o: ["vips", "flatten", f, os.path.join(o, stem(f) + options),
+                                               "--background", "255"]))
+
     jpg, png, heic = sets["jpg12"], sets["png12"], sets["heic12"]
     all_cases = [
         both("jpg-jpg", 0, 1, jpg, [cli("jpg"), vips(".jpg[Q=90,optimize_coding]")]),
@@ -151,6 +203,14 @@ def cases(args, sets):
         both("compress50-12mp", 2, 1, jpg, compress(jpg, 50, 70), 50, 70),
         both("compress50-48mp", 2, 1, sets["jpg48"], compress(sets["jpg48"], 50, 70), 50, 70),
         both("compress10-12mp", 2, 1, jpg, compress(jpg, 10, 70), 10, 70),
+        both("graphic-png-jpg", 0, 1, sets["graphic12"], [cli("jpg"), vips(".jpg[Q=92,optimize_coding]")]),
+        both("graphic-png-png", 0, 0, sets["graphic12"], [cli("png"), vips(".png")]),
+        both("screenshot-png-jpg", 0, 1, sets["screen"], [cli("jpg"), vips(".jpg[Q=92,optimize_coding]")]),
+        both("png16-jpg", 0, 1, sets["png16"], [cli("jpg"), vips(".jpg[Q=92,optimize_coding]")]),
+        both("alpha-png-png", 0, 0, sets["alpha12"], [cli("png"), vips(".png")]),
+        both("alpha-png-jpg", 0, 1, sets["alpha12"], [cli("jpg"), vips_on_white(".jpg[Q=92,optimize_coding]")]),
+        both("scan27-jpg-png", 0, 0, sets["scan27"], [cli("png"), vips(".png")]),
+        both("scan108-jpg-png", 0, 0, sets["scan108"], [cli("png"), vips(".png")]),
     ]
     if "jpg108" in sets:
         all_cases.append(both("compress50-108mp", 2, 1, sets["jpg108"], compress(sets["jpg108"], 50, 70), 50, 70))

@@ -5,6 +5,16 @@ namespace platform
 namespace
 {
 constexpr char32_t kReplacement = 0xFFFD;
+// A byte that is no part of valid UTF-8 (always 0x80..0xFF) stands as kEscapeBase + byte, a low
+// surrogate that no valid text holds, and turns back into that byte.
+constexpr char32_t kEscapeBase = 0xDC00;
+constexpr char32_t kFirstEscape = 0xDC80;
+constexpr char32_t kLastEscape = 0xDCFF;
+
+bool IsEscape(char32_t c)
+{
+    return c >= kFirstEscape && c <= kLastEscape;
+}
 
 bool IsScalar(char32_t c)
 {
@@ -107,6 +117,21 @@ std::string ToUtf8(std::wstring_view text)
     std::string out;
     out.reserve(text.size());
     for (wchar_t wc : text)
+    {
+        const auto c = static_cast<char32_t>(wc);
+        if (IsEscape(c))
+            out.push_back(static_cast<char>(c - kEscapeBase));
+        else
+            AppendUtf8(out, c);
+    }
+    return out;
+}
+
+std::string ToDisplayUtf8(std::wstring_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (wchar_t wc : text)
         AppendUtf8(out, static_cast<char32_t>(wc));
     return out;
 }
@@ -118,9 +143,10 @@ std::wstring FromUtf8(std::string_view text)
     size_t pos = 0;
     while (pos < text.size())
     {
+        const size_t at = pos;
         char32_t c = 0;
         if (!DecodeOne(text, pos, c))
-            c = kReplacement;
+            c = kEscapeBase + static_cast<unsigned char>(text[at]);
         out.push_back(static_cast<wchar_t>(c));
     }
     return out;

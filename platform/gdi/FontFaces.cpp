@@ -74,7 +74,7 @@ std::string FontFaces::FamilyList(const std::wstring& face)
     auto it = m_families.find(face);
     if (it != m_families.end())
         return it->second;
-    std::string family = ToUtf8(face);
+    std::string family = ToDisplayUtf8(face);
     // A comma would split pango's family list; such a face cannot be installed anyway.
     const bool usable = !family.empty() && family.find(',') == std::string::npos && IsInstalled(family);
     std::string list = usable && family != cjk ? family + "," + cjk : cjk;

@@ -39,7 +39,7 @@ PangoRectangle SingleLineExtent(DeviceContext& dc, std::wstring_view text)
 {
     PangoLayout* layout = dc.FreshLayout();
     pango_layout_set_single_paragraph_mode(layout, TRUE);
-    const std::string utf8 = platform::ToUtf8(text);
+    const std::string utf8 = platform::ToDisplayUtf8(text);
     pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
     PangoRectangle logical{};
     pango_layout_get_pixel_extents(layout, nullptr, &logical);

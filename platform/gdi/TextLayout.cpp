@@ -77,13 +77,13 @@ TextLayout::Shown TextLayout::PrepareText(std::wstring_view text) const
         shown.push_back(c);
     }
     Shown result;
-    result.utf8 = ToUtf8(shown);
+    result.utf8 = ToDisplayUtf8(shown);
     if (underline != std::wstring::npos)
     {
         result.underlineStart =
-            static_cast<int>(ToUtf8(std::wstring_view(shown).substr(0, underline)).size());
+            static_cast<int>(ToDisplayUtf8(std::wstring_view(shown).substr(0, underline)).size());
         result.underlineEnd =
-            static_cast<int>(ToUtf8(std::wstring_view(shown).substr(0, underline + 1)).size());
+            static_cast<int>(ToDisplayUtf8(std::wstring_view(shown).substr(0, underline + 1)).size());
     }
     return result;
 }

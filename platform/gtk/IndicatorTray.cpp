@@ -35,7 +35,7 @@ void IndicatorTray::Add(const NotifyIconState& icon)
             ProductName() + "-tray-" + std::to_string(::getpid()) + "-" + std::to_string(icon.id);
         entry->indicator.reset(app_indicator_new(id.c_str(), ProgramIconFile().c_str(),
                                                  APP_INDICATOR_CATEGORY_APPLICATION_STATUS));
-        const std::string tip = ToUtf8(icon.tip);
+        const std::string tip = ToDisplayUtf8(icon.tip);
         app_indicator_set_title(entry->indicator.get(), tip.c_str());
         // An indicator without a menu is not shown at all.
         entry->menu.reset(GTK_WIDGET(g_object_ref_sink(gtk_menu_new())));
@@ -51,7 +51,7 @@ void IndicatorTray::Modify(const NotifyIconState& icon)
         if (Entry* entry = Find(icon))
         {
             entry->state = icon;
-            app_indicator_set_title(entry->indicator.get(), ToUtf8(icon.tip).c_str());
+            app_indicator_set_title(entry->indicator.get(), ToDisplayUtf8(icon.tip).c_str());
         }
     });
 }
@@ -78,7 +78,7 @@ void IndicatorTray::SetMenu(const NotifyIconState& icon, const std::vector<Notif
             return;
         for (const NotifyIconMenuRow& row : rows)
         {
-            GtkWidget* item = gtk_menu_item_new_with_label(ToUtf8(row.text).c_str());
+            GtkWidget* item = gtk_menu_item_new_with_label(ToDisplayUtf8(row.text).c_str());
             m_rows.push_back(std::make_unique<Row>(Row{entry, row.command}));
             g_signal_connect(item, "activate", G_CALLBACK(&IndicatorTray::OnActivate), m_rows.back().get());
             gtk_menu_shell_append(GTK_MENU_SHELL(entry->menu.get()), item);

@@ -43,8 +43,8 @@ GtkWidget* MessageDialog::Make(HWND owner, const std::wstring& text, const std::
     NativeWindow* parent = owner != nullptr ? m_display.FindRoot(owner) : nullptr;
     GtkWidget* dialog =
         gtk_message_dialog_new(parent != nullptr ? parent->Window() : nullptr, GTK_DIALOG_MODAL,
-                               MessageTypeOf(type), GTK_BUTTONS_NONE, "%s", ToUtf8(text).c_str());
-    gtk_window_set_title(GTK_WINDOW(dialog), ToUtf8(caption).c_str());
+                               MessageTypeOf(type), GTK_BUTTONS_NONE, "%s", ToDisplayUtf8(text).c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), ToDisplayUtf8(caption).c_str());
     for (const MessageBoxButton& button : m_buttons)
         gtk_dialog_add_button(GTK_DIALOG(dialog), g_dgettext("gtk30", button.label), button.id);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), DefaultAnswer(m_buttons, type));

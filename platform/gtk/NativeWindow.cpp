@@ -182,7 +182,7 @@ void NativeWindow::Present()
 
 void NativeWindow::SetTitle(const std::wstring& title)
 {
-    gtk_window_set_title(Window(), ToUtf8(title).c_str());
+    gtk_window_set_title(Window(), ToDisplayUtf8(title).c_str());
 }
 
 void NativeWindow::Invalidate(const RECT* rect)

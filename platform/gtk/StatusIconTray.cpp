@@ -51,7 +51,7 @@ void StatusIconTray::Show(Entry& entry)
         gtk_status_icon_set_from_pixbuf(entry.icon.get(), pixbuf.get());
     else
         gtk_status_icon_set_from_icon_name(entry.icon.get(), "image-x-generic");
-    const std::string tip = ToUtf8(entry.state.tip);
+    const std::string tip = ToDisplayUtf8(entry.state.tip);
     gtk_status_icon_set_tooltip_text(entry.icon.get(), tip.c_str());
     gtk_status_icon_set_title(entry.icon.get(), tip.c_str());
 }

@@ -44,7 +44,7 @@ void FileChooserDialog::AddFilters(::GtkFileChooser* chooser) const
     for (const auto& [description, patterns] : m_call.filters)
     {
         GtkFileFilter* filter = gtk_file_filter_new();
-        gtk_file_filter_set_name(filter, ToUtf8(description).c_str());
+        gtk_file_filter_set_name(filter, ToDisplayUtf8(description).c_str());
         gtk_file_filter_add_custom(filter, GTK_FILE_FILTER_DISPLAY_NAME, &FileChooserDialog::MatchFilter,
                                    new std::wstring(patterns), &FreePatterns);
         gtk_file_chooser_add_filter(chooser, filter); // the chooser takes the floating reference
@@ -58,7 +58,7 @@ void FileChooserDialog::AddFilters(::GtkFileChooser* chooser) const
 GtkWidget* FileChooserDialog::MakeDialog(GtkWindow* parent) const
 {
     const bool folder = m_call.kind == headless::FileDialogKind::Folder;
-    const std::string title = m_call.title.empty() ? DefaultTitle(m_call.kind) : ToUtf8(m_call.title);
+    const std::string title = m_call.title.empty() ? DefaultTitle(m_call.kind) : ToDisplayUtf8(m_call.title);
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
         title.c_str(), parent, folder ? GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER : GTK_FILE_CHOOSER_ACTION_OPEN,
         g_dgettext("gtk30", "_Cancel"), GTK_RESPONSE_CANCEL,

@@ -19,11 +19,6 @@ int HexValue(char c)
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
-
-bool IsValidUtf8(const std::string& text)
-{
-    return ToUtf8(FromUtf8(text)) == text;
-}
 } // namespace
 
 bool UriList::PercentDecode(const std::string& text, std::string& decoded)
@@ -64,8 +59,9 @@ std::string UriList::PathOf(const std::string& uri)
         return {};
     // A query or fragment is no part of a file's name (a real "?" or "#" arrives encoded).
     const std::string encoded = uri.substr(slash, uri.find_first_of("?#", slash) - slash);
+    // Any bytes are a name (FromUtf8 keeps those that are not UTF-8).
     std::string path;
-    if (!PercentDecode(encoded, path) || !IsValidUtf8(path))
+    if (!PercentDecode(encoded, path))
         return {};
     return path;
 }

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 using namespace e2e;
 namespace fs = std::filesystem;
@@ -89,6 +90,21 @@ protected:
             },
             20000);
         return Geometry(window) == kCentred ? window : std::string();
+    }
+
+    // The process ids running this test's copy of the program.
+    static std::vector<std::string> ProgramProcesses()
+    {
+        std::vector<std::string> pids;
+        std::error_code ec;
+        const fs::path program = fs::canonical(Program(), ec);
+        for (const fs::directory_entry& entry : fs::directory_iterator("/proc", ec))
+        {
+            std::error_code linkError;
+            if (fs::read_symlink(entry.path() / "exe", linkError) == program)
+                pids.push_back(entry.path().filename().string());
+        }
+        return pids;
     }
 
     // X, Y, width and height of the window as the display has it.
@@ -224,6 +240,12 @@ protected:
 
 TEST_F(PictavoE2eTest, ConvertsThreeImagesAddedByDialogAndASecondCopyEndsAtOnce)
 {
+    // The program restarted itself at launch and is still called by its name.
+    const std::vector<std::string> pids = ProgramProcesses();
+    ASSERT_EQ(pids.size(), 1u);
+    EXPECT_EQ(testsupport::ReadFile("/proc/" + pids[0] + "/comm"), "Pictavo\n");
+    EXPECT_NE(("\n" + XServer::Output("pgrep -x Pictavo")).find("\n" + pids[0] + "\n"), std::string::npos);
+
     for (const char* name : {"sunrise.jpg", "harbour.jpg", "forest.bmp"})
         AddThroughDialog(MakeImage(name));
 

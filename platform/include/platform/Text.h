@@ -32,8 +32,9 @@ constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 constexpr errno_t STRUNCATE = 80;
 constexpr std::size_t _TRUNCATE = static_cast<std::size_t>(-1);
 
-// CP_ACP, CP_OEMCP and CP_THREAD_ACP mean UTF-8 here; 936 is GBK. Invalid input becomes
-// U+FFFD unless MB_ERR_INVALID_CHARS asks for failure (ERROR_NO_UNICODE_TRANSLATION).
+// CP_ACP, CP_OEMCP and CP_THREAD_ACP mean UTF-8 here; 936 is GBK. Invalid UTF-8 keeps its bytes
+// (platform/Utf.h), invalid GBK becomes U+FFFD, unless MB_ERR_INVALID_CHARS asks for failure
+// (ERROR_NO_UNICODE_TRANSLATION).
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int cbSrc, LPWSTR dst, int cchDst);
 // Characters a GBK target cannot hold become defaultChar (default "?") and set *usedDefault.
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int cchSrc, LPSTR dst, int cbDst,

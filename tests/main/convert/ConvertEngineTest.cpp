@@ -217,6 +217,35 @@ TEST_F(ConvertEngine, CompressionAndHeicTabsUseTheirOwnSettings)
     EXPECT_TRUE(testsupport::Exists(m_out / "pic.jpg"));
 }
 
+TEST_F(ConvertEngine, NamesThatAreNotUtf8ConvertOnEveryTabAndTheOutputsKeepTheirBytes)
+{
+    // Names as archives from other systems leave them: stray bytes, GBK ("图片"), Latin-1 ("été").
+    const std::string stems[TAB_COUNT] = {"bad\xff\xfename", "gbk \xcd\xbc\xc6\xac", "c\xe9t\xe9"};
+    Add(TAB_NORMAL, stems[TAB_NORMAL] + ".jpg");
+    Add(TAB_HEIC, "src.png", "-size 40x30 xc:orange");
+    const std::string heic = m_in / (stems[TAB_HEIC] + ".heic");
+    ASSERT_EQ(
+        std::system(("heif-enc -o '" + heic + "' '" + (m_in / "src.png") + "' >/dev/null 2>&1").c_str()), 0);
+    m_dlg.GetTabItems(TAB_HEIC).back()->m_strPath = testsupport::Wide(heic);
+    Add(TAB_COMPRESS, stems[TAB_COMPRESS] + ".jpg", "-size 200x100 plasma:")->m_nResize = 50;
+
+    for (int tab = 0; tab < TAB_COUNT; ++tab)
+        m_dlg.StartConvert(tab);
+    for (int tab = 0; tab < TAB_COUNT; ++tab)
+    {
+        ASSERT_TRUE(WaitIdle(tab));
+        const FileItem* item = m_dlg.GetTabItems(tab)[0];
+        EXPECT_EQ(item->m_nStatus, FILE_DONE) << "tab " << tab;
+        const std::string written = testsupport::Narrow(item->m_strOutPath);
+        EXPECT_EQ(written, m_out / (stems[tab] + ".jpg")) << "tab " << tab;
+        int width = 0;
+        int height = 0;
+        std::string error;
+        EXPECT_TRUE(GetImageSize(written, width, height, error)) << error;
+        EXPECT_EQ(width, tab == TAB_NORMAL ? 64 : tab == TAB_HEIC ? 40 : 100) << "tab " << tab;
+    }
+}
+
 TEST_F(ConvertEngine, CancelFinishesTheCurrentFileAndDropsTheRest)
 {
     for (int i = 0; i < 6; ++i)

@@ -14,18 +14,26 @@ TEST(Utf, RoundTripsEveryPlane)
     EXPECT_EQ(platform::ToUtf8(L"\u4e2d"), "\xe4\xb8\xad");
 }
 
-TEST(Utf, InvalidInputBecomesReplacementAndResynchronises)
+TEST(Utf, BytesThatAreNotUtf8SurviveTheRoundTripAndShowAsReplacement)
 {
-    // lone continuation, overlong "/", truncated 3-byte sequence, surrogate half
-    EXPECT_EQ(platform::FromUtf8("a\x80z"), L"a\uFFFDz");
-    EXPECT_EQ(platform::FromUtf8("\xc0\xaf"), L"\uFFFD\uFFFD");
-    EXPECT_EQ(platform::FromUtf8("x\xe4\xb8"), L"x\uFFFD\uFFFD");
-    EXPECT_EQ(platform::FromUtf8("\xed\xa0\x80"), L"\uFFFD\uFFFD\uFFFD");
+    // lone continuation, overlong "/", truncated 3-byte sequence, surrogate half: one stand-in
+    // a byte, and decoding resynchronises after it
+    EXPECT_EQ(platform::FromUtf8("a\x80z"), L"a\xdc80z");
+    EXPECT_EQ(platform::FromUtf8("\xc0\xaf"), L"\xdcc0\xdcaf");
+    EXPECT_EQ(platform::FromUtf8("x\xe4\xb8"), L"x\xdce4\xdcb8");
+    EXPECT_EQ(platform::FromUtf8("\xed\xa0\x80"), L"\xdced\xdca0\xdc80");
+    // a GBK name as old archives leave it ("图片" in GBK), between UTF-8 text
+    const std::string name = "bad\xff\xfe \xcd\xbc\xc6\xac \xe4\xb8\xad.jpg";
+    EXPECT_EQ(platform::ToUtf8(platform::FromUtf8(name)), name);
+    EXPECT_EQ(platform::ToDisplayUtf8(platform::FromUtf8("bad\xff\xfename \xe4\xb8\xad.jpg")),
+              "bad\xef\xbf\xbd\xef\xbf\xbdname \xe4\xb8\xad.jpg");
     EXPECT_FALSE(platform::IsValidUtf8("\xed\xa0\x80"));
     EXPECT_FALSE(platform::IsValidUtf8("\xf4\x90\x80\x80")); // past U+10FFFF
     EXPECT_TRUE(platform::IsValidUtf8("\xf4\x8f\xbf\xbf"));
-    // an unencodable wide value is written as U+FFFD rather than as invalid bytes
+    // any other wide value UTF-8 cannot carry is written as U+FFFD rather than as invalid bytes
     EXPECT_EQ(platform::ToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xef\xbf\xbd");
+    EXPECT_EQ(platform::ToUtf8(std::wstring(1, static_cast<wchar_t>(0xDC7F))), "\xef\xbf\xbd");
+    EXPECT_EQ(platform::ToDisplayUtf8(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xef\xbf\xbd");
 }
 
 TEST(LastError, IsPerThreadAndMapsErrno)

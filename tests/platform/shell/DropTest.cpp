@@ -139,11 +139,13 @@ TEST(UriListTest, LocalFileUrisArePercentDecodedAndTheRestSkipped)
                              "file://otherhost.invalid/share/x.png\r\n"
                              "file:///bad/%00zero\r\n"
                              "file:///bad/%zz\r\n"
-                             "file:///bad/%FF%FE\r\n"
+                             "file:///old/%FF%FEname.jpg\r\n"
                              "file:///home/u/last.png";
-    EXPECT_EQ(
-        UriList::LocalPaths(text),
-        (std::vector<std::wstring>{L"/home/u/a b\"$(x);.png", L"/home/u/图片.jpg", L"/home/u/last.png"}));
+    EXPECT_EQ(UriList::LocalPaths(text),
+              (std::vector<std::wstring>{L"/home/u/a b\"$(x);.png", L"/home/u/图片.jpg",
+                                         L"/old/\xdcff\xdcfe"
+                                         L"name.jpg", // bytes that are not UTF-8 kept
+                                         L"/home/u/last.png"}));
     EXPECT_EQ(UriList::PathOf("FILE:///x/y%3Fz?query#frag"), "/x/y?z");
     EXPECT_EQ(UriList::PathOf("file:"), "");
     EXPECT_EQ(UriList::LocalPaths(""), std::vector<std::wstring>{});

@@ -80,7 +80,8 @@ TEST(CodePage, InvalidInputIsReplacedOrRefusedWhenAsked)
 {
     EXPECT_EQ(ToWide(CP_UTF8, "a\xff"
                               "b"),
-              L"a\uFFFDb");
+              L"a\xdcff"
+              L"b");                                // the byte kept aside, as file names need
     EXPECT_EQ(ToWide(CP_GBK, "a\xd6"), L"a\uFFFD"); // lead byte cut off at the end
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "a\xff", 2, nullptr, 0), 0);
     EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
