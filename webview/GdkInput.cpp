@@ -16,20 +16,36 @@ GdkDevice* Keyboard()
     return gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default()));
 }
 
-unsigned ModifierState(unsigned flags)
+// A flag of the window message and the GDK state bit it stands for.
+struct FlagMask
+{
+    unsigned flag;
+    unsigned mask;
+};
+constexpr FlagMask kPointerFlags[] = {
+    {kMkShift, GDK_SHIFT_MASK},     {kMkControl, GDK_CONTROL_MASK}, {kMkLButton, GDK_BUTTON1_MASK},
+    {kMkMButton, GDK_BUTTON2_MASK}, {kMkRButton, GDK_BUTTON3_MASK},
+};
+constexpr FlagMask kKeyFlags[] = {
+    {WKE_KEY_SHIFT, GDK_SHIFT_MASK},
+    {WKE_KEY_CONTROL, GDK_CONTROL_MASK},
+    {WKE_KEY_ALT, GDK_MOD1_MASK},
+};
+
+template <size_t N> unsigned StateOf(unsigned flags, const FlagMask (&table)[N])
 {
     unsigned state = 0;
-    if (flags & kMkShift)
-        state |= GDK_SHIFT_MASK;
-    if (flags & kMkControl)
-        state |= GDK_CONTROL_MASK;
-    if (flags & kMkLButton)
-        state |= GDK_BUTTON1_MASK;
-    if (flags & kMkMButton)
-        state |= GDK_BUTTON2_MASK;
-    if (flags & kMkRButton)
-        state |= GDK_BUTTON3_MASK;
+    for (const FlagMask& entry : table)
+    {
+        if (flags & entry.flag)
+            state |= entry.mask;
+    }
     return state;
+}
+
+unsigned ModifierState(unsigned flags)
+{
+    return StateOf(flags, kPointerFlags);
 }
 
 GdkEventPtr NewEvent(GtkWidget* view, GdkEventType type, GdkDevice* device)
@@ -89,14 +105,7 @@ constexpr ControlChar kControlChars[] = {
 
 unsigned KeyState(unsigned flags)
 {
-    unsigned state = 0;
-    if (flags & WKE_KEY_SHIFT)
-        state |= GDK_SHIFT_MASK;
-    if (flags & WKE_KEY_CONTROL)
-        state |= GDK_CONTROL_MASK;
-    if (flags & WKE_KEY_ALT)
-        state |= GDK_MOD1_MASK;
-    return state;
+    return StateOf(flags, kKeyFlags);
 }
 
 unsigned KeyvalOfKey(unsigned virtualKey, unsigned flags)
