@@ -4,6 +4,9 @@
 
 #include "platform/Win32.h"
 
+#include <climits>
+#include <cstdlib>
+
 namespace
 {
 bool IsDotName(const std::wstring& name)
@@ -157,4 +160,10 @@ void ListDirectory(std::vector<std::wstring>* out, const std::wstring& dir)
         if ((entry.attrib & _A_SUBDIR) == 0)
             out->push_back(entry.name);
     });
+}
+
+std::wstring RealPath(const std::wstring& path)
+{
+    char resolved[PATH_MAX] = {};
+    return ::realpath(WideToAnsi(path).c_str(), resolved) != nullptr ? AnsiToWide(resolved) : std::wstring();
 }

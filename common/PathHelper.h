@@ -14,6 +14,8 @@
 
 // The running program's folder without a trailing "/".
 std::wstring GetModuleDir();
+// The path with every link resolved; empty when it does not exist.
+std::wstring RealPath(const std::wstring& path);
 
 // Size in bytes of a file that exists and may be written; 0 otherwise.
 std::uint64_t GetFileSize64(const std::wstring& path);

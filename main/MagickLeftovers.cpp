@@ -1,5 +1,6 @@
 #include "MagickLeftovers.h"
 
+#include "ProductFiles.h"
 #include "StringHelper.h"
 
 #include "platform/Win32.h"
@@ -17,7 +18,7 @@
 
 namespace
 {
-constexpr const char* kMagickFolderPrefix = "pictavo-magick-";
+const std::string kMagickFolderPrefix = WideToAnsi(ProductFiles::kMagickTempFolderPrefix);
 
 // A process id in decimal; 0 when the text is none (0 itself would name our process group).
 pid_t ParsePid(const std::string& digits)

@@ -34,12 +34,6 @@ constexpr int kNamedRemains = 1;
 constexpr const wchar_t* kOlderRuleName = L"kelvane_rule";
 constexpr const wchar_t* kDriverHardwareId = L"tap0901";
 
-std::wstring RealPath(const std::wstring& path)
-{
-    char resolved[PATH_MAX] = {};
-    return ::realpath(WideToAnsi(path).c_str(), resolved) != nullptr ? AnsiToWide(resolved) : std::wstring();
-}
-
 std::wstring Join(const std::wstring& folder, const std::wstring& name)
 {
     return folder + L"/" + name;

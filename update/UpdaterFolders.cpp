@@ -7,19 +7,9 @@
 
 #include "platform/Win32.h"
 
-#include <climits>
-#include <cstdlib>
-
 namespace
 {
 constexpr DWORD kRegPathBytes = 1024; // installDir as the setup wrote it
-
-// Empty when the path does not exist.
-std::wstring RealPath(const std::wstring& path)
-{
-    char resolved[PATH_MAX] = {};
-    return ::realpath(WideToAnsi(path).c_str(), resolved) != nullptr ? AnsiToWide(resolved) : std::wstring();
-}
 } // namespace
 
 bool IsRegisteredInstall(const std::wstring& folder)
