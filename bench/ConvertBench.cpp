@@ -12,10 +12,10 @@
 //       re-encoded at full size in the compression tab), and each tab's time alone: three at once
 //       can be no faster than the slowest of them ("best_possible" is the ratio that allows)
 
-#include "MagickDriver.h"
-#include "MainDlg.h"
-#include "RuntimeStart.h"
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
+#include "main/MagickDriver.h"
+#include "main/MainDlg.h"
+#include "main/RuntimeStart.h"
 
 #include <wand/MagickWand.h>
 

@@ -2,7 +2,7 @@
 // setup's install worker into a fresh folder, five times, each with its own HOME and state
 // folder, and prints each time and the median: copy, machine id, library, registry values,
 // rule and desktop entries, without the window. Usage: bench_install <dist folder>
-#include "InstallMgr.h"
+#include "setup/InstallMgr.h"
 
 #include "platform/Utf.h"
 

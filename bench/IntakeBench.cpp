@@ -2,8 +2,8 @@
 // AddFiles until the rows are built, sorted and the window painted, then painting the list
 // while it scrolls. The files need not exist: nothing is opened when files are added.
 
-#include "LineListUI.h"
-#include "MainDlg.h"
+#include "main/LineListUI.h"
+#include "main/MainDlg.h"
 
 #include <chrono>
 #include <cstdio>

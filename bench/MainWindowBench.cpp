@@ -2,10 +2,10 @@
 // single message is measured (goal: at most 16 ms), and the time from process start to the
 // main window's first painted frame. Headless unless DISPLAY is set.
 //   bench_main_window [photos=200] [width=2400] [height=1600]
-#include "MagickDriver.h"
-#include "MainDlg.h"
-#include "RuntimeStart.h"
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
+#include "main/MagickDriver.h"
+#include "main/MainDlg.h"
+#include "main/RuntimeStart.h"
 
 #include "platform/Display.h"
 #include "platform/Win32.h"

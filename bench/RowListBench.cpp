@@ -3,9 +3,9 @@
 // step, lay out, paint the window). Only the rows in view should cost anything per frame.
 //   bench_rows [rows]
 
-#include "ControlHost.h"
-#include "FileItem.h"
-#include "LineListUI.h"
+#include "main/FileItem.h"
+#include "main/LineListUI.h"
+#include "tests/ui/controls/ControlHost.h"
 
 #include <chrono>
 #include <cstdio>

@@ -5,9 +5,9 @@
 //  2. painting a 10,000-row list while it scrolls: the time of one frame (scroll one step, lay
 //     out, paint the window). Only the rows in view should cost anything.
 
-#include "ListLabelElementUI.h"
-#include "ListUI.h"
-#include "WindowImplBase.h"
+#include "ui/ListLabelElementUI.h"
+#include "ui/ListUI.h"
+#include "ui/WindowImplBase.h"
 
 #include <algorithm>
 #include <cairo.h>

@@ -1,7 +1,7 @@
 // Unpacks a package of 2,000 files (about 200 MB, half compressible text, half random bytes)
 // with the updater's extractor and with Debian's unzip, each into a fresh folder, and prints
 // both times and their ratio. Usage: bench_unzip [work folder]
-#include "ZipManager.h"
+#include "update/ZipManager.h"
 
 #include "platform/Utf.h"
 

@@ -4,7 +4,7 @@
 // work itself: stopping programs, unpacking and checking into the staging folder, the journaled
 // moves, the version records, removing the package folder and starting Pictavo.
 // Usage: bench_update [work folder]
-#include "RegSettings.h"
+#include "common/install/RegSettings.h"
 
 #include "platform/Utf.h"
 #include "platform/WindowFinder.h"

@@ -1,6 +1,6 @@
-#include "AccProgress.h"
+#include "main/AccProgress.h"
 
-#include "FrameList.h"
+#include "main/FrameList.h"
 
 #include <algorithm>
 #include <cwchar>

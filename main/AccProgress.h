@@ -2,9 +2,9 @@
 // Progress shown as one of a strip of numbered images (skin tag "AccProgress", frames in
 // "accpro"): frame value / 10 of the list, the last one at most.
 
-#include "TextUI.h"
+#include "ui/TextUI.h"
 
-#include "DrawInfo.h"
+#include "ui/DrawInfo.h"
 
 #include <vector>
 

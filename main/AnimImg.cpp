@@ -1,7 +1,7 @@
-#include "AnimImg.h"
+#include "main/AnimImg.h"
 
-#include "FrameList.h"
-#include "PaintManagerUI.h"
+#include "main/FrameList.h"
+#include "ui/PaintManagerUI.h"
 
 #include <algorithm>
 #include <cwchar>

@@ -2,9 +2,9 @@
 // Frame animation (skin tag "AnimImg"): shows the numbered images of "anim" one after the
 // other, each for "speed" ticks of the control's timer, once Start is called.
 
-#include "TextUI.h"
+#include "ui/TextUI.h"
 
-#include "DrawInfo.h"
+#include "ui/DrawInfo.h"
 
 #include <vector>
 

@@ -3,7 +3,7 @@
 // background and downloads a newer package into the package folder; the next start hands the
 // ready package to the updater, copied into a private temporary folder, and ends.
 
-#include "VersionText.h"
+#include "common/install/VersionText.h"
 
 #include "platform/Win32.h"
 

@@ -1,7 +1,7 @@
-#include "CircleImageUI.h"
+#include "main/CircleImageUI.h"
 
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
 
 #include "platform/Gdi.h"
 

@@ -2,7 +2,7 @@
 // A button whose background image turns about the control's centre (skin tag
 // "CircleImage"): "speed" degrees every 100 ms, from the moment the attribute is set.
 
-#include "ButtonUI.h"
+#include "ui/ButtonUI.h"
 
 constexpr UINT CIRCLE_TIMER_ID = 12;
 

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "main/CommandLine.h"
 
 #include "platform/Process.h"
 

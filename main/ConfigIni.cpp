@@ -1,9 +1,9 @@
-#include "ConfigIni.h"
+#include "main/ConfigIni.h"
 
-#include "Base64.h"
-#include "PathHelper.h"
-#include "RegSettings.h"
-#include "StringHelper.h"
+#include "common/base/PathHelper.h"
+#include "common/base/StringHelper.h"
+#include "common/http/Base64.h"
+#include "common/install/RegSettings.h"
 
 #include "platform/Win32.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // What a conversion worker posts back for one file; the UI thread deletes it.
 
-#include "FileItem.h"
+#include "main/FileItem.h"
 
 struct ConvertResultRecord : FileItem
 {

@@ -1,4 +1,4 @@
-#include "FrameList.h"
+#include "main/FrameList.h"
 
 #include <cwctype>
 

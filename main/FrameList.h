@@ -3,7 +3,7 @@
 // name12.png. The number goes in as plain text, so a "%" anywhere else in the skin's value
 // stays as written.
 
-#include "DrawInfo.h"
+#include "ui/DrawInfo.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "HeifPicture.h"
+#include "main/HeifPicture.h"
 
-#include "NclxProfile.h"
+#include "main/NclxProfile.h"
 
 #include <libheif/heif.h>
 

@@ -1,6 +1,6 @@
-#include "HevcThreads.h"
+#include "main/HevcThreads.h"
 
-#include "UsableCores.h"
+#include "main/UsableCores.h"
 
 #include <algorithm>
 #include <atomic>

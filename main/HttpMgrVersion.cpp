@@ -1,9 +1,9 @@
 // The version request of the main program: the only part of the request manager that reads
 // the main program's config.ini.
-#include "HttpMgr.h"
+#include "common/http/HttpMgr.h"
 
-#include "ConfigIni.h"
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
+#include "main/ConfigIni.h"
 
 namespace
 {

@@ -1,11 +1,11 @@
-#include "LineListUI.h"
+#include "main/LineListUI.h"
 
-#include "MainControls.h"
+#include "main/MainControls.h"
 
-#include "ComboUI.h"
-#include "LabelUI.h"
-#include "Log.h"
-#include "ProgressUI.h"
+#include "common/base/Log.h"
+#include "ui/ComboUI.h"
+#include "ui/LabelUI.h"
+#include "ui/ProgressUI.h"
 
 #include <algorithm>
 #include <array>

@@ -4,10 +4,10 @@
 // to the main window's vector of that tab. Row i shows vector element i: rows are ordered by
 // item id and ids grow in the order items are appended.
 
-#include "FileItem.h"
+#include "main/FileItem.h"
 
-#include "DialogBuilder.h"
-#include "ListUI.h"
+#include "ui/DialogBuilder.h"
+#include "ui/ListUI.h"
 
 #include <vector>
 

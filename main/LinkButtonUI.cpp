@@ -1,4 +1,4 @@
-#include "LinkButtonUI.h"
+#include "main/LinkButtonUI.h"
 
 #include <cwchar>
 

@@ -2,7 +2,7 @@
 // A button whose text takes a second font (attribute "hFont") while the pointer is over it
 // or it is held down; everything else is the plain button's (skin tag "LinkButton").
 
-#include "ButtonUI.h"
+#include "ui/ButtonUI.h"
 
 class CLinkButtonUI : public DuiLib::CButtonUI
 {

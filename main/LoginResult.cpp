@@ -1,7 +1,7 @@
-#include "LoginResult.h"
+#include "main/LoginResult.h"
 
-#include "Base64.h"
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
+#include "common/http/Base64.h"
 
 #include <json/json.h>
 

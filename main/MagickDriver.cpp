@@ -1,11 +1,11 @@
-#include "MagickDriver.h"
+#include "main/MagickDriver.h"
 
-#include "HeifPicture.h"
-#include "MagickLeftovers.h"
-#include "OutputNames.h"
-#include "PixelBlocks.h"
-#include "PngProfile.h"
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
+#include "main/HeifPicture.h"
+#include "main/MagickLeftovers.h"
+#include "main/OutputNames.h"
+#include "main/PixelBlocks.h"
+#include "main/PngProfile.h"
 
 #include <wand/MagickWand.h>
 

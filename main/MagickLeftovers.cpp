@@ -1,7 +1,7 @@
-#include "MagickLeftovers.h"
+#include "main/MagickLeftovers.h"
 
-#include "ProductFiles.h"
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
+#include "common/install/ProductFiles.h"
 
 #include "platform/Win32.h"
 

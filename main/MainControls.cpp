@@ -1,14 +1,14 @@
-#include "MainControls.h"
+#include "main/MainControls.h"
 
-#include "AccProgress.h"
-#include "AnimImg.h"
-#include "CircleImageUI.h"
-#include "LineListUI.h"
-#include "LinkButtonUI.h"
-#include "ScrollTextUI.h"
-#include "WkeWebkitUI.h"
+#include "main/AccProgress.h"
+#include "main/AnimImg.h"
+#include "main/CircleImageUI.h"
+#include "main/LineListUI.h"
+#include "main/LinkButtonUI.h"
+#include "main/ScrollTextUI.h"
+#include "main/WkeWebkitUI.h"
 
-#include "ControlFactory.h"
+#include "ui/ControlFactory.h"
 
 namespace
 {

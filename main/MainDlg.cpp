@@ -1,21 +1,21 @@
 // The main window: skin, start-up of its parts, and the routes of clicks, notifications and
 // private messages.
 
-#include "MainDlg.h"
+#include "main/MainDlg.h"
 
-#include "AnimImg.h"
-#include "ConfigIni.h"
-#include "EditUI.h"
-#include "HttpMgr.h"
-#include "LineListUI.h"
-#include "MagickDriver.h"
-#include "MyCenterDlg.h"
-#include "ProductFiles.h"
-#include "RegSettings.h"
-#include "SettingDlg.h"
-#include "SingleInstance.h"
-#include "TipsDlg.h"
-#include "WkeWebkitUI.h"
+#include "common/dialog/SingleInstance.h"
+#include "common/http/HttpMgr.h"
+#include "common/install/ProductFiles.h"
+#include "common/install/RegSettings.h"
+#include "main/AnimImg.h"
+#include "main/ConfigIni.h"
+#include "main/LineListUI.h"
+#include "main/MagickDriver.h"
+#include "main/MyCenterDlg.h"
+#include "main/SettingDlg.h"
+#include "main/TipsDlg.h"
+#include "main/WkeWebkitUI.h"
+#include "ui/EditUI.h"
 
 #include "platform/Drop.h"
 

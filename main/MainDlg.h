@@ -3,12 +3,12 @@
 // title bar, and the routes from clicks, notifications and private messages to the routines
 // that do the work. Everything here runs on the UI thread except the three workers.
 
-#include "ConvertResultRecord.h"
-#include "ConvertView.h"
-#include "FileItem.h"
-#include "TrayIcon.h"
-#include "WinBaseEx.h"
-#include "WkeEvent.h"
+#include "common/dialog/WinBaseEx.h"
+#include "main/ConvertResultRecord.h"
+#include "main/ConvertView.h"
+#include "main/FileItem.h"
+#include "main/TrayIcon.h"
+#include "main/WkeEvent.h"
 
 #include "platform/Win32.h"
 

@@ -1,11 +1,11 @@
 // The conversion tabs of the main window: work queues, workers and result handlers.
 
-#include "MainDlg.h"
+#include "main/MainDlg.h"
 
-#include "Log.h"
-#include "MagickDriver.h"
-#include "MyLock.h"
-#include "StringHelper.h"
+#include "common/base/Log.h"
+#include "common/base/MyLock.h"
+#include "common/base/StringHelper.h"
+#include "main/MagickDriver.h"
 
 #include <algorithm>
 #include <climits>

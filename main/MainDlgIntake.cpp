@@ -1,17 +1,17 @@
 // File intake of the three conversion tabs (add-file and add-folder dialogs, drops, clearing)
 // and the one output folder that all tabs write to.
 
-#include "MainDlg.h"
+#include "main/MainDlg.h"
 
-#include "ConfigIni.h"
-#include "CreatedFolders.h"
-#include "EditUI.h"
-#include "LineListUI.h"
-#include "Log.h"
-#include "MagickLeftovers.h"
-#include "PathHelper.h"
-#include "StringHelper.h"
-#include "TipsDlg.h"
+#include "common/base/Log.h"
+#include "common/base/PathHelper.h"
+#include "common/base/StringHelper.h"
+#include "common/install/CreatedFolders.h"
+#include "main/ConfigIni.h"
+#include "main/LineListUI.h"
+#include "main/MagickLeftovers.h"
+#include "main/TipsDlg.h"
+#include "ui/EditUI.h"
 
 #include "platform/Dialogs.h"
 #include "platform/Drop.h"

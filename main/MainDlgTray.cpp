@@ -1,8 +1,8 @@
 // The main window's tray icon messages: a left click shows the window, a right click opens the
 // tray menu.
-#include "MainDlg.h"
-#include "TrayIcon.h"
-#include "menu/MenuEx.h"
+#include "main/MainDlg.h"
+#include "main/TrayIcon.h"
+#include "main/menu/MenuEx.h"
 
 #include "platform/Input.h"
 

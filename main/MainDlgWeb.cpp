@@ -1,14 +1,14 @@
 // The web page panel of the main window: its loading, shown and failed states, the view's
 // events, and the script functions the login page calls.
 
-#include "AnimImg.h"
-#include "ConfigIni.h"
-#include "Log.h"
-#include "MainDlg.h"
-#include "ProductFiles.h"
-#include "StringHelper.h"
-#include "WkeApi.h"
-#include "WkeWebkitUI.h"
+#include "common/base/Log.h"
+#include "common/base/StringHelper.h"
+#include "common/install/ProductFiles.h"
+#include "main/AnimImg.h"
+#include "main/ConfigIni.h"
+#include "main/MainDlg.h"
+#include "main/WkeApi.h"
+#include "main/WkeWebkitUI.h"
 
 #include "platform/Utf.h"
 

@@ -1,7 +1,7 @@
-#include "MyCenterDlg.h"
+#include "main/MyCenterDlg.h"
 
-#include "MainDlg.h"
-#include "PathHelper.h"
+#include "common/base/PathHelper.h"
+#include "main/MainDlg.h"
 
 using namespace DuiLib;
 

@@ -3,7 +3,7 @@
 // button, opened from the title bar's account button. It hides itself as soon as it loses
 // focus; the main window keeps the object and deletes it.
 
-#include "WinBaseEx.h"
+#include "common/dialog/WinBaseEx.h"
 
 #include <string>
 

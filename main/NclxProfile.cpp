@@ -1,4 +1,4 @@
-#include "NclxProfile.h"
+#include "main/NclxProfile.h"
 
 #include <array>
 #include <cmath>

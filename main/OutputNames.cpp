@@ -1,4 +1,4 @@
-#include "OutputNames.h"
+#include "main/OutputNames.h"
 
 #include <cerrno>
 #include <cstdio>

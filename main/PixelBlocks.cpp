@@ -1,4 +1,4 @@
-#include "PixelBlocks.h"
+#include "main/PixelBlocks.h"
 
 #include <wand/MagickWand.h>
 

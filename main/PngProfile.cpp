@@ -1,4 +1,4 @@
-#include "PngProfile.h"
+#include "main/PngProfile.h"
 
 #include <cstring>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
-#include "RuntimeStart.h"
+#include "main/RuntimeStart.h"
 
-#include "UsableCores.h"
+#include "main/UsableCores.h"
 
 #include <cstdlib>
 #include <string>

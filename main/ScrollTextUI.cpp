@@ -1,7 +1,7 @@
-#include "ScrollTextUI.h"
+#include "main/ScrollTextUI.h"
 
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
 
 #include "platform/Input.h"
 

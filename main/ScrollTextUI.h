@@ -3,7 +3,7 @@
 // 20 ms once the pointer has passed over it, paused while the pointer is over the text,
 // drawn in "hfont" then, and clickable ("click" when the left button is released on it).
 
-#include "TextUI.h"
+#include "ui/TextUI.h"
 
 constexpr UINT SCROLL_TIMER_ID = 13;
 

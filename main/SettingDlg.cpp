@@ -1,7 +1,7 @@
-#include "SettingDlg.h"
+#include "main/SettingDlg.h"
 
-#include "MagickDriver.h"
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
+#include "main/MagickDriver.h"
 
 #include <algorithm>
 #include <climits>

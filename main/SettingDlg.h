@@ -4,8 +4,8 @@
 // slider. Modal, on the caller's stack: ShowModal returns 2 when confirmed (m_item then holds
 // the chosen m_nResize and m_nQuality) and 0 when closed.
 
-#include "FileItem.h"
-#include "WinBaseEx.h"
+#include "common/dialog/WinBaseEx.h"
+#include "main/FileItem.h"
 
 class CSettingDlg : public CWinBaseEx
 {

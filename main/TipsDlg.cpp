@@ -1,4 +1,4 @@
-#include "TipsDlg.h"
+#include "main/TipsDlg.h"
 
 #include "platform/Gdi.h"
 #include "platform/Layered.h"

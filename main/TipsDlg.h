@@ -3,7 +3,7 @@
 // the main window. It stays a second, fades out through its layered opacity and closes itself;
 // the object deletes itself when its window is gone.
 
-#include "WinBaseEx.h"
+#include "common/dialog/WinBaseEx.h"
 
 #include <string>
 #include <vector>

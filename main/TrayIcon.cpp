@@ -1,8 +1,8 @@
-#include "TrayIcon.h"
+#include "main/TrayIcon.h"
 
-#include "MainDlg.h"
+#include "main/MainDlg.h"
 
-#include "UIlib.h"
+#include "ui/UIlib.h"
 
 #include <algorithm>
 #include <cwchar>

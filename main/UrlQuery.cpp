@@ -1,4 +1,4 @@
-#include "UrlQuery.h"
+#include "main/UrlQuery.h"
 
 #include "platform/Utf.h"
 

@@ -1,4 +1,4 @@
-#include "UsableCores.h"
+#include "main/UsableCores.h"
 
 #include <sched.h>
 

@@ -1,8 +1,8 @@
-#include "WkeApi.h"
+#include "main/WkeApi.h"
 
-#include "Log.h"
-#include "PathHelper.h"
-#include "StringHelper.h"
+#include "common/base/Log.h"
+#include "common/base/PathHelper.h"
+#include "common/base/StringHelper.h"
 
 #include "platform/Display.h"
 #include "platform/MessageBox.h"

@@ -3,7 +3,7 @@
 // once before the main window by LoadWkeApi. Without it (no display, no library, a missing
 // export) GetWkeApi() is null and nothing calls the engine.
 
-#include "wke.h"
+#include "webview/wke.h"
 
 #include <string>
 

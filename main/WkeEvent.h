@@ -1,7 +1,7 @@
 #pragma once
 // The receiver of a web view's events (the main window).
 
-#include "wke.h"
+#include "webview/wke.h"
 
 class IWkeEvent
 {

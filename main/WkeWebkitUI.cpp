@@ -1,7 +1,7 @@
-#include "WkeWebkitUI.h"
+#include "main/WkeWebkitUI.h"
 
-#include "PaintManagerUI.h"
-#include "WkeApi.h"
+#include "main/WkeApi.h"
+#include "ui/PaintManagerUI.h"
 
 #include "platform/Gdi.h"
 #include "platform/Input.h"

@@ -4,9 +4,9 @@
 // the cursor the page asks for and reports the view's events to one listener. Without the
 // engine it has no view and paints as a plain control.
 
-#include "ControlUI.h"
+#include "ui/ControlUI.h"
 
-#include "WkeEvent.h"
+#include "main/WkeEvent.h"
 
 class CWkeWebkitUI : public DuiLib::CControlUI, public DuiLib::IMessageFilterUI
 {

@@ -1,10 +1,10 @@
-#include "InstallIni.h"
+#include "setup/InstallIni.h"
 
-#include "ProductFiles.h"
-#include "RegSettings.h"
-#include "SingleInstance.h"
-#include "StringHelper.h"
-#include "SystemHelpers.h"
+#include "common/base/StringHelper.h"
+#include "common/dialog/SingleInstance.h"
+#include "common/install/ProductFiles.h"
+#include "common/install/RegSettings.h"
+#include "common/install/SystemHelpers.h"
 
 #include "platform/Win32.h"
 

@@ -3,7 +3,7 @@
 // every use; and the distribution channel, which may also come from the name of the program
 // that started the setup.
 
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
 
 #include <string>
 

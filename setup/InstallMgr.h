@@ -5,8 +5,8 @@
 // the firewall rule and the desktop entries. Each step posts a progress record to the setup
 // window.
 
-#include "InstallManifest.h"
-#include "RegSettings.h"
+#include "common/install/InstallManifest.h"
+#include "common/install/RegSettings.h"
 
 #include "platform/Win32.h"
 

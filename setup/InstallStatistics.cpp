@@ -1,8 +1,8 @@
-#include "InstallStatistics.h"
+#include "setup/InstallStatistics.h"
 
-#include "InstallIni.h"
-#include "StatisticsRequest.h"
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
+#include "common/http/StatisticsRequest.h"
+#include "setup/InstallIni.h"
 
 #include "platform/Win32.h"
 

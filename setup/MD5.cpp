@@ -1,4 +1,4 @@
-#include "MD5.h"
+#include "setup/MD5.h"
 
 #include <cctype>
 #include <cmath>

@@ -1,18 +1,18 @@
 // The setup program: one running copy, the skin, the log in the temporary folder, the name of
 // the program that started it (the channel may come from it) and the wizard window.
 
-#include "ClusterCurl.h"
-#include "CrashHandler.h"
-#include "HttpMgr.h"
-#include "InstallIni.h"
-#include "Log.h"
-#include "PathHelper.h"
-#include "ProgramWindow.h"
-#include "SetupDlg.h"
-#include "SingleInstance.h"
-#include "StringHelper.h"
+#include "common/base/CrashHandler.h"
+#include "common/base/Log.h"
+#include "common/base/PathHelper.h"
+#include "common/base/StringHelper.h"
+#include "common/dialog/ProgramWindow.h"
+#include "common/dialog/SingleInstance.h"
+#include "common/http/ClusterCurl.h"
+#include "common/http/HttpMgr.h"
+#include "setup/InstallIni.h"
+#include "setup/SetupDlg.h"
 
-#include "RegSettings.h"
+#include "common/install/RegSettings.h"
 
 #include "platform/Shell.h"
 #include "platform/Win32.h"

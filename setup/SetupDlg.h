@@ -3,8 +3,8 @@
 // the licence check box and the folder bar; page 1 shows the licence; page 2 the progress of
 // the install worker; page 3 finishes and starts the installed program.
 
-#include "InstallMgr.h"
-#include "ProgramDlg.h"
+#include "common/dialog/ProgramDlg.h"
+#include "setup/InstallMgr.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "AttributeParse.h"
+#include "ui/AttributeParse.h"
 
 #include <cwchar>
 #include <cwctype>

@@ -2,7 +2,7 @@
 // Readers for the value formats of skin attributes: integer lists ("l,t,r,b"), colours
 // ("#AARRGGBB"), booleans ("true") and attribute lists (name="value" name2='value').
 
-#include "DuiString.h"
+#include "ui/DuiString.h"
 
 #include "platform/WinTypes.h"
 

@@ -1,8 +1,8 @@
-#include "ButtonUI.h"
+#include "ui/ButtonUI.h"
 
-#include "AttributeParse.h"
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
+#include "ui/AttributeParse.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
 
 #include <cwchar>
 

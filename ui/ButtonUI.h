@@ -2,7 +2,7 @@
 // A label that takes clicks: state images (normal, hot, pushed, focused, disabled), state text
 // colours, and the "click" notification when the mouse is released inside it.
 
-#include "LabelUI.h"
+#include "ui/LabelUI.h"
 
 namespace DuiLib
 {

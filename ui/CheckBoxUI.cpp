@@ -1,4 +1,4 @@
-#include "CheckBoxUI.h"
+#include "ui/CheckBoxUI.h"
 
 #include <cwchar>
 

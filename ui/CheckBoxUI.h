@@ -1,7 +1,7 @@
 #pragma once
 // An option outside any group: each click toggles it.
 
-#include "OptionUI.h"
+#include "ui/OptionUI.h"
 
 namespace DuiLib
 {

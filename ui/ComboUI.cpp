@@ -1,9 +1,9 @@
-#include "ComboUI.h"
+#include "ui/ComboUI.h"
 
-#include "AttributeParse.h"
-#include "ComboWnd.h"
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
+#include "ui/AttributeParse.h"
+#include "ui/ComboWnd.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
 
 #include <cwchar>
 

@@ -3,8 +3,8 @@
 // the items, where a click selects one and closes it. Up and Down move the selection without
 // opening. "itemselect" carries the new index in wParam and the old one in lParam.
 
-#include "ContainerUI.h"
-#include "ListInfo.h"
+#include "ui/ContainerUI.h"
+#include "ui/ListInfo.h"
 
 namespace DuiLib
 {

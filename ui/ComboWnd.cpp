@@ -1,6 +1,6 @@
-#include "ComboWnd.h"
+#include "ui/ComboWnd.h"
 
-#include "ComboUI.h"
+#include "ui/ComboUI.h"
 
 #include "platform/Input.h"
 

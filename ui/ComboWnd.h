@@ -3,9 +3,9 @@
 // combo's items in a scrolling column. The items stay the combo's; they are lent to the popup
 // while it is open and given back when it closes.
 
-#include "ListBodyUI.h"
-#include "PaintManagerUI.h"
-#include "WindowWnd.h"
+#include "ui/ListBodyUI.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/WindowWnd.h"
 
 namespace DuiLib
 {

@@ -1,7 +1,7 @@
-#include "ContainerUI.h"
+#include "ui/ContainerUI.h"
 
-#include "AttributeParse.h"
-#include "PaintManagerUI.h"
+#include "ui/AttributeParse.h"
+#include "ui/PaintManagerUI.h"
 
 #include <algorithm>
 #include <cwchar>

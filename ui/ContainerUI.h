@@ -3,7 +3,7 @@
 // unless a layout derived from it places them in a row or column; float children sit at their
 // own position relative to the container.
 
-#include "ControlUI.h"
+#include "ui/ControlUI.h"
 
 #include <vector>
 

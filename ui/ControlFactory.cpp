@@ -1,14 +1,14 @@
-#include "ControlFactory.h"
+#include "ui/ControlFactory.h"
 
-#include "ButtonUI.h"
-#include "CheckBoxUI.h"
-#include "ContainerUI.h"
-#include "HorizontalLayoutUI.h"
-#include "LabelUI.h"
-#include "OptionUI.h"
-#include "TabLayoutUI.h"
-#include "TextUI.h"
-#include "VerticalLayoutUI.h"
+#include "ui/ButtonUI.h"
+#include "ui/CheckBoxUI.h"
+#include "ui/ContainerUI.h"
+#include "ui/HorizontalLayoutUI.h"
+#include "ui/LabelUI.h"
+#include "ui/OptionUI.h"
+#include "ui/TabLayoutUI.h"
+#include "ui/TextUI.h"
+#include "ui/VerticalLayoutUI.h"
 
 #include <map>
 #include <mutex>

@@ -2,7 +2,7 @@
 // The table from skin tag to control class. The standard controls are in it from the start;
 // other control sources add theirs with RegisterControl (tags compare without regard to case).
 
-#include "ControlUI.h"
+#include "ui/ControlUI.h"
 
 #include <functional>
 

@@ -1,14 +1,14 @@
 // Puts the list, scrolling, progress, edit, combo and rich edit controls into the builder's
 // factory when the library loads, under their skin tags.
 
-#include "ComboUI.h"
-#include "ControlFactory.h"
-#include "EditUI.h"
-#include "ListLabelElementUI.h"
-#include "ListUI.h"
-#include "RichEditUI.h"
-#include "ScrollBarUI.h"
-#include "SliderUI.h"
+#include "ui/ComboUI.h"
+#include "ui/ControlFactory.h"
+#include "ui/EditUI.h"
+#include "ui/ListLabelElementUI.h"
+#include "ui/ListUI.h"
+#include "ui/RichEditUI.h"
+#include "ui/ScrollBarUI.h"
+#include "ui/SliderUI.h"
 
 namespace DuiLib
 {

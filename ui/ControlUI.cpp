@@ -1,8 +1,8 @@
-#include "ControlUI.h"
+#include "ui/ControlUI.h"
 
-#include "AttributeParse.h"
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
+#include "ui/AttributeParse.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
 
 #include "platform/Input.h"
 

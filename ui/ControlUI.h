@@ -3,7 +3,7 @@
 // painting. Skins set everything through SetAttribute, which derived controls extend and pass
 // on to their base for the names they do not know.
 
-#include "UIDefine.h"
+#include "ui/UIDefine.h"
 
 #include "platform/Gdi.h"
 

@@ -1,9 +1,9 @@
-#include "DialogBuilder.h"
+#include "ui/DialogBuilder.h"
 
-#include "AttributeParse.h"
-#include "ContainerUI.h"
-#include "ControlFactory.h"
-#include "PaintManagerUI.h"
+#include "ui/AttributeParse.h"
+#include "ui/ContainerUI.h"
+#include "ui/ControlFactory.h"
+#include "ui/PaintManagerUI.h"
 
 #include "platform/Utf.h"
 

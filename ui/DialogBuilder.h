@@ -4,8 +4,8 @@
 // control, made by the control factory or, for tags it does not know, by the callback. The
 // parsed document is kept: Create without a file builds the same tree again without reading.
 
-#include "ControlUI.h"
-#include "Markup.h"
+#include "ui/ControlUI.h"
+#include "ui/Markup.h"
 
 namespace DuiLib
 {

@@ -1,6 +1,6 @@
-#include "DrawInfo.h"
+#include "ui/DrawInfo.h"
 
-#include "AttributeParse.h"
+#include "ui/AttributeParse.h"
 
 #include <algorithm>
 

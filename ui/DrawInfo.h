@@ -2,7 +2,7 @@
 // One image markup parsed: "file='a.png' source='l,t,r,b' dest='l,t,r,b' corner='l,t,r,b'
 // fade='255' hole='false' xtiled='false' ytiled='false'", or a bare file name.
 
-#include "DuiString.h"
+#include "ui/DuiString.h"
 
 #include "platform/WinTypes.h"
 

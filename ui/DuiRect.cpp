@@ -1,4 +1,4 @@
-#include "DuiRect.h"
+#include "ui/DuiRect.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "DuiString.h"
+#include "ui/DuiString.h"
 
 #include "platform/Text.h"
 

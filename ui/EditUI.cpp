@@ -1,8 +1,8 @@
-#include "EditUI.h"
+#include "ui/EditUI.h"
 
-#include "AttributeParse.h"
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
+#include "ui/AttributeParse.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
 
 #include "platform/Input.h"
 

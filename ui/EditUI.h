@@ -4,7 +4,7 @@
 // input method arrives the same way), editing keys as key events. "textchanged" follows every
 // edit by the user, "return" the Enter key; the framework sends "killfocus" when it loses focus.
 
-#include "LabelUI.h"
+#include "ui/LabelUI.h"
 
 #include <algorithm>
 #include <string>

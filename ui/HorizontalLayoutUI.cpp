@@ -1,4 +1,4 @@
-#include "HorizontalLayoutUI.h"
+#include "ui/HorizontalLayoutUI.h"
 
 #include <cwchar>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Children side by side, left to right: fixed sizes first, the rest shared.
 
-#include "ContainerUI.h"
+#include "ui/ContainerUI.h"
 
 namespace DuiLib
 {

@@ -1,6 +1,6 @@
-#include "HtmlTextLayout.h"
+#include "ui/HtmlTextLayout.h"
 
-#include "AttributeParse.h"
+#include "ui/AttributeParse.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // Lays out the small text markup of labels: <b>, <i>, <u>, <c #AARRGGBB>, <f id> with their
 // closing tags, and <n> for a new line. Anything else, unknown tags included, is plain text.
 
-#include "PaintManagerUI.h"
+#include "ui/PaintManagerUI.h"
 
 #include <string>
 #include <vector>

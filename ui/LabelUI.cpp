@@ -1,7 +1,7 @@
-#include "LabelUI.h"
+#include "ui/LabelUI.h"
 
-#include "AttributeParse.h"
-#include "RenderEngine.h"
+#include "ui/AttributeParse.h"
+#include "ui/RenderEngine.h"
 
 #include <cwchar>
 

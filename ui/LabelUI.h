@@ -1,7 +1,7 @@
 #pragma once
 // A text in a rectangle: font, colours, alignment, padding, end ellipsis, optional markup.
 
-#include "ControlUI.h"
+#include "ui/ControlUI.h"
 
 namespace DuiLib
 {

@@ -1,7 +1,7 @@
-#include "ListBodyUI.h"
+#include "ui/ListBodyUI.h"
 
-#include "AttributeParse.h"
-#include "ListInfo.h"
+#include "ui/AttributeParse.h"
+#include "ui/ListInfo.h"
 
 #include <algorithm>
 #include <cwchar>

@@ -3,8 +3,8 @@
 // rows (a running sum of their heights) and kept; scrolling and painting then touch only the
 // rows that meet the visible area, so a list of many thousands of rows stays cheap.
 
-#include "ScrollBarUI.h"
-#include "VerticalLayoutUI.h"
+#include "ui/ScrollBarUI.h"
+#include "ui/VerticalLayoutUI.h"
 
 #include <vector>
 

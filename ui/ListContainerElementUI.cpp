@@ -1,7 +1,7 @@
-#include "ListContainerElementUI.h"
+#include "ui/ListContainerElementUI.h"
 
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
 
 #include <cwchar>
 

@@ -3,8 +3,8 @@
 // the row shows its selected and hot states with the owner's item colours and images and
 // reports "itemclick" when the mouse is released over it.
 
-#include "ContainerUI.h"
-#include "ListInfo.h"
+#include "ui/ContainerUI.h"
+#include "ui/ListInfo.h"
 
 namespace DuiLib
 {

@@ -1,4 +1,4 @@
-#include "ListHeaderUI.h"
+#include "ui/ListHeaderUI.h"
 
 #include <cwchar>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The row of column captions above a list's body; lists in this product mostly hide it.
 
-#include "HorizontalLayoutUI.h"
+#include "ui/HorizontalLayoutUI.h"
 
 namespace DuiLib
 {

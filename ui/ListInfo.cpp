@@ -1,7 +1,7 @@
-#include "ListInfo.h"
+#include "ui/ListInfo.h"
 
-#include "AttributeParse.h"
-#include "PaintManagerUI.h"
+#include "ui/AttributeParse.h"
+#include "ui/PaintManagerUI.h"
 
 #include <map>
 

@@ -2,7 +2,7 @@
 // What the list-like controls (list, combo) share with their items: the look of the items,
 // and the two interfaces through which an item and its owner talk (selection, hot state).
 
-#include "ControlUI.h"
+#include "ui/ControlUI.h"
 
 #include <cwchar>
 

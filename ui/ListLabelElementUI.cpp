@@ -1,7 +1,7 @@
-#include "ListLabelElementUI.h"
+#include "ui/ListLabelElementUI.h"
 
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
 
 #include <cwchar>
 

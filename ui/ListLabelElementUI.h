@@ -1,7 +1,7 @@
 #pragma once
 // A list row that is just a text, drawn with its owner's item font, padding and state colours.
 
-#include "ListContainerElementUI.h"
+#include "ui/ListContainerElementUI.h"
 
 namespace DuiLib
 {

@@ -1,7 +1,7 @@
-#include "ListUI.h"
+#include "ui/ListUI.h"
 
-#include "AttributeParse.h"
-#include "PaintManagerUI.h"
+#include "ui/AttributeParse.h"
+#include "ui/PaintManagerUI.h"
 
 #include <algorithm>
 #include <cwchar>

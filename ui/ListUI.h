@@ -3,10 +3,10 @@
 // (container or text rows); the list keeps the one selected row, moves it with the keyboard,
 // and reports "itemselect" (wParam the new index, lParam the old one).
 
-#include "ListBodyUI.h"
-#include "ListHeaderUI.h"
-#include "ListInfo.h"
-#include "VerticalLayoutUI.h"
+#include "ui/ListBodyUI.h"
+#include "ui/ListHeaderUI.h"
+#include "ui/ListInfo.h"
+#include "ui/VerticalLayoutUI.h"
 
 namespace DuiLib
 {

@@ -1,4 +1,4 @@
-#include "Markup.h"
+#include "ui/Markup.h"
 
 #include "platform/Utf.h"
 

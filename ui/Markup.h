@@ -1,7 +1,7 @@
 #pragma once
 // A parsed skin document (UTF-8 XML), kept so that a builder can make the same controls again.
 
-#include "DuiString.h"
+#include "ui/DuiString.h"
 
 #include <pugixml.hpp>
 #include <vector>

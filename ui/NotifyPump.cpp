@@ -1,6 +1,6 @@
-#include "NotifyPump.h"
+#include "ui/NotifyPump.h"
 
-#include "ControlUI.h"
+#include "ui/ControlUI.h"
 
 namespace DuiLib
 {

@@ -3,7 +3,7 @@
 // notification type and, optionally, the sender's name. A class's table chains to its base's,
 // so a derived window inherits its base's entries (for example "click" to OnClick).
 
-#include "UIDefine.h"
+#include "ui/UIDefine.h"
 
 namespace DuiLib
 {

@@ -1,8 +1,8 @@
-#include "OptionUI.h"
+#include "ui/OptionUI.h"
 
-#include "AttributeParse.h"
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
+#include "ui/AttributeParse.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
 
 #include <cwchar>
 

@@ -2,7 +2,7 @@
 // A button that stays selected. Options of one group (per window) select one at a time;
 // a change is announced with "selectchanged".
 
-#include "ButtonUI.h"
+#include "ui/ButtonUI.h"
 
 namespace DuiLib
 {

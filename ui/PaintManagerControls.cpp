@@ -2,9 +2,9 @@
 // closes its page) must not be deleted on the spot: AddDelayedCleanup forgets every reference
 // the manager holds to it at once (ReapObjects) and deletes it after the current message.
 
-#include "PaintManagerParts.h"
+#include "ui/PaintManagerParts.h"
 
-#include "ToolTipWnd.h"
+#include "ui/ToolTipWnd.h"
 
 namespace DuiLib
 {

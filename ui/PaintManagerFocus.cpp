@@ -2,7 +2,7 @@
 // focus; the old control hears KILLFOCUS before the new one hears SETFOCUS, and either handler
 // may move the focus again (the later SETFOCUS notification is then not sent).
 
-#include "PaintManagerParts.h"
+#include "ui/PaintManagerParts.h"
 
 #include "platform/Input.h"
 

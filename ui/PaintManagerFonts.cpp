@@ -2,7 +2,7 @@
 // back to the default font, so a control never paints without one. Fonts live as long as the
 // manager: controls keep the handles.
 
-#include "PaintManagerParts.h"
+#include "ui/PaintManagerParts.h"
 
 #include "platform/Gdi.h"
 #include "platform/Text.h"

@@ -1,9 +1,9 @@
 // Skin images, decoded once per manager and named without regard to case. A picture of the disk
 // (an absolute path, such as a downloaded avatar) is read again when its file changed.
 
-#include "PaintManagerParts.h"
+#include "ui/PaintManagerParts.h"
 
-#include "RenderEngine.h"
+#include "ui/RenderEngine.h"
 
 #include "platform/Utf.h"
 

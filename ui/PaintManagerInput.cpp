@@ -7,9 +7,9 @@
 // - a hover change sends MOUSELEAVE to the old control before MOUSEENTER to the new one;
 // - keys go to the focused control; Tab and Shift+Tab move the focus instead.
 
-#include "PaintManagerParts.h"
+#include "ui/PaintManagerParts.h"
 
-#include "ToolTipWnd.h"
+#include "ui/ToolTipWnd.h"
 
 #include "platform/Input.h"
 #include "platform/Kernel.h"

@@ -3,7 +3,7 @@
 // Asynchronous notifications wait for a posted kPaintManagerFlush, so they arrive after the
 // message that raised them, and are dropped with the control that sent them.
 
-#include "PaintManagerParts.h"
+#include "ui/PaintManagerParts.h"
 
 #include "platform/Kernel.h"
 

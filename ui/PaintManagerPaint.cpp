@@ -3,7 +3,7 @@
 // area into a back buffer of the client size and copies it to the window, so controls never
 // draw straight onto the screen. Overlays are drawn over the controls, in the order added.
 
-#include "PaintManagerParts.h"
+#include "ui/PaintManagerParts.h"
 
 #include "platform/Gdi.h"
 

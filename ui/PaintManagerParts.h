@@ -3,7 +3,7 @@
 // range the manager keeps for itself, the list of live managers, and small list helpers.
 // Not for use outside those files.
 
-#include "PaintManagerUI.h"
+#include "ui/PaintManagerUI.h"
 
 #include <algorithm>
 

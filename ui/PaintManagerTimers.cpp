@@ -2,7 +2,7 @@
 // timer by its own id, so two controls may both use id 1. A timer dies with its control
 // (ReapObjects) and with the window (WM_DESTROY).
 
-#include "PaintManagerParts.h"
+#include "ui/PaintManagerParts.h"
 
 #include "platform/Kernel.h"
 

@@ -4,10 +4,10 @@
 // PaintManagerNotify.cpp, PaintManagerControls.cpp, PaintManagerFonts.cpp and
 // PaintManagerImages.cpp.
 
-#include "PaintManagerParts.h"
+#include "ui/PaintManagerParts.h"
 
-#include "SkinSource.h"
-#include "ToolTipWnd.h"
+#include "ui/SkinSource.h"
+#include "ui/ToolTipWnd.h"
 
 #include "platform/Kernel.h"
 #include "platform/Layered.h"

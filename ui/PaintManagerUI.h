@@ -4,7 +4,7 @@
 // timers, option groups and skin settings. The process-wide skin source (resource path or zip)
 // is shared by every manager.
 
-#include "ControlUI.h"
+#include "ui/ControlUI.h"
 
 #include "platform/Owned.h"
 

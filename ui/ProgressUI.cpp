@@ -1,6 +1,6 @@
-#include "ProgressUI.h"
+#include "ui/ProgressUI.h"
 
-#include "AttributeParse.h"
+#include "ui/AttributeParse.h"
 
 #include <algorithm>
 #include <cwchar>

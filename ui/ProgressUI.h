@@ -2,7 +2,7 @@
 // A progress bar: the background image (or colour) is the empty bar, the fore image is drawn
 // over the share of it that the value reaches (left to right, or bottom up when vertical).
 
-#include "LabelUI.h"
+#include "ui/LabelUI.h"
 
 namespace DuiLib
 {

@@ -1,6 +1,6 @@
-#include "RenderEngine.h"
+#include "ui/RenderEngine.h"
 
-#include "HtmlTextLayout.h"
+#include "ui/HtmlTextLayout.h"
 
 #include "platform/Owned.h"
 

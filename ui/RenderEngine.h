@@ -2,8 +2,8 @@
 // Drawing primitives of the framework over cairo (shapes, images) and the platform's GDI text
 // (pango), plus reading images and raw files from the skin.
 
-#include "DrawInfo.h"
-#include "PaintManagerUI.h"
+#include "ui/DrawInfo.h"
+#include "ui/PaintManagerUI.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
-#include "RichEditUI.h"
+#include "ui/RichEditUI.h"
 
-#include "AttributeParse.h"
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
-#include "RtfReader.h"
+#include "ui/AttributeParse.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
+#include "ui/RtfReader.h"
 
 #include "platform/Text.h"
 

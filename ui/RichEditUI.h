@@ -3,7 +3,7 @@
 // word-wrapped to the control's width, with a vertical scroll bar and the wheel. Formatting
 // of the document is not kept; its text, paragraphs and tabs are.
 
-#include "ScrollBarUI.h"
+#include "ui/ScrollBarUI.h"
 
 // The stream-in interface of rich edit controls.
 using EDITSTREAMCALLBACK = DWORD (*)(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* pcb);

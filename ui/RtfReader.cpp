@@ -1,4 +1,4 @@
-#include "RtfReader.h"
+#include "ui/RtfReader.h"
 
 #include "platform/Text.h"
 

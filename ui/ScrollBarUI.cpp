@@ -1,8 +1,8 @@
-#include "ScrollBarUI.h"
+#include "ui/ScrollBarUI.h"
 
-#include "AttributeParse.h"
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
+#include "ui/AttributeParse.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
 
 #include <algorithm>
 #include <cwchar>

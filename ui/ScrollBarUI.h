@@ -3,7 +3,7 @@
 // It belongs to a scrolling control (its owner), which paints it, lays it out and hears every
 // position change through the callback; wheel turns over the bar go to the owner.
 
-#include "ControlUI.h"
+#include "ui/ControlUI.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "SkinSource.h"
+#include "ui/SkinSource.h"
 
 #include "platform/Process.h"
 #include "platform/Utf.h"

@@ -2,8 +2,8 @@
 // Where the process reads its skins: a folder (the resource path) or a zip archive, from a
 // file or embedded in the program. Shared by every window of the process.
 
-#include "DuiString.h"
-#include "SkinZip.h"
+#include "ui/DuiString.h"
+#include "ui/SkinZip.h"
 
 #include <memory>
 #include <vector>

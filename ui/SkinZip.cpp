@@ -1,4 +1,4 @@
-#include "SkinZip.h"
+#include "ui/SkinZip.h"
 
 #include "platform/Utf.h"
 

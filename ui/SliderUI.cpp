@@ -1,7 +1,7 @@
-#include "SliderUI.h"
+#include "ui/SliderUI.h"
 
-#include "AttributeParse.h"
-#include "PaintManagerUI.h"
+#include "ui/AttributeParse.h"
+#include "ui/PaintManagerUI.h"
 
 #include <algorithm>
 #include <cwchar>

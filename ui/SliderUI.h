@@ -3,7 +3,7 @@
 // follows the pointer, the wheel moves by the step. "valuechanged" is sent when the user's
 // action ends with another value; values set by the program send nothing.
 
-#include "ProgressUI.h"
+#include "ui/ProgressUI.h"
 
 namespace DuiLib
 {

@@ -1,7 +1,7 @@
-#include "TabLayoutUI.h"
+#include "ui/TabLayoutUI.h"
 
-#include "AttributeParse.h"
-#include "PaintManagerUI.h"
+#include "ui/AttributeParse.h"
+#include "ui/PaintManagerUI.h"
 
 #include <cwchar>
 

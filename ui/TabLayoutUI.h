@@ -1,7 +1,7 @@
 #pragma once
 // Pages on top of each other: only the selected one is visible.
 
-#include "ContainerUI.h"
+#include "ui/ContainerUI.h"
 
 namespace DuiLib
 {

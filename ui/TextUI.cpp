@@ -1,4 +1,4 @@
-#include "TextUI.h"
+#include "ui/TextUI.h"
 
 #include <cwchar>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A label for longer text: wraps at word boundaries and starts at the top left.
 
-#include "LabelUI.h"
+#include "ui/LabelUI.h"
 
 namespace DuiLib
 {

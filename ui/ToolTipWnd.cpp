@@ -1,8 +1,8 @@
-#include "ToolTipWnd.h"
+#include "ui/ToolTipWnd.h"
 
-#include "ControlUI.h"
-#include "PaintManagerUI.h"
-#include "RenderEngine.h"
+#include "ui/ControlUI.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/RenderEngine.h"
 
 #include "platform/Input.h"
 

@@ -3,8 +3,8 @@
 // control's tooltip text below-right of the pointer. It never takes the activation, so the
 // window keeps its keyboard. One per paint manager, made on first use and gone with it.
 
-#include "DuiString.h"
-#include "WindowWnd.h"
+#include "ui/DuiString.h"
+#include "ui/WindowWnd.h"
 
 namespace DuiLib
 {

@@ -2,8 +2,8 @@
 // The framework's shared vocabulary: event and notification records, the interfaces a window
 // implements to hear from its controls, and the flags and names used across the framework.
 
-#include "DuiRect.h"
-#include "DuiString.h"
+#include "ui/DuiRect.h"
+#include "ui/DuiString.h"
 
 #include "platform/Window.h"
 

@@ -1,4 +1,4 @@
-#include "VerticalLayoutUI.h"
+#include "ui/VerticalLayoutUI.h"
 
 #include <cwchar>
 

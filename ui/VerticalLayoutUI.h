@@ -1,7 +1,7 @@
 #pragma once
 // Children stacked top to bottom: fixed sizes first, the rest shared.
 
-#include "ContainerUI.h"
+#include "ui/ContainerUI.h"
 
 namespace DuiLib
 {

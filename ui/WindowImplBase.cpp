@@ -1,4 +1,4 @@
-#include "WindowImplBase.h"
+#include "ui/WindowImplBase.h"
 
 #include "platform/Resources.h"
 

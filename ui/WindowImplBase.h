@@ -4,10 +4,10 @@
 // Escape its default meaning (close). The virtual operations are declared in the order the
 // windows of the system rely on.
 
-#include "DialogBuilder.h"
-#include "NotifyPump.h"
-#include "PaintManagerUI.h"
-#include "WindowWnd.h"
+#include "ui/DialogBuilder.h"
+#include "ui/NotifyPump.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/WindowWnd.h"
 
 namespace DuiLib
 {

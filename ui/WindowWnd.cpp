@@ -1,6 +1,6 @@
-#include "WindowWnd.h"
+#include "ui/WindowWnd.h"
 
-#include "PaintManagerUI.h"
+#include "ui/PaintManagerUI.h"
 
 #include "platform/Input.h"
 #include "platform/WinError.h"

@@ -3,7 +3,7 @@
 // its messages to HandleMessage, and runs modal loops. The object learns of the window's end in
 // OnFinalMessage, where modeless windows delete themselves.
 
-#include "UIDefine.h"
+#include "ui/UIDefine.h"
 
 namespace DuiLib
 {

@@ -1,6 +1,6 @@
-#include "WndShadow.h"
+#include "ui/WndShadow.h"
 
-#include "RenderEngine.h"
+#include "ui/RenderEngine.h"
 
 #include "platform/Display.h"
 #include "platform/Gdi.h"

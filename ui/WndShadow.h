@@ -8,7 +8,7 @@
 // the shadow is drawn inside the owner instead: over its controls, a band a few pixels deep
 // along its edges, taken from the darkest side of the image's border and darkest at the edge.
 
-#include "PaintManagerUI.h"
+#include "ui/PaintManagerUI.h"
 
 namespace DuiLib
 {

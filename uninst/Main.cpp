@@ -1,14 +1,14 @@
 // The uninstaller: one running copy, its own folder as the current folder, the log to the
 // debug channel, and the uninstall window.
 
-#include "ClusterCurl.h"
-#include "HttpMgr.h"
-#include "Log.h"
-#include "PathHelper.h"
-#include "ProgramWindow.h"
-#include "RegSettings.h"
-#include "SingleInstance.h"
-#include "UninstDlg.h"
+#include "common/base/Log.h"
+#include "common/base/PathHelper.h"
+#include "common/dialog/ProgramWindow.h"
+#include "common/dialog/SingleInstance.h"
+#include "common/http/ClusterCurl.h"
+#include "common/http/HttpMgr.h"
+#include "common/install/RegSettings.h"
+#include "uninst/UninstDlg.h"
 
 #include "platform/Shell.h"
 #include "platform/Win32.h"

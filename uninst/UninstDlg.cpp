@@ -1,10 +1,10 @@
-#include "UninstDlg.h"
+#include "uninst/UninstDlg.h"
 
-#include "Log.h"
-#include "ProductFiles.h"
-#include "RegSettings.h"
-#include "SelfDeleteScript.h"
-#include "UninstStatistics.h"
+#include "common/base/Log.h"
+#include "common/install/ProductFiles.h"
+#include "common/install/RegSettings.h"
+#include "common/install/SelfDeleteScript.h"
+#include "uninst/UninstStatistics.h"
 
 #include "platform/Win32.h"
 

@@ -3,8 +3,8 @@
 // progress, page 2 says goodbye. Leaving it after a complete removal starts the script that
 // removes the uninstaller itself.
 
-#include "ProgramDlg.h"
-#include "UninstMgr.h"
+#include "common/dialog/ProgramDlg.h"
+#include "uninst/UninstMgr.h"
 
 #include <memory>
 #include <string>

@@ -4,7 +4,7 @@
 // keys and the files the product owns. Before each step it posts a progress record to the
 // uninstall window; the last record says whether everything went.
 
-#include "InstallManifest.h"
+#include "common/install/InstallManifest.h"
 
 #include "platform/Win32.h"
 

@@ -1,9 +1,9 @@
-#include "UninstStatistics.h"
+#include "uninst/UninstStatistics.h"
 
-#include "HttpMgr.h"
-#include "ProductFiles.h"
-#include "StatisticsRequest.h"
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
+#include "common/http/HttpMgr.h"
+#include "common/http/StatisticsRequest.h"
+#include "common/install/ProductFiles.h"
 
 #include "platform/Win32.h"
 

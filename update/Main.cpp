@@ -1,16 +1,16 @@
 // The updater: started by Pictavo from its temporary copy with the install folder as its one
 // argument; shows its status window while the package is applied.
 
-#include "CrashHandler.h"
-#include "Log.h"
-#include "PathHelper.h"
-#include "ProductFiles.h"
-#include "ProgramWindow.h"
-#include "RegSettings.h"
-#include "SingleInstance.h"
-#include "StringHelper.h"
-#include "UpdateDlg.h"
-#include "UpdaterFolders.h"
+#include "common/base/CrashHandler.h"
+#include "common/base/Log.h"
+#include "common/base/PathHelper.h"
+#include "common/base/StringHelper.h"
+#include "common/dialog/ProgramWindow.h"
+#include "common/dialog/SingleInstance.h"
+#include "common/install/ProductFiles.h"
+#include "common/install/RegSettings.h"
+#include "update/UpdateDlg.h"
+#include "update/UpdaterFolders.h"
 
 #include "platform/Win32.h"
 

@@ -1,9 +1,9 @@
-#include "PackageApplier.h"
+#include "update/PackageApplier.h"
 
-#include "InstallManifest.h"
-#include "ProductFiles.h"
-#include "StringHelper.h"
-#include "ZipManager.h"
+#include "common/base/StringHelper.h"
+#include "common/install/InstallManifest.h"
+#include "common/install/ProductFiles.h"
+#include "update/ZipManager.h"
 
 #include "platform/Win32.h"
 

@@ -6,7 +6,7 @@
 // adds) are made there too, and all of them are then moved in under the journal of
 // CUpdateJournal.
 
-#include "UpdateJournal.h"
+#include "common/install/UpdateJournal.h"
 
 #include <atomic>
 #include <string>

@@ -1,11 +1,11 @@
-#include "UpdateDlg.h"
+#include "update/UpdateDlg.h"
 
-#include "Log.h"
-#include "PathHelper.h"
-#include "ProcessHelper.h"
-#include "ProductFiles.h"
-#include "SelfDeleteScript.h"
-#include "UpdaterFolders.h"
+#include "common/base/Log.h"
+#include "common/base/PathHelper.h"
+#include "common/base/ProcessHelper.h"
+#include "common/install/ProductFiles.h"
+#include "common/install/SelfDeleteScript.h"
+#include "update/UpdaterFolders.h"
 
 #include "platform/Win32.h"
 

@@ -4,8 +4,8 @@
 // failure it stays above the restarted Pictavo until the user closes it. When the window goes,
 // the updater's own temporary copy is removed once the process has ended.
 
-#include "ProgramDlg.h"
-#include "UpdateMgr.h"
+#include "common/dialog/ProgramDlg.h"
+#include "update/UpdateMgr.h"
 
 #include <string>
 

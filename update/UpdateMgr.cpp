@@ -1,11 +1,11 @@
-#include "UpdateMgr.h"
+#include "update/UpdateMgr.h"
 
-#include "Log.h"
-#include "PackageApplier.h"
-#include "PathHelper.h"
-#include "ProductFiles.h"
-#include "ProductProcesses.h"
-#include "UpdateJournal.h"
+#include "common/base/Log.h"
+#include "common/base/PathHelper.h"
+#include "common/install/ProductFiles.h"
+#include "common/install/ProductProcesses.h"
+#include "common/install/UpdateJournal.h"
+#include "update/PackageApplier.h"
 
 #include <chrono>
 #include <cstdlib>

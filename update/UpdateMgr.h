@@ -3,8 +3,8 @@
 // folder's package folder, records the new version and removes the package folder, telling the
 // status window each step as a WM_UPDATE_STATUS record.
 
-#include "LibcurlDownCallback.h"
-#include "UpdateStatusRecord.h"
+#include "common/http/LibcurlDownCallback.h"
+#include "update/UpdateStatusRecord.h"
 
 #include "platform/Win32.h"
 

@@ -1,9 +1,9 @@
-#include "UpdaterFolders.h"
+#include "update/UpdaterFolders.h"
 
-#include "PathHelper.h"
-#include "ProductFiles.h"
-#include "RegSettings.h"
-#include "StringHelper.h"
+#include "common/base/PathHelper.h"
+#include "common/base/StringHelper.h"
+#include "common/install/ProductFiles.h"
+#include "common/install/RegSettings.h"
 
 #include "platform/Win32.h"
 

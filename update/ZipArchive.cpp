@@ -1,4 +1,4 @@
-#include "ZipArchive.h"
+#include "update/ZipArchive.h"
 
 #include "platform/Files.h"
 #include "platform/Kernel.h"

@@ -3,8 +3,8 @@
 // entries described as ZipEntry records and unpacked below a base folder. Every failure is a
 // ZipResult; nothing throws.
 
-#include "ZipEntry.h"
-#include "ZipResult.h"
+#include "update/ZipEntry.h"
+#include "update/ZipResult.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ZipManager.h"
+#include "update/ZipManager.h"
 
 #include "platform/DebugOutput.h"
 #include "platform/Utf.h"

@@ -3,7 +3,7 @@
 // unpack into, list the entries, unpack one or all of them. Operations return 1 on success
 // and 0 on failure; some failures are also sent to the debug channel.
 
-#include "ZipArchive.h"
+#include "update/ZipArchive.h"
 
 #include "platform/WinTypes.h"
 

@@ -1,4 +1,4 @@
-#include "GdkInput.h"
+#include "webview/GdkInput.h"
 
 namespace wkeimpl
 {

@@ -2,7 +2,7 @@
 // Window-message input turned into the GDK events a WebKit view handles. Every event is for
 // the view's own GdkWindow.
 
-#include "wke.h"
+#include "webview/wke.h"
 
 #include "platform/Owned.h"
 

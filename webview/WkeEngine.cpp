@@ -1,4 +1,4 @@
-#include "WkeEngine.h"
+#include "webview/WkeEngine.h"
 
 namespace wkeimpl
 {

@@ -2,7 +2,7 @@
 // The engine's process-wide part: one ephemeral web context (no cookies, cache or storage of
 // the user's), the script functions bound for every view, and the views' shared settings.
 
-#include "wke.h"
+#include "webview/wke.h"
 
 #include "platform/Owned.h"
 

@@ -1,8 +1,8 @@
 // The exported functions of libwke.so: the C interface over the engine and its views.
 
-#include "GdkInput.h"
-#include "WkeEngine.h"
-#include "WkeView.h"
+#include "webview/GdkInput.h"
+#include "webview/WkeEngine.h"
+#include "webview/WkeView.h"
 
 #include "platform/Utf.h"
 

@@ -1,7 +1,7 @@
-#include "WkeView.h"
+#include "webview/WkeView.h"
 
-#include "GdkInput.h"
-#include "WkeEngine.h"
+#include "webview/GdkInput.h"
+#include "webview/WkeEngine.h"
 
 #include "platform/Gdi.h"
 #include "platform/Owned.h"

@@ -2,8 +2,8 @@
 // One offscreen web view: a WebKitWebView in a GtkOffscreenWindow, its image kept as a device
 // context, its events turned into the wke callbacks, and input fed in from window messages.
 
-#include "GdkInput.h"
-#include "wke.h"
+#include "webview/GdkInput.h"
+#include "webview/wke.h"
 
 #include "platform/Owned.h"
 

@@ -1,4 +1,4 @@
-#include "MsgBoxDlg.h"
+#include "common/dialog/MsgBoxDlg.h"
 
 #include "platform/Gdi.h"
 

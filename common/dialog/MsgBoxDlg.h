@@ -6,7 +6,7 @@
 // The setup program builds the older form (ProgramTraits::olderMsgBox): no "go" button, no
 // first-line indent, boxes up to 480 wide, and a hidden owner stays hidden.
 
-#include "WinBaseEx.h"
+#include "common/dialog/WinBaseEx.h"
 
 // Button sets (pages of mainTab).
 constexpr int MSGBOX_YESNO = 0;

@@ -1,7 +1,7 @@
-#include "ProgramDlg.h"
+#include "common/dialog/ProgramDlg.h"
 
-#include "HttpMgr.h"
-#include "SingleInstance.h"
+#include "common/dialog/SingleInstance.h"
+#include "common/http/HttpMgr.h"
 
 #include <utility>
 

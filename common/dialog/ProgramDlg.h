@@ -6,7 +6,7 @@
 // swaps the skin's "maxBtn" and "restoreBtn" (where it has them), a second copy's WM_COPYDATA
 // brings it forward and an HTTP reply that comes to it is freed.
 
-#include "WinBaseEx.h"
+#include "common/dialog/WinBaseEx.h"
 
 class CProgramDlg : public CWinBaseEx
 {

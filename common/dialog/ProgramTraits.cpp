@@ -1,4 +1,4 @@
-#include "ProgramTraits.h"
+#include "common/dialog/ProgramTraits.h"
 
 #include <atomic>
 

@@ -1,6 +1,6 @@
-#include "ProgramWindow.h"
+#include "common/dialog/ProgramWindow.h"
 
-#include "Log.h"
+#include "common/base/Log.h"
 
 #include "platform/Display.h"
 

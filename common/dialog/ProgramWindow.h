@@ -2,7 +2,7 @@
 // The start and the loop that the setup program, the updater and the uninstaller share: each
 // shows one skinned dialog and ends when it is gone.
 
-#include "WinBaseEx.h"
+#include "common/dialog/WinBaseEx.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "SingleInstance.h"
+#include "common/dialog/SingleInstance.h"
 
 #include <mutex>
 #include <vector>

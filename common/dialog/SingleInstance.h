@@ -2,7 +2,7 @@
 // One running copy per program: a second copy finds the first one's top-level window by its
 // title, asks it to come forward with WM_COPYDATA (wParam ACTIVATE_RUNNING_INSTANCE) and ends.
 
-#include "ProgramTraits.h"
+#include "common/dialog/ProgramTraits.h"
 
 #include "platform/Win32.h"
 

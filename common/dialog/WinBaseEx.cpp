@@ -1,4 +1,4 @@
-#include "WinBaseEx.h"
+#include "common/dialog/WinBaseEx.h"
 
 #include "platform/Display.h"
 #include "platform/Resources.h"

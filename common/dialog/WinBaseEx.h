@@ -2,10 +2,10 @@
 // The base of every dialog of the four programs: the program's embedded skin, its window icon
 // and drop shadow, and no window-level default action for Enter and Escape.
 
-#include "ProgramTraits.h"
+#include "common/dialog/ProgramTraits.h"
 
-#include "UIlib.h"
-#include "WndShadow.h"
+#include "ui/UIlib.h"
+#include "ui/WndShadow.h"
 
 class CWinBaseEx : public DuiLib::WindowImplBase
 {

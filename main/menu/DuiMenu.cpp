@@ -1,10 +1,10 @@
-#include "DuiMenu.h"
+#include "main/menu/DuiMenu.h"
 
-#include "MenuContainer.h"
-#include "MenuElementUI.h"
-#include "MenuUI.h"
-#include "MenuWnd.h"
-#include "StaticMenuElementUI.h"
+#include "main/menu/MenuContainer.h"
+#include "main/menu/MenuElementUI.h"
+#include "main/menu/MenuUI.h"
+#include "main/menu/MenuWnd.h"
+#include "main/menu/StaticMenuElementUI.h"
 
 #include "platform/Input.h"
 #include "platform/Utf.h"

@@ -5,7 +5,7 @@
 // until a row is chosen, a click lands outside, the pointer grab is lost or the application
 // quits; it returns the chosen command.
 
-#include "UIlib.h"
+#include "ui/UIlib.h"
 
 class CMenuContainer;
 class CMenuUI;

@@ -1,4 +1,4 @@
-#include "MenuContainer.h"
+#include "main/menu/MenuContainer.h"
 
 #include <cwchar>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The root of a menu skin: holds the menu lists and two settings for the whole menu.
 
-#include "UIlib.h"
+#include "ui/UIlib.h"
 
 class CMenuContainer : public DuiLib::CContainerUI
 {

@@ -1,9 +1,9 @@
-#include "MenuElementUI.h"
+#include "main/menu/MenuElementUI.h"
 
-#include "DuiMenu.h"
-#include "MenuContainer.h"
-#include "MenuUI.h"
-#include "MenuWnd.h"
+#include "main/menu/DuiMenu.h"
+#include "main/menu/MenuContainer.h"
+#include "main/menu/MenuUI.h"
+#include "main/menu/MenuWnd.h"
 
 #include "platform/Input.h"
 

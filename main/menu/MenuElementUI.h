@@ -2,7 +2,7 @@
 // A choosable menu row. A row with "extendmenu" opens the list of that name beside it; a row
 // without one ends the menu with its "command".
 
-#include "UIlib.h"
+#include "ui/UIlib.h"
 
 class CMenuUI;
 

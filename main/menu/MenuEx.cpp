@@ -1,6 +1,6 @@
-#include "MenuEx.h"
+#include "main/menu/MenuEx.h"
 
-#include "MenuUIEx.h"
+#include "main/menu/MenuUIEx.h"
 
 #include <cwchar>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The product's menus: lists written as "MenuEx" get the hover look of MenuUIEx.
 
-#include "DuiMenu.h"
+#include "main/menu/DuiMenu.h"
 
 class CMenuEx : public CDuiMenu
 {

@@ -1,8 +1,8 @@
-#include "MenuUI.h"
+#include "main/menu/MenuUI.h"
 
-#include "DuiMenu.h"
-#include "MenuElementUI.h"
-#include "MenuWnd.h"
+#include "main/menu/DuiMenu.h"
+#include "main/menu/MenuElementUI.h"
+#include "main/menu/MenuWnd.h"
 
 #include <cwchar>
 

@@ -2,7 +2,7 @@
 // One menu list with its own popup window. The list tracks its hot row, opens and closes the
 // submenus of its rows and moves the highlight with the keyboard.
 
-#include "UIlib.h"
+#include "ui/UIlib.h"
 
 class CDuiMenu;
 class CMenuElementUI;

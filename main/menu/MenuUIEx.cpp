@@ -1,6 +1,6 @@
-#include "MenuUIEx.h"
+#include "main/menu/MenuUIEx.h"
 
-#include "MenuElementUI.h"
+#include "main/menu/MenuElementUI.h"
 
 using namespace DuiLib;
 

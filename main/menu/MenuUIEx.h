@@ -2,7 +2,7 @@
 // A menu list with the product's hover look: the hot row turns blue with a white label, and
 // rows that carry icon or arrow pairs show their hover variant.
 
-#include "MenuUI.h"
+#include "main/menu/MenuUI.h"
 
 class MenuUIEx : public CMenuUI
 {

@@ -1,7 +1,7 @@
-#include "MenuWnd.h"
+#include "main/menu/MenuWnd.h"
 
-#include "MenuElementUI.h"
-#include "MenuUI.h"
+#include "main/menu/MenuElementUI.h"
+#include "main/menu/MenuUI.h"
 
 using namespace DuiLib;
 

@@ -2,8 +2,8 @@
 // The popup window of one menu list. It never takes activation, so the owner keeps the
 // keyboard focus while the menu is open; its paint manager shows the list without owning it.
 
-#include "UIlib.h"
-#include "WndShadow.h"
+#include "ui/UIlib.h"
+#include "ui/WndShadow.h"
 
 class CMenuUI;
 

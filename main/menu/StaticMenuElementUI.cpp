@@ -1,4 +1,4 @@
-#include "StaticMenuElementUI.h"
+#include "main/menu/StaticMenuElementUI.h"
 
 #include <cwchar>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A menu row without a command (a caption or a separator): drawn as a plain container.
 
-#include "UIlib.h"
+#include "ui/UIlib.h"
 
 class CStaticMenuElementUI : public DuiLib::CListContainerElementUI
 {

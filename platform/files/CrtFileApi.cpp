@@ -1,5 +1,5 @@
 // The C runtime's wide file calls.
-#include "PathOperations.h"
+#include "platform/files/PathOperations.h"
 
 #include "platform/Files.h"
 #include "platform/Utf.h"

@@ -1,8 +1,8 @@
 // File handles: CreateFileW and the calls that work on its result.
-#include "FileIo.h"
-#include "FileObject.h"
-#include "FileStatus.h"
-#include "PathText.h"
+#include "platform/files/FileIo.h"
+#include "platform/files/FileObject.h"
+#include "platform/files/FileStatus.h"
+#include "platform/files/PathText.h"
 
 #include "platform/Files.h"
 #include "platform/Kernel.h"

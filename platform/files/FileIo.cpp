@@ -1,4 +1,4 @@
-#include "FileIo.h"
+#include "platform/files/FileIo.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "FileObject.h"
+#include "platform/files/FileObject.h"
 
 #include "platform/Files.h"
 #include "platform/WinError.h"

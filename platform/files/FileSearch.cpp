@@ -1,4 +1,4 @@
-#include "FileSearch.h"
+#include "platform/files/FileSearch.h"
 
 #include "platform/Utf.h"
 

@@ -2,7 +2,7 @@
 // One directory search: the matching entries of a folder, read when the search starts so that
 // callers may delete what they find while they go on.
 
-#include "FileStatus.h"
+#include "platform/files/FileStatus.h"
 
 #include "platform/KernelObject.h"
 

@@ -1,4 +1,4 @@
-#include "FileStatus.h"
+#include "platform/files/FileStatus.h"
 
 #include "platform/Files.h"
 

@@ -1,6 +1,6 @@
 // Directory searches: FindFirstFileW and the C runtime's _wfindfirst over one FileSearch.
-#include "FileSearch.h"
-#include "PathText.h"
+#include "platform/files/FileSearch.h"
+#include "platform/files/PathText.h"
 
 #include "platform/Files.h"
 #include "platform/Kernel.h"

@@ -1,7 +1,7 @@
 // Path-level calls: copy, move, delete, attributes, folders and the current directory.
-#include "FileStatus.h"
-#include "PathOperations.h"
-#include "PathText.h"
+#include "platform/files/FileStatus.h"
+#include "platform/files/PathOperations.h"
+#include "platform/files/PathText.h"
 
 #include "platform/Files.h"
 #include "platform/Utf.h"

@@ -1,7 +1,7 @@
-#include "PathOperations.h"
+#include "platform/files/PathOperations.h"
 
-#include "FileIo.h"
-#include "PathText.h"
+#include "platform/files/FileIo.h"
+#include "platform/files/PathText.h"
 
 #include "platform/Files.h"
 #include "platform/ProductName.h"

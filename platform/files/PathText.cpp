@@ -1,4 +1,4 @@
-#include "PathText.h"
+#include "platform/files/PathText.h"
 
 #include "platform/Utf.h"
 #include "platform/WinError.h"

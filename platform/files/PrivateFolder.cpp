@@ -1,4 +1,4 @@
-#include "PrivateFolder.h"
+#include "platform/files/PrivateFolder.h"
 
 #include "platform/WinError.h"
 

@@ -1,6 +1,6 @@
 // GetTempPathW: $TMPDIR, else a private folder of this user under /tmp.
-#include "PathText.h"
-#include "PrivateFolder.h"
+#include "platform/files/PathText.h"
+#include "platform/files/PrivateFolder.h"
 
 #include "platform/Files.h"
 #include "platform/ProductName.h"

@@ -1,6 +1,6 @@
-#include "DeviceContext.h"
+#include "platform/gdi/DeviceContext.h"
 
-#include "PangoText.h"
+#include "platform/gdi/PangoText.h"
 
 #include <mutex>
 #include <unordered_map>

@@ -2,8 +2,8 @@
 // What an HDC stands for: a cairo context plus the GDI state drawn with it. A device context
 // made by BeginPaint or GetDC also remembers the window target it must be given back to.
 
-#include "FontObject.h"
 #include "platform/Owned.h"
+#include "platform/gdi/FontObject.h"
 
 #include <memory>
 #include <pango/pangocairo.h>

@@ -1,4 +1,4 @@
-#include "FontFaces.h"
+#include "platform/gdi/FontFaces.h"
 
 #include "platform/Utf.h"
 

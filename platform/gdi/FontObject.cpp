@@ -1,7 +1,7 @@
-#include "FontObject.h"
+#include "platform/gdi/FontObject.h"
 
-#include "FontFaces.h"
-#include "PangoText.h"
+#include "platform/gdi/FontFaces.h"
+#include "platform/gdi/PangoText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // The live GDI object handles of the process. Handles are numbers, never addresses, so a
 // deleted or made-up handle is refused instead of followed.
 
-#include "FontObject.h"
+#include "platform/gdi/FontObject.h"
 
 #include <mutex>
 #include <unordered_map>

@@ -1,8 +1,8 @@
 // Painting windows: update regions, WM_PAINT's BeginPaint/EndPaint, and window device contexts.
-#include "../messages/PaintHook.h"
-#include "DeviceContext.h"
-#include "UpdateRegions.h"
 #include "platform/WinError.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/UpdateRegions.h"
+#include "platform/messages/PaintHook.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "PangoText.h"
+#include "platform/gdi/PangoText.h"
 
 #include <cmath>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "SurfacePaintTarget.h"
+#include "platform/gdi/SurfacePaintTarget.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 // Fonts, device context state and text: the GDI calls the window framework measures and draws
 // with.
-#include "DeviceContext.h"
-#include "GdiObjects.h"
-#include "PangoText.h"
-#include "TextLayout.h"
 #include "platform/Utf.h"
 #include "platform/WinError.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/PangoText.h"
+#include "platform/gdi/TextLayout.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "TextLayout.h"
+#include "platform/gdi/TextLayout.h"
 
-#include "PangoText.h"
 #include "platform/Utf.h"
+#include "platform/gdi/PangoText.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // DrawTextW's work: the text with its "&" prefixes, tabs and line breaks turned into a pango
 // layout on the device context, measured and drawn with GDI's placement rules.
 
-#include "DeviceContext.h"
+#include "platform/gdi/DeviceContext.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
-#include "UpdateRegions.h"
+#include "platform/gdi/UpdateRegions.h"
 
-#include "../messages/MessageQueue.h"
-#include "../messages/PaintHook.h"
-#include "SurfacePaintTarget.h"
 #include "platform/Gdi.h"
+#include "platform/gdi/SurfacePaintTarget.h"
+#include "platform/messages/MessageQueue.h"
+#include "platform/messages/PaintHook.h"
 
 #include <utility>
 

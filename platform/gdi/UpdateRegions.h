@@ -2,9 +2,9 @@
 // The update region and paint target of every window that was invalidated or painted, and the
 // hooks through which the message core turns an update region into WM_PAINT.
 
-#include "../messages/MessageFilter.h"
 #include "platform/Gdi.h"
 #include "platform/Owned.h"
+#include "platform/messages/MessageFilter.h"
 
 #include <memory>
 #include <mutex>

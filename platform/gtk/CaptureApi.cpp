@@ -1,9 +1,9 @@
 // Mouse capture and leave/hover tracking. The state lives in MouseTracking; with a display the
 // capture is also a pointer grab, so that input outside the window still reaches it.
-#include "DesktopBackend.h"
-#include "MouseTracking.h"
 #include "platform/Input.h"
 #include "platform/WinError.h"
+#include "platform/gtk/DesktopBackend.h"
+#include "platform/gtk/MouseTracking.h"
 
 using platform::MouseTracking;
 

@@ -1,6 +1,6 @@
-#include "CorePump.h"
+#include "platform/gtk/CorePump.h"
 
-#include "GtkBackend.h"
+#include "platform/gtk/GtkBackend.h"
 
 namespace platform
 {

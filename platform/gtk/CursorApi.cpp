@@ -1,8 +1,8 @@
 // System cursors and the pointer position. A cursor handle names one entry of a fixed table;
 // the desktop shows it by its CSS name.
-#include "DesktopBackend.h"
 #include "platform/Input.h"
 #include "platform/WinError.h"
+#include "platform/gtk/DesktopBackend.h"
 
 #include <array>
 #include <atomic>

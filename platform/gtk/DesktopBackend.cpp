@@ -1,7 +1,7 @@
 // The installed desktop.
-#include "DesktopBackend.h"
+#include "platform/gtk/DesktopBackend.h"
 
-#include "HeadlessDesktop.h"
+#include "platform/gtk/HeadlessDesktop.h"
 
 #include <atomic>
 

@@ -1,12 +1,12 @@
 // Choosing the backend, compositing, and window icons.
-#include "DesktopBackend.h"
-#include "DisplayServices.h"
-#include "GtkBackend.h"
-#include "GtkDesktop.h"
-#include "IndicatorTray.h"
-#include "StatusIconTray.h"
 #include "platform/Display.h"
 #include "platform/WinError.h"
+#include "platform/gtk/DesktopBackend.h"
+#include "platform/gtk/DisplayServices.h"
+#include "platform/gtk/GtkBackend.h"
+#include "platform/gtk/GtkDesktop.h"
+#include "platform/gtk/IndicatorTray.h"
+#include "platform/gtk/StatusIconTray.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 

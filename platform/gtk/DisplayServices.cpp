@@ -1,4 +1,4 @@
-#include "DisplayServices.h"
+#include "platform/gtk/DisplayServices.h"
 
 #include <mutex>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "GtkBackend.h"
+#include "platform/gtk/GtkBackend.h"
 
-#include "CorePump.h"
-#include "GtkPaintTarget.h"
-#include "MouseTracking.h"
-#include "NativeWindow.h"
+#include "platform/gtk/CorePump.h"
+#include "platform/gtk/GtkPaintTarget.h"
+#include "platform/gtk/MouseTracking.h"
+#include "platform/gtk/NativeWindow.h"
 
 #include <unistd.h>
 

@@ -1,10 +1,10 @@
-#include "GtkDesktop.h"
+#include "platform/gtk/GtkDesktop.h"
 
-#include "GtkBackend.h"
-#include "MessageDialog.h"
-#include "ModalLoop.h"
-#include "MouseTracking.h"
-#include "NativeWindow.h"
+#include "platform/gtk/GtkBackend.h"
+#include "platform/gtk/MessageDialog.h"
+#include "platform/gtk/ModalLoop.h"
+#include "platform/gtk/MouseTracking.h"
+#include "platform/gtk/NativeWindow.h"
 
 #include <map>
 #include <string>

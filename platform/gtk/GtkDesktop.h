@@ -2,7 +2,7 @@
 // The desktop on the GTK display: GDK's pointer, seat and monitors, the native windows of
 // GtkBackend, and GTK message dialogs.
 
-#include "DesktopBackend.h"
+#include "platform/gtk/DesktopBackend.h"
 
 namespace platform
 {

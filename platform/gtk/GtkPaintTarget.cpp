@@ -1,8 +1,8 @@
-#include "GtkPaintTarget.h"
+#include "platform/gtk/GtkPaintTarget.h"
 
-#include "GtkBackend.h"
-#include "NativeWindow.h"
 #include "platform/Owned.h"
+#include "platform/gtk/GtkBackend.h"
+#include "platform/gtk/NativeWindow.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "HeadlessDesktop.h"
+#include "platform/gtk/HeadlessDesktop.h"
 
-#include "MessageBoxButtons.h"
+#include "platform/gtk/MessageBoxButtons.h"
 
 #include <mutex>
 #include <vector>

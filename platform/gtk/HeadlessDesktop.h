@@ -3,7 +3,7 @@
 // test set, nothing is drawn, and a message box is recorded and answered as a test asked
 // (platform::headless::MessageBoxCalls, SetMessageBoxAnswer).
 
-#include "DesktopBackend.h"
+#include "platform/gtk/DesktopBackend.h"
 
 namespace platform
 {

@@ -1,9 +1,9 @@
-#include "IndicatorTray.h"
+#include "platform/gtk/IndicatorTray.h"
 
-#include "GtkBackend.h"
-#include "TrayEntries.h"
 #include "platform/ProductName.h"
 #include "platform/Utf.h"
+#include "platform/gtk/GtkBackend.h"
+#include "platform/gtk/TrayEntries.h"
 
 #include <libayatana-appindicator/app-indicator.h>
 

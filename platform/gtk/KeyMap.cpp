@@ -1,4 +1,4 @@
-#include "KeyMap.h"
+#include "platform/gtk/KeyMap.h"
 
 #include <gdk/gdkkeysyms.h>
 

@@ -1,7 +1,7 @@
-#include "KeyboardInput.h"
+#include "platform/gtk/KeyboardInput.h"
 
-#include "KeyMap.h"
 #include "platform/Utf.h"
+#include "platform/gtk/KeyMap.h"
 
 #include <gdk/gdkkeysyms.h>
 

@@ -1,7 +1,7 @@
 // Layered window opacity: kept here for every window, and handed to the compositor when one runs.
-#include "DesktopBackend.h"
 #include "platform/Layered.h"
 #include "platform/WinError.h"
+#include "platform/gtk/DesktopBackend.h"
 
 #include <mutex>
 #include <unordered_map>

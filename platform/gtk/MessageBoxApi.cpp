@@ -1,9 +1,9 @@
 // The system message box: shown by the installed desktop, a GTK message dialog run in a message
 // loop of its own (so that the thread's timers and posted messages go on meanwhile), or a
 // recorded answer when headless.
-#include "DesktopBackend.h"
-#include "MessageBoxButtons.h"
 #include "platform/MessageBox.h"
+#include "platform/gtk/DesktopBackend.h"
+#include "platform/gtk/MessageBoxButtons.h"
 
 int MessageBoxW(HWND hwnd, LPCWSTR text, LPCWSTR caption, UINT type)
 {

@@ -1,4 +1,4 @@
-#include "MessageBoxButtons.h"
+#include "platform/gtk/MessageBoxButtons.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "MessageDialog.h"
+#include "platform/gtk/MessageDialog.h"
 
-#include "GtkBackend.h"
-#include "MessageBoxButtons.h"
-#include "ModalLoop.h"
-#include "NativeWindow.h"
 #include "platform/Utf.h"
+#include "platform/gtk/GtkBackend.h"
+#include "platform/gtk/MessageBoxButtons.h"
+#include "platform/gtk/ModalLoop.h"
+#include "platform/gtk/NativeWindow.h"
 
 namespace platform
 {

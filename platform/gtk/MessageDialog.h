@@ -2,8 +2,8 @@
 // MessageBoxW's box on the GTK display: a GtkMessageDialog, transient for the owner's window,
 // run in a ModalLoop so that the UI thread's messages and timers go on. UI thread only.
 
-#include "MessageBoxButtons.h"
 #include "platform/Window.h"
+#include "platform/gtk/MessageBoxButtons.h"
 
 #include <gtk/gtk.h>
 

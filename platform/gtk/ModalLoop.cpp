@@ -1,4 +1,4 @@
-#include "ModalLoop.h"
+#include "platform/gtk/ModalLoop.h"
 
 #include "platform/Input.h"
 

@@ -3,7 +3,7 @@
 // messages and timers keep flowing in a message loop of the dialog's own until it is answered.
 // A WM_QUIT that ends the loop early is posted again for the loop that owns it.
 
-#include "GtkBackend.h"
+#include "platform/gtk/GtkBackend.h"
 
 #include <gtk/gtk.h>
 

@@ -1,4 +1,4 @@
-#include "MouseTracking.h"
+#include "platform/gtk/MouseTracking.h"
 
 namespace platform
 {

@@ -1,8 +1,8 @@
-#include "NativeWindow.h"
+#include "platform/gtk/NativeWindow.h"
 
-#include "GtkBackend.h"
 #include "platform/Gdi.h"
 #include "platform/Utf.h"
+#include "platform/gtk/GtkBackend.h"
 
 #include <algorithm>
 

@@ -3,9 +3,9 @@
 // z-order, title, styles) and reports what the window manager changes back to it, paints by
 // sending WM_PAINT during GTK's draw, and turns focus and close requests into messages.
 
-#include "KeyboardInput.h"
-#include "PointerInput.h"
 #include "platform/Owned.h"
+#include "platform/gtk/KeyboardInput.h"
+#include "platform/gtk/PointerInput.h"
 
 #include <gtk/gtk.h>
 

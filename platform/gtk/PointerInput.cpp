@@ -1,10 +1,10 @@
-#include "PointerInput.h"
+#include "platform/gtk/PointerInput.h"
 
-#include "GtkBackend.h"
-#include "KeyMap.h"
-#include "MouseTracking.h"
-#include "NativeWindow.h"
 #include "platform/Input.h"
+#include "platform/gtk/GtkBackend.h"
+#include "platform/gtk/KeyMap.h"
+#include "platform/gtk/MouseTracking.h"
+#include "platform/gtk/NativeWindow.h"
 
 #include <cmath>
 

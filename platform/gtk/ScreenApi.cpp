@@ -1,7 +1,7 @@
 // Coordinates, activation and the screen's size and work area.
-#include "DesktopBackend.h"
 #include "platform/Input.h"
 #include "platform/WinError.h"
+#include "platform/gtk/DesktopBackend.h"
 
 #include <mutex>
 

@@ -1,8 +1,8 @@
-#include "StatusIconTray.h"
+#include "platform/gtk/StatusIconTray.h"
 
-#include "GtkBackend.h"
-#include "TrayEntries.h"
 #include "platform/Utf.h"
+#include "platform/gtk/GtkBackend.h"
+#include "platform/gtk/TrayEntries.h"
 
 #include <gdk/gdkx.h>
 

@@ -1,9 +1,9 @@
-#include "CopyDataClient.h"
+#include "platform/ipc/CopyDataClient.h"
 
-#include "ProcessStart.h"
-#include "WindowRegistry.h"
 #include "platform/Messages.h"
 #include "platform/WinError.h"
+#include "platform/ipc/ProcessStart.h"
+#include "platform/ipc/WindowRegistry.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,8 +3,8 @@
 // socket per message. The peer must be the very process the window belongs to (SO_PEERCRED:
 // same user, same pid) before anything is written.
 
-#include "CopyDataWire.h"
-#include "ForeignWindows.h"
+#include "platform/ipc/CopyDataWire.h"
+#include "platform/ipc/ForeignWindows.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "CopyDataServer.h"
+#include "platform/ipc/CopyDataServer.h"
 
 #include "platform/CrashReport.h"
 #include "platform/Messages.h"

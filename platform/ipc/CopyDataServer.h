@@ -8,7 +8,7 @@
 // window thread therefore holds its workers; their number is capped, and the accepting thread
 // itself never waits on a window.
 
-#include "CopyDataWire.h"
+#include "platform/ipc/CopyDataWire.h"
 
 #include <atomic>
 #include <string>

@@ -1,4 +1,4 @@
-#include "CopyDataWire.h"
+#include "platform/ipc/CopyDataWire.h"
 
 #include "platform/Messages.h"
 #include "platform/WinError.h"

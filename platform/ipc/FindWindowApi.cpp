@@ -2,7 +2,7 @@
 // for another copy's window links this file, and so publishes its own windows too.
 #include "platform/WindowFinder.h"
 
-#include "WindowSharing.h"
+#include "platform/ipc/WindowSharing.h"
 
 namespace
 {

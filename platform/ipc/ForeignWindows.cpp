@@ -1,4 +1,4 @@
-#include "ForeignWindows.h"
+#include "platform/ipc/ForeignWindows.h"
 
 namespace platform::ipc
 {

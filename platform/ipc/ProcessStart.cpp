@@ -1,4 +1,4 @@
-#include "ProcessStart.h"
+#include "platform/ipc/ProcessStart.h"
 
 #include <cstdlib>
 #include <fstream>

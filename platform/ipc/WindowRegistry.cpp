@@ -1,9 +1,9 @@
-#include "WindowRegistry.h"
+#include "platform/ipc/WindowRegistry.h"
 
-#include "ProcessStart.h"
 #include "platform/Kernel.h"
 #include "platform/ProductName.h"
 #include "platform/Utf.h"
+#include "platform/ipc/ProcessStart.h"
 
 #include <cerrno>
 #include <cstdlib>

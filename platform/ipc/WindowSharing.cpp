@@ -1,10 +1,10 @@
-#include "WindowSharing.h"
+#include "platform/ipc/WindowSharing.h"
 
-#include "../messages/WindowHooks.h"
-#include "CopyDataClient.h"
-#include "ProcessStart.h"
 #include "platform/WinError.h"
 #include "platform/Window.h"
+#include "platform/ipc/CopyDataClient.h"
+#include "platform/ipc/ProcessStart.h"
+#include "platform/messages/WindowHooks.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -6,8 +6,8 @@
 // the first top-level window appears. Sends to proxy handles (ForeignWindows.h) go through the
 // send hook to CopyDataClient.
 
-#include "CopyDataServer.h"
-#include "WindowRegistry.h"
+#include "platform/ipc/CopyDataServer.h"
+#include "platform/ipc/WindowRegistry.h"
 
 #include <mutex>
 #include <string>

@@ -1,6 +1,6 @@
 // Events: a signalled flag under the shared wait lock. An auto-reset event is cleared by the
 // one wait it satisfies, so each SetEvent releases exactly one waiter.
-#include "Waitable.h"
+#include "platform/kernel/Waitable.h"
 
 #include "platform/Kernel.h"
 #include "platform/WinError.h"

@@ -2,7 +2,7 @@
 // re-entrant for the owning thread. A named mutex also holds an flock on a lock file in the
 // runtime folder for as long as its handle is open: that lock is what another instance sees,
 // and the kernel drops it when the process dies, however it dies.
-#include "Waitable.h"
+#include "platform/kernel/Waitable.h"
 
 #include "platform/Kernel.h"
 #include "platform/Utf.h"

@@ -1,6 +1,6 @@
 // Threads as kernel objects. The pthread is detached at once; it holds its own reference to the
 // object, so the handle may be closed (or the thread "terminated") while it runs.
-#include "Waitable.h"
+#include "platform/kernel/Waitable.h"
 
 #include "platform/CrashReport.h"
 #include "platform/Kernel.h"

@@ -1,4 +1,4 @@
-#include "Waitable.h"
+#include "platform/kernel/Waitable.h"
 
 #include "platform/Kernel.h"
 #include "platform/WinError.h"

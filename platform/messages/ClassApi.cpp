@@ -1,6 +1,6 @@
 // Window class registration.
-#include "ClassTable.h"
-#include "WindowTable.h"
+#include "platform/messages/ClassTable.h"
+#include "platform/messages/WindowTable.h"
 
 namespace
 {

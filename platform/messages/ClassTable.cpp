@@ -1,4 +1,4 @@
-#include "ClassTable.h"
+#include "platform/messages/ClassTable.h"
 
 #include "platform/WinError.h"
 

@@ -1,9 +1,9 @@
 // The backend in use (headless unless a display backend was installed) and the test hooks of
 // the headless backend.
-#include "Internal.h"
-#include "MessageQueue.h"
-#include "WindowTable.h"
 #include "platform/Window.h"
+#include "platform/messages/Internal.h"
+#include "platform/messages/MessageQueue.h"
+#include "platform/messages/WindowTable.h"
 
 #include <atomic>
 

@@ -1,10 +1,10 @@
 // Posting, sending, retrieving and dispatching messages.
-#include "Internal.h"
-#include "ThreadQueues.h"
-#include "WindowHooks.h"
-#include "WindowTable.h"
 #include "platform/WinError.h"
 #include "platform/Window.h"
+#include "platform/messages/Internal.h"
+#include "platform/messages/ThreadQueues.h"
+#include "platform/messages/WindowHooks.h"
+#include "platform/messages/WindowTable.h"
 
 #include <atomic>
 

@@ -1,8 +1,8 @@
-#include "MessageQueue.h"
+#include "platform/messages/MessageQueue.h"
 
-#include "Internal.h"
-#include "PaintHook.h"
 #include "platform/Window.h"
+#include "platform/messages/Internal.h"
+#include "platform/messages/PaintHook.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 // on the owner thread. Sleeping is on a condition variable (or the backend's native wait), and
 // a sleeper is woken by every change that could give it something to retrieve.
 
-#include "MessageFilter.h"
-#include "SentMessage.h"
+#include "platform/messages/MessageFilter.h"
+#include "platform/messages/SentMessage.h"
 
 #include <chrono>
 #include <condition_variable>

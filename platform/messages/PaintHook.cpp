@@ -1,6 +1,6 @@
-#include "PaintHook.h"
+#include "platform/messages/PaintHook.h"
 
-#include "ThreadQueues.h"
+#include "platform/messages/ThreadQueues.h"
 
 #include <atomic>
 

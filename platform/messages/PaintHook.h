@@ -3,7 +3,7 @@
 // registers these hooks, and a retrieval asks them, after posted messages and WM_QUIT and before
 // WM_TIMER, whether a window of the thread needs painting.
 
-#include "MessageFilter.h"
+#include "platform/messages/MessageFilter.h"
 
 namespace platform
 {

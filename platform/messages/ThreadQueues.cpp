@@ -1,6 +1,6 @@
-#include "ThreadQueues.h"
+#include "platform/messages/ThreadQueues.h"
 
-#include "Internal.h"
+#include "platform/messages/Internal.h"
 
 #include <unistd.h>
 

@@ -2,7 +2,7 @@
 // The message queue of every thread that has one, by thread id. A thread's queue is made on
 // its first use and closed when the thread ends; its windows vanish with it.
 
-#include "MessageQueue.h"
+#include "platform/messages/MessageQueue.h"
 
 #include <memory>
 #include <mutex>

@@ -1,9 +1,9 @@
 // Window and thread timers. The timers themselves live in the owner thread's queue, which
 // synthesises WM_TIMER when nothing else is waiting.
-#include "Internal.h"
-#include "ThreadQueues.h"
-#include "WindowTable.h"
 #include "platform/WinError.h"
+#include "platform/messages/Internal.h"
+#include "platform/messages/ThreadQueues.h"
+#include "platform/messages/WindowTable.h"
 
 #include <algorithm>
 #include <atomic>

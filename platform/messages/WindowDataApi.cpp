@@ -1,8 +1,8 @@
 // Window titles, relations and window longs.
-#include "WindowHooks.h"
-#include "WindowTable.h"
 #include "platform/WinError.h"
 #include "platform/Window.h"
+#include "platform/messages/WindowHooks.h"
+#include "platform/messages/WindowTable.h"
 
 #include <cstring>
 #include <unistd.h>

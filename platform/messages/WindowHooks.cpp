@@ -1,4 +1,4 @@
-#include "WindowHooks.h"
+#include "platform/messages/WindowHooks.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,7 +3,7 @@
 // are not in this process's window table. The message core knows nothing of other processes:
 // the ipc area registers these hooks to publish the windows and to carry messages across.
 
-#include "MessageQueue.h"
+#include "platform/messages/MessageQueue.h"
 
 namespace platform
 {

@@ -1,8 +1,8 @@
 // Visibility, placement, window state and the default window procedure.
-#include "PaintHook.h"
-#include "WindowTable.h"
 #include "platform/WinError.h"
 #include "platform/Window.h"
+#include "platform/messages/PaintHook.h"
+#include "platform/messages/WindowTable.h"
 
 using namespace platform;
 

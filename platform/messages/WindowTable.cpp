@@ -1,4 +1,4 @@
-#include "WindowTable.h"
+#include "platform/messages/WindowTable.h"
 
 #include "platform/WinError.h"
 

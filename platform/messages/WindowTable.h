@@ -2,9 +2,9 @@
 // Every live window of the process by handle. One reader-writer lock guards the table and the
 // mutable fields of every record; window procedures are never called with it held.
 
-#include "ClassTable.h"
-#include "MessageQueue.h"
 #include "platform/WinError.h"
+#include "platform/messages/ClassTable.h"
+#include "platform/messages/MessageQueue.h"
 
 #include <functional>
 #include <memory>

@@ -1,5 +1,5 @@
 // Starting, watching and ending processes.
-#include "ProcessObject.h"
+#include "platform/process/ProcessObject.h"
 
 #include "platform/Process.h"
 #include "platform/Utf.h"

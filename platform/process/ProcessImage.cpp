@@ -1,5 +1,5 @@
 // What /proc tells about a process: its program file and its parent.
-#include "ProcessImage.h"
+#include "platform/process/ProcessImage.h"
 
 #include "platform/Process.h"
 #include "platform/Utf.h"

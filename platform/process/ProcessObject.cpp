@@ -1,4 +1,4 @@
-#include "ProcessObject.h"
+#include "platform/process/ProcessObject.h"
 
 #include "platform/CrashReport.h"
 #include "platform/Process.h"

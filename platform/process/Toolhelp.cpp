@@ -1,5 +1,5 @@
 // The process snapshot: a list taken once from /proc and walked through its handle.
-#include "ProcessImage.h"
+#include "platform/process/ProcessImage.h"
 
 #include "platform/Process.h"
 #include "platform/Utf.h"

@@ -1,7 +1,7 @@
 // The Win32 resource calls over the embedded resource table.
-#include "ResourceTable.h"
 #include "platform/Resources.h"
 #include "platform/WinError.h"
+#include "platform/resources/ResourceTable.h"
 
 using namespace platform;
 

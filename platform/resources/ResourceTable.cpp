@@ -1,4 +1,4 @@
-#include "ResourceTable.h"
+#include "platform/resources/ResourceTable.h"
 
 #include "platform/Resources.h"
 #include "platform/Utf.h"

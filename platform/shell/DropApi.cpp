@@ -1,7 +1,7 @@
 // The HDROP calls over DropFiles, and the accept-files switch of a window.
-#include "DropFiles.h"
-#include "ShellBackend.h"
 #include "platform/Drop.h"
+#include "platform/shell/DropFiles.h"
+#include "platform/shell/ShellBackend.h"
 
 #include <algorithm>
 #include <cwchar>

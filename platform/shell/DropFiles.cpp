@@ -1,4 +1,4 @@
-#include "DropFiles.h"
+#include "platform/shell/DropFiles.h"
 
 #include <memory>
 #include <mutex>

@@ -1,10 +1,10 @@
-#include "DropTarget.h"
+#include "platform/shell/DropTarget.h"
 
-#include "DropFiles.h"
-#include "UriList.h"
 #include "platform/Input.h"
+#include "platform/shell/DropFiles.h"
+#include "platform/shell/UriList.h"
 
-#include "../gtk/NativeWindow.h"
+#include "platform/gtk/NativeWindow.h"
 
 #include <string>
 

@@ -1,12 +1,12 @@
-#include "FileChooserDialog.h"
+#include "platform/shell/FileChooserDialog.h"
 
-#include "FilterList.h"
 #include "platform/Owned.h"
 #include "platform/Utf.h"
+#include "platform/shell/FilterList.h"
 
-#include "../gtk/GtkBackend.h"
-#include "../gtk/ModalLoop.h"
-#include "../gtk/NativeWindow.h"
+#include "platform/gtk/GtkBackend.h"
+#include "platform/gtk/ModalLoop.h"
+#include "platform/gtk/NativeWindow.h"
 
 namespace platform
 {

@@ -1,13 +1,13 @@
 // GetOpenFileNameW and SHBrowseForFolderW: the question is recorded, asked of the desktop's file
 // chooser (or answered by a test when headless), and the answer written in the Windows form.
-#include "FilterList.h"
-#include "ItemIdList.h"
-#include "OpenFileResult.h"
-#include "ShellBackend.h"
 #include "platform/Dialogs.h"
 #include "platform/Utf.h"
 #include "platform/WinError.h"
 #include "platform/Window.h"
+#include "platform/shell/FilterList.h"
+#include "platform/shell/ItemIdList.h"
+#include "platform/shell/OpenFileResult.h"
+#include "platform/shell/ShellBackend.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "FilterList.h"
+#include "platform/shell/FilterList.h"
 
 #include "platform/Utf.h"
 

@@ -1,11 +1,11 @@
-#include "GtkShell.h"
+#include "platform/shell/GtkShell.h"
 
-#include "DropTarget.h"
-#include "FileChooserDialog.h"
+#include "platform/shell/DropTarget.h"
+#include "platform/shell/FileChooserDialog.h"
 
-#include "../gtk/GtkBackend.h"
-#include "../gtk/ModalLoop.h"
-#include "../gtk/NativeWindow.h"
+#include "platform/gtk/GtkBackend.h"
+#include "platform/gtk/ModalLoop.h"
+#include "platform/gtk/NativeWindow.h"
 
 namespace platform
 {

@@ -2,7 +2,7 @@
 // The shell on the GTK display: the desktop's file chooser and XDND drop destinations, both
 // run on the UI thread.
 
-#include "ShellBackend.h"
+#include "platform/shell/ShellBackend.h"
 
 namespace platform
 {

@@ -1,4 +1,4 @@
-#include "HeadlessShell.h"
+#include "platform/shell/HeadlessShell.h"
 
 #include <mutex>
 

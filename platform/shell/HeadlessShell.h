@@ -3,7 +3,7 @@
 // set (platform::headless::SetFileDialogAnswer), and drops come only from
 // platform::headless::InjectDrop, which checks WS_EX_ACCEPTFILES itself.
 
-#include "ShellBackend.h"
+#include "platform/shell/ShellBackend.h"
 
 namespace platform
 {

@@ -1,4 +1,4 @@
-#include "ItemIdList.h"
+#include "platform/shell/ItemIdList.h"
 
 #include <cstdint>
 #include <cstdlib>

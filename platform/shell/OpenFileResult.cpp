@@ -1,4 +1,4 @@
-#include "OpenFileResult.h"
+#include "platform/shell/OpenFileResult.h"
 
 #include <algorithm>
 #include <cwchar>

@@ -1,4 +1,4 @@
-#include "ProgramSearch.h"
+#include "platform/shell/ProgramSearch.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,10 +1,10 @@
 // The installed shell: the headless one until the display opens, then the GTK one for good.
-#include "ShellBackend.h"
+#include "platform/shell/ShellBackend.h"
 
-#include "GtkShell.h"
-#include "HeadlessShell.h"
+#include "platform/shell/GtkShell.h"
+#include "platform/shell/HeadlessShell.h"
 
-#include "../gtk/DisplayServices.h"
+#include "platform/gtk/DisplayServices.h"
 
 #include <atomic>
 

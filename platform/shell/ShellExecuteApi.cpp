@@ -1,12 +1,12 @@
 // ShellExecuteW and the default-program opener: targets are classified first, then started
 // detached with an argument vector (CreateProcessW never goes through a shell).
-#include "ProgramSearch.h"
-#include "ShellTarget.h"
 #include "platform/Process.h"
 #include "platform/ProductName.h"
 #include "platform/Shell.h"
 #include "platform/Utf.h"
 #include "platform/WinError.h"
+#include "platform/shell/ProgramSearch.h"
+#include "platform/shell/ShellTarget.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "ShellTarget.h"
+#include "platform/shell/ShellTarget.h"
 
 #include "platform/Utf.h"
 

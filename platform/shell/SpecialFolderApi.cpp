@@ -1,8 +1,8 @@
 // The special folder calls over SpecialFolders, with the MAX_PATH buffers of their callers.
-#include "ItemIdList.h"
-#include "SpecialFolders.h"
 #include "platform/Shell.h"
 #include "platform/WinError.h"
+#include "platform/shell/ItemIdList.h"
+#include "platform/shell/SpecialFolders.h"
 
 #include <cwchar>
 

@@ -1,9 +1,9 @@
-#include "SpecialFolders.h"
+#include "platform/shell/SpecialFolders.h"
 
-#include "UserDirs.h"
 #include "platform/ProductName.h"
 #include "platform/Shell.h"
 #include "platform/Utf.h"
+#include "platform/shell/UserDirs.h"
 
 #include <unistd.h>
 

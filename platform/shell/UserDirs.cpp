@@ -1,6 +1,6 @@
-#include "UserDirs.h"
+#include "platform/shell/UserDirs.h"
 
-#include "ProgramSearch.h"
+#include "platform/shell/ProgramSearch.h"
 
 #include <fcntl.h>
 #include <pwd.h>

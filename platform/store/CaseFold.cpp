@@ -1,4 +1,4 @@
-#include "CaseFold.h"
+#include "platform/store/CaseFold.h"
 
 #include <clocale>
 #include <cwctype>

@@ -1,10 +1,10 @@
 #include "platform/Firewall.h"
 
-#include "LockedFile.h"
-#include "StoreText.h"
 #include "platform/ProductName.h"
 #include "platform/Registry.h"
 #include "platform/WinError.h"
+#include "platform/store/LockedFile.h"
+#include "platform/store/StoreText.h"
 
 #include <cstdlib>
 #include <filesystem>

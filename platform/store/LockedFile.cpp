@@ -1,4 +1,4 @@
-#include "LockedFile.h"
+#include "platform/store/LockedFile.h"
 
 #include "platform/DebugOutput.h"
 #include "platform/WinError.h"

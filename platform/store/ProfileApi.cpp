@@ -2,8 +2,8 @@
 // cached) and each write is one locked read-change-replace of the whole file.
 #include "platform/Profile.h"
 
-#include "LockedFile.h"
-#include "ProfileDocument.h"
+#include "platform/store/LockedFile.h"
+#include "platform/store/ProfileDocument.h"
 
 #include "platform/Utf.h"
 

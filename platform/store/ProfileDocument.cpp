@@ -1,6 +1,6 @@
-#include "ProfileDocument.h"
+#include "platform/store/ProfileDocument.h"
 
-#include "CaseFold.h"
+#include "platform/store/CaseFold.h"
 
 #include "platform/Utf.h"
 

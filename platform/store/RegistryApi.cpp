@@ -2,8 +2,8 @@
 // nothing of a key is cached in a handle, so each call sees the store as it is now.
 #include "platform/Registry.h"
 
-#include "RegistryKeyObject.h"
-#include "RegistryStore.h"
+#include "platform/store/RegistryKeyObject.h"
+#include "platform/store/RegistryStore.h"
 
 #include "platform/KernelObject.h"
 

@@ -1,7 +1,7 @@
-#include "RegistryHive.h"
+#include "platform/store/RegistryHive.h"
 
-#include "CaseFold.h"
-#include "StoreText.h"
+#include "platform/store/CaseFold.h"
+#include "platform/store/StoreText.h"
 
 #include "platform/Utf.h"
 

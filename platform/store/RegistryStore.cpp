@@ -1,7 +1,7 @@
-#include "RegistryStore.h"
+#include "platform/store/RegistryStore.h"
 
-#include "LockedFile.h"
 #include "platform/ProductName.h"
+#include "platform/store/LockedFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // Where the hives live and how they are read and changed: reads take the file as it is
 // (it is only ever replaced whole), changes run under the hive's lock on a fresh read.
 
-#include "RegistryHive.h"
+#include "platform/store/RegistryHive.h"
 
 #include "platform/Registry.h"
 

@@ -1,4 +1,4 @@
-#include "StoreText.h"
+#include "platform/store/StoreText.h"
 
 #include "platform/Utf.h"
 

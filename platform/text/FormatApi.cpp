@@ -1,7 +1,7 @@
 // The printf family over the shared engine: each function differs only in how it treats a
 // result that does not fit its buffer.
-#include "FormatEngine.h"
 #include "platform/Text.h"
+#include "platform/text/FormatEngine.h"
 
 #include <algorithm>
 #include <climits>

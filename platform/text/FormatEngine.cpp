@@ -1,4 +1,4 @@
-#include "FormatEngine.h"
+#include "platform/text/FormatEngine.h"
 
 #include "platform/Utf.h"
 

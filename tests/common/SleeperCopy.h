@@ -2,8 +2,8 @@
 // A copy of the sleeper helper under a name and folder of the test's choosing, started as a
 // real process, for tests of what finds or stops programs by name and folder.
 
-#include "ProcessHelper.h"
-#include "support/TestSupport.h"
+#include "common/base/ProcessHelper.h"
+#include "tests/support/TestSupport.h"
 
 #include <chrono>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "DisplayTest.h"
+#include "tests/e2e/DisplayTest.h"
 
-#include "XServer.h"
-#include "support/TestSupport.h"
+#include "tests/e2e/XServer.h"
+#include "tests/support/TestSupport.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "DragSource.h"
+#include "tests/e2e/DragSource.h"
 
 #include <gtk/gtk.h>
 

@@ -1,8 +1,8 @@
 // Real input injected with xdotool reaches the window procedure as Windows messages.
-#include "DisplayTest.h"
-#include "RecordingWindow.h"
-#include "XServer.h"
 #include "platform/Input.h"
+#include "tests/e2e/DisplayTest.h"
+#include "tests/e2e/RecordingWindow.h"
+#include "tests/e2e/XServer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "InputRepeater.h"
+#include "tests/e2e/InputRepeater.h"
 
-#include "XServer.h"
+#include "tests/e2e/XServer.h"
 
 #include <chrono>
 

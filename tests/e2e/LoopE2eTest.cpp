@@ -1,13 +1,13 @@
 // The message loop runs GTK: timers and posts from other threads wake it, the display's input
 // and painting go before a timer that is always due, and a message box keeps timers running
 // while it waits for its answer.
-#include "DisplayTest.h"
-#include "InputRepeater.h"
-#include "RecordingWindow.h"
-#include "Watchdog.h"
-#include "XServer.h"
 #include "platform/Gdi.h"
 #include "platform/MessageBox.h"
+#include "tests/e2e/DisplayTest.h"
+#include "tests/e2e/InputRepeater.h"
+#include "tests/e2e/RecordingWindow.h"
+#include "tests/e2e/Watchdog.h"
+#include "tests/e2e/XServer.h"
 
 #include <glib.h>
 #include <gtest/gtest.h>

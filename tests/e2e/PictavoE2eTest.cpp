@@ -1,14 +1,14 @@
 // The real Pictavo program on the test display: images added through its add-file dialog, or
 // dropped from a file manager onto its list, converted with "开始转换"; a screenshot of the
 // finished window, and a second copy that ends with 0 while the first comes forward.
-#include "DisplayTest.h"
-#include "DragSource.h"
-#include "InputRepeater.h"
-#include "RecordingWindow.h"
-#include "Screenshot.h"
-#include "XServer.h"
-#include "XdotoolScript.h"
-#include "support/TestSupport.h"
+#include "tests/e2e/DisplayTest.h"
+#include "tests/e2e/DragSource.h"
+#include "tests/e2e/InputRepeater.h"
+#include "tests/e2e/RecordingWindow.h"
+#include "tests/e2e/Screenshot.h"
+#include "tests/e2e/XServer.h"
+#include "tests/e2e/XdotoolScript.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

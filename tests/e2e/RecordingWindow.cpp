@@ -1,4 +1,4 @@
-#include "RecordingWindow.h"
+#include "tests/e2e/RecordingWindow.h"
 
 #include "platform/Gdi.h"
 #include "platform/Input.h"

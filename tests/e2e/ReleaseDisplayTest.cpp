@@ -1,8 +1,8 @@
-#include "ReleaseDisplayTest.h"
+#include "tests/e2e/ReleaseDisplayTest.h"
 
-#include "XServer.h"
+#include "tests/e2e/XServer.h"
 
-#include "RegSettings.h"
+#include "common/install/RegSettings.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,9 +4,9 @@
 // folder and its XDG_DATA_HOME) and a state folder of the test's own that the started programs inherit, and
 // the xdotool and screenshot steps that drive their windows.
 
-#include "DisplayTest.h"
-#include "Screenshot.h"
-#include "support/TestSupport.h"
+#include "tests/e2e/DisplayTest.h"
+#include "tests/e2e/Screenshot.h"
+#include "tests/support/TestSupport.h"
 
 #include <functional>
 #include <string>

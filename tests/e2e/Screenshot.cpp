@@ -1,6 +1,6 @@
-#include "Screenshot.h"
+#include "tests/e2e/Screenshot.h"
 
-#include "XServer.h"
+#include "tests/e2e/XServer.h"
 
 #include <cstdint>
 #include <cstring>

@@ -2,13 +2,13 @@
 // HOME, over an earlier install whose program is still running: the four pages, the overwrite
 // question, the installed files, manifest, entries and registry values, and the installed
 // Pictavo started from the finish page.
-#include "ReleaseDisplayTest.h"
-#include "XServer.h"
+#include "tests/e2e/ReleaseDisplayTest.h"
+#include "tests/e2e/XServer.h"
 
-#include "Base64.h"
-#include "InstallManifest.h"
-#include "RegSettings.h"
-#include "support/TestServers.h"
+#include "common/http/Base64.h"
+#include "common/install/InstallManifest.h"
+#include "common/install/RegSettings.h"
+#include "tests/support/TestServers.h"
 
 #include "platform/Firewall.h"
 

@@ -1,14 +1,14 @@
 // The desktop's own file chooser and a real XDND drop, driven with xdotool on a private X server.
-#include "DisplayTest.h"
-#include "DragSource.h"
-#include "InputRepeater.h"
-#include "RecordingWindow.h"
-#include "Watchdog.h"
-#include "XdotoolScript.h"
 #include "platform/Dialogs.h"
 #include "platform/Drop.h"
 #include "platform/Input.h"
-#include "support/TestSupport.h"
+#include "tests/e2e/DisplayTest.h"
+#include "tests/e2e/DragSource.h"
+#include "tests/e2e/InputRepeater.h"
+#include "tests/e2e/RecordingWindow.h"
+#include "tests/e2e/Watchdog.h"
+#include "tests/e2e/XdotoolScript.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // One copy per program with real windows: a second copy ends at once with 0 and the first
 // copy's window comes forward on the test display.
-#include "DisplayTest.h"
-#include "SingleInstance.h"
-#include "Watchdog.h"
-#include "XServer.h"
-#include "support/ChildProcess.h"
-#include "support/TestSupport.h"
+#include "common/dialog/SingleInstance.h"
+#include "tests/e2e/DisplayTest.h"
+#include "tests/e2e/Watchdog.h"
+#include "tests/e2e/XServer.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

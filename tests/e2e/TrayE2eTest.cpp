@@ -1,9 +1,9 @@
 // The real Pictavo in a real XEmbed tray (trayer) on the test display: its icon stands in the
 // tray, a right click on it opens the tray menu at the pointer, and "退出" ends the program.
-#include "DisplayTest.h"
-#include "Screenshot.h"
-#include "XServer.h"
-#include "support/TestSupport.h"
+#include "tests/e2e/DisplayTest.h"
+#include "tests/e2e/Screenshot.h"
+#include "tests/e2e/XServer.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -5,12 +5,12 @@
 // the report to a server of the test's own, and the uninstaller gone with its folder once the
 // user leaves. HOME is then compared file by file with HOME before the install, and nothing of
 // the Pictavo it stopped is left in the runtime and temporary folders.
-#include "ReleaseDisplayTest.h"
-#include "XServer.h"
+#include "tests/e2e/ReleaseDisplayTest.h"
+#include "tests/e2e/XServer.h"
 
-#include "Base64.h"
-#include "RegSettings.h"
-#include "support/TestServers.h"
+#include "common/http/Base64.h"
+#include "common/install/RegSettings.h"
+#include "tests/support/TestServers.h"
 
 #include "platform/Firewall.h"
 

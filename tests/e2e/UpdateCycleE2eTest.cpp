@@ -3,12 +3,12 @@
 // next start hands it to the updater (its status window shows), which applies it and restarts
 // Pictavo with the new version; a damaged package shows "解压失败..." above the restarted old
 // one; and an updater closed before it began keeps the package for the next start.
-#include "DisplayTest.h"
-#include "InstallKit.h"
-#include "XServer.h"
-#include "support/ChildProcess.h"
-#include "support/TestServers.h"
-#include "support/TestSupport.h"
+#include "tests/e2e/DisplayTest.h"
+#include "tests/e2e/XServer.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestServers.h"
+#include "tests/support/TestSupport.h"
+#include "tests/update/kit/InstallKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Watchdog.h"
+#include "tests/e2e/Watchdog.h"
 
 #include "platform/Kernel.h"
 #include "platform/Messages.h"

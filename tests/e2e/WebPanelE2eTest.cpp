@@ -3,11 +3,11 @@
 // page's login call ending in the logged-in title bar with the avatar, logout through the
 // account window running the page's clearCookie, and the failure state and refresh against a
 // port where nothing listens yet.
-#include "DisplayTest.h"
-#include "LoginSite.h"
-#include "Screenshot.h"
-#include "XServer.h"
-#include "support/TestSupport.h"
+#include "tests/e2e/DisplayTest.h"
+#include "tests/e2e/Screenshot.h"
+#include "tests/e2e/XServer.h"
+#include "tests/main/webpanel/LoginSite.h"
+#include "tests/support/TestSupport.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // Real windows on a private X server: they appear, paint, change state and stack as asked.
-#include "DisplayTest.h"
-#include "RecordingWindow.h"
-#include "Screenshot.h"
-#include "XServer.h"
 #include "platform/Display.h"
 #include "platform/Gdi.h"
 #include "platform/Input.h"
 #include "platform/Layered.h"
-#include "support/TestSupport.h"
+#include "tests/e2e/DisplayTest.h"
+#include "tests/e2e/RecordingWindow.h"
+#include "tests/e2e/Screenshot.h"
+#include "tests/e2e/XServer.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "XServer.h"
+#include "tests/e2e/XServer.h"
 
 #include "platform/Display.h"
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "XdotoolScript.h"
+#include "tests/e2e/XdotoolScript.h"
 
-#include "XServer.h"
+#include "tests/e2e/XServer.h"
 
 #include <chrono>
 

@@ -1,7 +1,7 @@
 // Base64 decoding never reads past its length (the input is copied into a buffer of exactly
 // that size, without a terminator, so ASan catches an overread), and what it decodes from an
 // encoding is what was encoded.
-#include "Base64.h"
+#include "common/http/Base64.h"
 
 #include <algorithm>
 #include <cstdint>

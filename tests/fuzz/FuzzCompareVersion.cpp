@@ -1,7 +1,7 @@
 // Version texts come from the version service: any bytes. Comparing never reads out of bounds or
 // overflows, a text equals itself and the order is antisymmetric.
-#include "StringHelper.h"
-#include "VersionText.h"
+#include "common/base/StringHelper.h"
+#include "common/install/VersionText.h"
 
 #include <cstdint>
 #include <cstdlib>

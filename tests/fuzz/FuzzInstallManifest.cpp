@@ -1,7 +1,7 @@
 // The install manifest is read by the uninstaller from the install folder, where anyone who can
 // write there may have changed it: whatever it holds, every path it gives back stays inside the
 // install folder and is listed once, and what it writes reads back the same.
-#include "InstallManifest.h"
+#include "common/install/InstallManifest.h"
 
 #include <cstdint>
 #include <cstdlib>

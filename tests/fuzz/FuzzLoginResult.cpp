@@ -1,5 +1,5 @@
 // The login page's result as a page could send it: any text, never a crash or an exception.
-#include "LoginResult.h"
+#include "main/LoginResult.h"
 
 #include "platform/Utf.h"
 

@@ -1,7 +1,7 @@
 // The licence reader takes RTF from the skin: any bytes must give some text, never a crash,
 // whatever the nesting, escapes or parameters.
 
-#include "RtfReader.h"
+#include "ui/RtfReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Arbitrary bytes as an update package: unpacking never crashes, never creates anything outside
 // the base folder and never leaves a symbolic link inside it. The base folder sits alone in a
 // fresh parent, so anything written beside it shows.
-#include "ZipManager.h"
+#include "update/ZipManager.h"
 
 #include "platform/Utf.h"
 

@@ -1,6 +1,6 @@
 // The version service's reply is outside input: any bytes must leave the parser with a status
 // and without a crash, a leak or undefined behaviour.
-#include "HttpMgr.h"
+#include "common/http/HttpMgr.h"
 
 #include <cstddef>
 #include <cstdint>

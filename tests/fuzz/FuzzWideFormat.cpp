@@ -1,9 +1,9 @@
 // Arbitrary format text through the formatter. Every conversion that would read an argument
 // other than an int is escaped first (its '%' doubled), and at most eight ints are consumed,
 // so the fixed argument list is never overrun; output must stay inside the buffer.
-#include "../../platform/text/FormatEngine.h"
 #include "platform/Text.h"
 #include "platform/Utf.h"
+#include "platform/text/FormatEngine.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,8 +4,8 @@
 // or "overflow" (unbounded recursion on a worker thread). The functions are exported so the
 // report's backtrace can name them; the helper is built without optimisation so that every
 // one of them keeps its own frame.
-#include "CrashHandler.h"
-#include "ThreadHelper.h"
+#include "common/base/CrashHandler.h"
+#include "common/base/ThreadHelper.h"
 
 #include <cstdlib>
 #include <cstring>

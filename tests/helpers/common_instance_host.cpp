@@ -6,7 +6,7 @@
 // "restored" or "raised", with "topmost" added if it stayed topmost) and exits 0. It exits 3
 // when the time is up without a request. With DISPLAY set the window is a real one, and it
 // stays up a moment after the report so that the display can be looked at.
-#include "SingleInstance.h"
+#include "common/dialog/SingleInstance.h"
 
 #include "platform/Display.h"
 #include "platform/Utf.h"

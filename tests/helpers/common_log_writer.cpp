@@ -1,8 +1,8 @@
 // Child process for the log tests: one run of a program that logs into a dated file.
 // Usage: common_log_writer <log folder> <text>. It ends without calling Stop, as a program
 // that simply returns from main does.
-#include "Log.h"
-#include "StringHelper.h"
+#include "common/base/Log.h"
+#include "common/base/StringHelper.h"
 
 int main(int argc, char** argv)
 {

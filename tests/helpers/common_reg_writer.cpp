@@ -1,7 +1,7 @@
 // Child process for the registry tests: another program writing the product key.
 // Usage: common_reg_writer <value name> <text>; exit code 0 when the value was stored.
-#include "RegSettings.h"
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
+#include "common/install/RegSettings.h"
 
 int main(int argc, char** argv)
 {

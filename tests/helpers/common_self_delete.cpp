@@ -2,8 +2,8 @@
 // (or, given a program file, of that file and then of the folder and the further folders when
 // they are empty), then stays alive until the file named by its second argument exists.
 // Usage: common_self_delete <script name> <release file> <folder> [program file [folder...]]
-#include "SelfDeleteScript.h"
-#include "StringHelper.h"
+#include "common/base/StringHelper.h"
+#include "common/install/SelfDeleteScript.h"
 
 #include <chrono>
 #include <thread>

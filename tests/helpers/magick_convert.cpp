@@ -1,6 +1,6 @@
 // Child process for the leftover tests: converts one image with the program's driver (policy
 // folder, input, output), so that a test can kill it in the middle of the command.
-#include "MagickDriver.h"
+#include "main/MagickDriver.h"
 
 #include <cstdio>
 

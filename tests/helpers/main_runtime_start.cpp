@@ -3,8 +3,8 @@
 // is advised for huge pages, whether a 4 MiB block is still a mapping of its own after one was
 // freed, whether a row buffer of a wide image (512 KiB) is one, ImageMagick's thread limit, what
 // GLIBC_TUNABLES and OMP_NUM_THREADS its own children would get, and its process name.
-#include "MagickDriver.h"
-#include "RuntimeStart.h"
+#include "main/MagickDriver.h"
+#include "main/RuntimeStart.h"
 
 #include <wand/MagickWand.h>
 

@@ -1,11 +1,11 @@
 // The background check against a real version service on 127.0.0.1: a newer version's package
 // is downloaded with update.ini beside it; any run that completes no package leaves no package
 // folder behind.
-#include "CheckUpdate.h"
-#include "Log.h"
-#include "RegSettings.h"
-#include "support/TestServers.h"
-#include "support/TestSupport.h"
+#include "common/base/Log.h"
+#include "common/install/RegSettings.h"
+#include "main/CheckUpdate.h"
+#include "tests/support/TestServers.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

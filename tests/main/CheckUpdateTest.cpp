@@ -1,10 +1,10 @@
 // The main program's side of the update cycle without a network: version comparison, the ready
 // package, the hand-over into the updater's private temporary folder (a stand-in updater records
 // the arguments it gets) and WinMain's update road.
-#include "CheckUpdate.h"
-#include "RegSettings.h"
-#include "UpdateJournal.h"
-#include "support/TestSupport.h"
+#include "main/CheckUpdate.h"
+#include "common/install/RegSettings.h"
+#include "common/install/UpdateJournal.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "ConfigIni.h"
+#include "main/ConfigIni.h"
 
-#include "RegSettings.h"
+#include "common/install/RegSettings.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // GetMajor reads config.ini beside the running program, so it runs in a copy of this test
 // program placed in a folder of its own beside the config.ini the test writes.
-#include "HttpMgr.h"
-#include "support/ChildProcess.h"
-#include "support/TestServers.h"
-#include "support/TestSupport.h"
+#include "common/http/HttpMgr.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestServers.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "RuntimeStart.h"
-#include "UsableCores.h"
+#include "main/RuntimeStart.h"
+#include "main/UsableCores.h"
 
-#include "support/ChildProcess.h"
-#include "support/TestSupport.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

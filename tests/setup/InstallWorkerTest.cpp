@@ -2,11 +2,11 @@
 // records it posts, the machine id, the registry values, the manifest, the firewall rule and
 // the menu entries; a failed copy; a close during the copy; and the product's own running
 // programs stopped while an unrelated one of the same name runs on.
-#include "CreatedFolders.h"
-#include "InstallManifest.h"
-#include "ProcessHelper.h"
-#include "SetupKit.h"
-#include "common/SleeperCopy.h"
+#include "common/base/ProcessHelper.h"
+#include "common/install/CreatedFolders.h"
+#include "common/install/InstallManifest.h"
+#include "tests/common/SleeperCopy.h"
+#include "tests/setup/SetupKit.h"
 
 #include "platform/DesktopEntry.h"
 #include "platform/Firewall.h"

@@ -4,12 +4,12 @@
 // "否" removes the folders this setup made while keeping any that holds something, and an
 // install records them; a worker that cannot start leaves the window on its page; the maximise
 // and restore buttons follow the window's state.
-#include "SetupDlg.h"
-#include "CreatedFolders.h"
-#include "DialogKit.h"
-#include "RegSettings.h"
-#include "SetupKit.h"
-#include "support/TestSupport.h"
+#include "setup/SetupDlg.h"
+#include "common/install/CreatedFolders.h"
+#include "common/install/RegSettings.h"
+#include "tests/common/dialog/DialogKit.h"
+#include "tests/setup/SetupKit.h"
+#include "tests/support/TestSupport.h"
 
 #include "platform/Dialogs.h"
 

@@ -1,6 +1,6 @@
-#include "SetupKit.h"
+#include "tests/setup/SetupKit.h"
 
-#include "RegSettings.h"
+#include "common/install/RegSettings.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -2,9 +2,9 @@
 // What the setup suites share: a headless window of the test thread that collects the install
 // worker's progress records, and a setup folder with a payload made at test time.
 
-#include "InstallMgr.h"
-#include "WorkerWindow.h"
-#include "support/TestSupport.h"
+#include "setup/InstallMgr.h"
+#include "tests/setup/WorkerWindow.h"
+#include "tests/support/TestSupport.h"
 
 #include <string>
 #include <vector>

@@ -1,10 +1,10 @@
 // The install report against a real server on 127.0.0.1: the address from the payload's
 // config.ini, the query's percent-encoded values, and the body "info=" + base64 of the JSON.
-#include "Base64.h"
-#include "HttpMgr.h"
-#include "InstallStatistics.h"
-#include "SetupKit.h"
-#include "support/TestServers.h"
+#include "common/http/Base64.h"
+#include "common/http/HttpMgr.h"
+#include "setup/InstallStatistics.h"
+#include "tests/setup/SetupKit.h"
+#include "tests/support/TestServers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // MD5 against the RFC 1321 test suite, the machine id from a sysfs tree made at test time (an
 // adapter found, and none found), GUID texts, and what the system reports of itself here.
-#include "SystemHelpers.h"
-#include "MD5.h"
+#include "common/install/SystemHelpers.h"
+#include "setup/MD5.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

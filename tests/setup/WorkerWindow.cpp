@@ -1,6 +1,6 @@
-#include "WorkerWindow.h"
+#include "tests/setup/WorkerWindow.h"
 
-#include "HttpMgr.h"
+#include "common/http/HttpMgr.h"
 
 namespace setuptest
 {

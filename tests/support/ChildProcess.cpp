@@ -1,6 +1,6 @@
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,7 +2,7 @@
 // the test program from a private folder of its own, so that what a program keeps beside itself
 // (config.ini, its log) is never shared between tests running at the same time nor left in the
 // build tree. ctest runs every test in a process of its own, so every test gets all of this.
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

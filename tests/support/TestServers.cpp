@@ -1,4 +1,4 @@
-#include "support/TestServers.h"
+#include "tests/support/TestServers.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

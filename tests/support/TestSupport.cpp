@@ -1,4 +1,4 @@
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "platform/Utf.h"
 

@@ -1,9 +1,9 @@
 // The builder on real skin XML read from a real zip: layout results, fonts, default
 // attributes, custom controls and rebuilding from the kept markup.
-#include "SkinKit.h"
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "tests/ui/SkinKit.h"
 
-#include "UIlib.h"
+#include "ui/UIlib.h"
 
 #include "platform/Text.h"
 

@@ -1,9 +1,9 @@
 // The drop shadow without a compositor (as on the headless backend): a soft band drawn by the
 // owner's paint manager over its controls, along the window's edges only.
-#include "SkinKit.h"
+#include "tests/ui/SkinKit.h"
 
-#include "UIlib.h"
-#include "WndShadow.h"
+#include "ui/UIlib.h"
+#include "ui/WndShadow.h"
 
 #include "platform/Gdi.h"
 

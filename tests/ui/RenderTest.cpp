@@ -1,9 +1,9 @@
 // Pixels of rendered controls: button state images and nine-patch drawing, rendered by the
 // paint manager into a cairo image surface and, once, through a headless window's paint.
-#include "SkinKit.h"
+#include "tests/ui/SkinKit.h"
 
-#include "UIlib.h"
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
+#include "ui/UIlib.h"
 
 #include <gtest/gtest.h>
 

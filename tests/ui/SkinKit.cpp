@@ -1,8 +1,8 @@
-#include "SkinKit.h"
+#include "tests/ui/SkinKit.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "PaintManagerUI.h"
+#include "ui/PaintManagerUI.h"
 
 #include <algorithm>
 #include <cairo.h>

@@ -1,9 +1,9 @@
 // The hover tip of controls on the headless backend: a non-activating topmost popup owned by the
 // window, shown after the pointer rests on a control with tooltip text, drawn by the framework
 // and hidden again by whatever ends the rest.
-#include "SkinKit.h"
+#include "tests/ui/SkinKit.h"
 
-#include "UIlib.h"
+#include "ui/UIlib.h"
 
 #include "platform/Gdi.h"
 #include "platform/Input.h"

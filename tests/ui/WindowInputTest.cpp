@@ -1,10 +1,10 @@
 // What a skinned window asks of the platform on the headless backend: the mouse capture of a
 // press, leave tracking, the cursor over each kind of control, Shift+Tab, layered opacity and
 // the work area windows are centred in.
-#include "SkinKit.h"
+#include "tests/ui/SkinKit.h"
 
-#include "EditUI.h"
-#include "UIlib.h"
+#include "ui/EditUI.h"
+#include "ui/UIlib.h"
 
 #include "platform/Display.h"
 #include "platform/Gdi.h"

@@ -1,8 +1,8 @@
 // Skinned windows on the headless backend: notifications from injected input, options and
 // tabs, control timers, default keys, modal loops and caption hit testing.
-#include "SkinKit.h"
+#include "tests/ui/SkinKit.h"
 
-#include "UIlib.h"
+#include "ui/UIlib.h"
 
 #include "platform/Gdi.h"
 #include "platform/Kernel.h"

@@ -2,10 +2,10 @@
 // script; after "直接卸载" every close is refused while the worker runs, the progress reaches
 // 100 and the goodbye page follows about a second later, the report goes out once, and leaving
 // that page, also with Alt+F4, starts the script that removes the uninstaller.
-#include "UninstDlg.h"
-#include "DialogKit.h"
-#include "UninstKit.h"
-#include "support/TestServers.h"
+#include "uninst/UninstDlg.h"
+#include "tests/common/dialog/DialogKit.h"
+#include "tests/support/TestServers.h"
+#include "tests/uninst/UninstKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "UninstKit.h"
+#include "tests/uninst/UninstKit.h"
 
-#include "CreatedFolders.h"
+#include "common/install/CreatedFolders.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // the uninstaller, the query and the body "info=" + base64 of the JSON; and the values the
 // window reads for it, with their fallbacks (no version in the registry, the machine id only in
 // config.ini).
-#include "UninstStatistics.h"
-#include "Base64.h"
-#include "RegSettings.h"
-#include "UninstDlg.h"
-#include "UninstKit.h"
-#include "support/TestServers.h"
+#include "uninst/UninstStatistics.h"
+#include "common/http/Base64.h"
+#include "common/install/RegSettings.h"
+#include "tests/support/TestServers.h"
+#include "tests/uninst/UninstKit.h"
+#include "uninst/UninstDlg.h"
 
 #include <gtest/gtest.h>
 

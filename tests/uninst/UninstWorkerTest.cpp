@@ -5,13 +5,13 @@
 // output folder it made; and what it must never remove: a user's files in an install folder that
 // existed before, files behind a linked folder, everything around a copied uninstaller, and the
 // parent of the menu folder when the registered name is not a plain name.
-#include "CreatedFolders.h"
-#include "DialogKit.h"
-#include "FirewallSettings.h"
-#include "ProductProcesses.h"
-#include "RegSettings.h"
-#include "UninstKit.h"
-#include "common/SleeperCopy.h"
+#include "common/install/CreatedFolders.h"
+#include "common/install/FirewallSettings.h"
+#include "common/install/ProductProcesses.h"
+#include "common/install/RegSettings.h"
+#include "tests/common/SleeperCopy.h"
+#include "tests/common/dialog/DialogKit.h"
+#include "tests/uninst/UninstKit.h"
 
 #include "platform/Firewall.h"
 

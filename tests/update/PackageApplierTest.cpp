@@ -1,9 +1,9 @@
 // Applying a package in-process: a package that cannot be applied whole changes nothing, and a
 // missing version text never empties the product key's version.
-#include "PackageApplier.h"
-#include "InstallKit.h"
-#include "InstallManifest.h"
-#include "support/TestSupport.h"
+#include "update/PackageApplier.h"
+#include "common/install/InstallManifest.h"
+#include "tests/support/TestSupport.h"
+#include "tests/update/kit/InstallKit.h"
 
 #include <gtest/gtest.h>
 

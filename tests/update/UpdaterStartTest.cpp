@@ -1,9 +1,9 @@
 // The real updater works only in the registered install folder that holds Pictavo (it stops
 // programs, replaces files and writes the product key there) and removes only its own
 // temporary copy.
-#include "InstallKit.h"
-#include "support/ChildProcess.h"
-#include "support/TestSupport.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestSupport.h"
+#include "tests/update/kit/InstallKit.h"
 
 #include <gtest/gtest.h>
 

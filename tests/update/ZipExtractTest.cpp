@@ -1,9 +1,9 @@
 // Unpacking ordinary update packages: folders, cleaned names, empty entries, attributes, times,
 // lookups by name, the debug texts and replacing files in use.
-#include "ZipTestArchives.h"
+#include "tests/update/ZipTestArchives.h"
 
-#include "ZipManager.h"
-#include "support/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
+#include "update/ZipManager.h"
 
 #include <gtest/gtest.h>
 

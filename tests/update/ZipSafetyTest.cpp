@@ -1,8 +1,8 @@
 // Hostile and damaged packages: nothing may be written outside the base folder, a refused
 // archive writes nothing, and a damaged file never replaces a good one.
-#include "ZipTestArchives.h"
+#include "tests/update/ZipTestArchives.h"
 
-#include "ZipManager.h"
+#include "update/ZipManager.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "ZipTestArchives.h"
+#include "tests/update/ZipTestArchives.h"
 
-#include "ZipManager.h"
+#include "update/ZipManager.h"
 
 #include "platform/DebugOutput.h"
 

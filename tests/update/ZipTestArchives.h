@@ -3,9 +3,9 @@
 // a fixture whose base folder sits alone in a fresh parent, so that anything written outside
 // the base shows.
 
-#include "ZipResult.h"
+#include "update/ZipResult.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // passes them (virtual key, modifier bits, characters) reach the page as GTK gives them to a
 // view on the screen, the shortcuts work through the display's clipboard, a failed load is the
 // one a reload asks for again, and the page's cursor styles come back as cursor codes.
-#include "DisplayTest.h"
-#include "LoginSite.h"
-#include "XServer.h"
+#include "tests/e2e/DisplayTest.h"
+#include "tests/e2e/XServer.h"
+#include "tests/main/webpanel/LoginSite.h"
 
-#include "wke.h"
+#include "webview/wke.h"
 
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>

@@ -1,6 +1,6 @@
-#include "DialogKit.h"
+#include "tests/common/dialog/DialogKit.h"
 
-#include "Log.h"
+#include "common/base/Log.h"
 
 #include "platform/Kernel.h"
 #include "platform/WindowFinder.h"

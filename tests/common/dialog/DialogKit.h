@@ -2,7 +2,7 @@
 // Driving dialogs on the headless backend: pumping, injected clicks, and a scripted user who
 // acts on a message box once it is open (the box runs its own modal loop).
 
-#include "MsgBoxDlg.h"
+#include "common/dialog/MsgBoxDlg.h"
 
 #include "platform/DebugOutput.h"
 

@@ -1,9 +1,9 @@
 // One copy per program, between real processes: a second copy ends at once with 0 and the first
 // one's window comes forward (tests/helpers/common_instance_host.cpp).
-#include "SingleInstance.h"
+#include "common/dialog/SingleInstance.h"
 
-#include "support/ChildProcess.h"
-#include "support/TestSupport.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

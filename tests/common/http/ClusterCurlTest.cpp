@@ -1,7 +1,7 @@
 // ClusterCurl against real servers on 127.0.0.1.
-#include "ClusterCurl.h"
-#include "support/TestServers.h"
-#include "support/TestSupport.h"
+#include "common/http/ClusterCurl.h"
+#include "tests/support/TestServers.h"
+#include "tests/support/TestSupport.h"
 
 #include "platform/DebugOutput.h"
 

@@ -1,9 +1,9 @@
 // The request manager against real servers on 127.0.0.1, with replies received by a headless
 // window of the test thread.
-#include "HttpMgr.h"
-#include "Log.h"
-#include "support/TestServers.h"
-#include "support/TestSupport.h"
+#include "common/http/HttpMgr.h"
+#include "common/base/Log.h"
+#include "tests/support/TestServers.h"
+#include "tests/support/TestSupport.h"
 
 #include "platform/Kernel.h"
 #include "platform/Messages.h"

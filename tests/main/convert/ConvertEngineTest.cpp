@@ -1,10 +1,10 @@
 // The conversion tabs end to end on a headless window: queues, workers, real ImageMagick
 // conversions and the result handlers.
-#include "Log.h"
-#include "MagickDriver.h"
-#include "MainDlg.h"
+#include "common/base/Log.h"
+#include "main/MagickDriver.h"
+#include "main/MainDlg.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "IntakeKit.h"
+#include "tests/main/intake/IntakeKit.h"
 
-#include "LineListUI.h"
-#include "PathHelper.h"
-#include "TipsDlg.h"
+#include "common/base/PathHelper.h"
+#include "main/LineListUI.h"
+#include "main/TipsDlg.h"
 
 #include "platform/Dialogs.h"
 #include "platform/Drop.h"
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,14 +1,14 @@
 // Files reaching a tab by the three roads (drop, add-file dialog, add-folder dialog) on a real
 // main window: the extension tables with letters in any case, names kept as chosen, folders,
 // over-long names, refusals while a tab converts, clearing and the drag hint.
-#include "IntakeKit.h"
+#include "tests/main/intake/IntakeKit.h"
 
-#include "LineListUI.h"
-#include "TipsDlg.h"
+#include "main/LineListUI.h"
+#include "main/TipsDlg.h"
 
 #include "platform/Dialogs.h"
 #include "platform/Drop.h"
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

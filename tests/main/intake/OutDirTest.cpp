@@ -1,13 +1,13 @@
 // The one output folder: chosen at window start from config.ini or the documents default,
 // and changed through the folder dialog into config.ini and the three path fields.
-#include "IntakeKit.h"
+#include "tests/main/intake/IntakeKit.h"
 
-#include "EditUI.h"
-#include "MagickLeftovers.h"
+#include "main/MagickLeftovers.h"
+#include "ui/EditUI.h"
 
 #include "platform/Dialogs.h"
-#include "support/ChildProcess.h"
-#include "support/TestSupport.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Conversions keep what makes a picture look the same: its colour profile and its
 // transparency. HEIC pictures are checked against libheif's own heif-convert.
 
-#include "ExifKit.h"
-#include "MagickDriver.h"
+#include "main/MagickDriver.h"
+#include "tests/main/magick/ExifKit.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <libheif/heif.h>

@@ -1,12 +1,12 @@
 // The encoder and decoder settings that make conversions faster must never change what the user
 // gets: each output is checked against ImageMagick's command line doing the plain conversion.
 
-#include "ExifKit.h"
-#include "HevcThreads.h"
-#include "MagickDriver.h"
-#include "PixelBlocks.h"
+#include "main/HevcThreads.h"
+#include "main/MagickDriver.h"
+#include "main/PixelBlocks.h"
+#include "tests/main/magick/ExifKit.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

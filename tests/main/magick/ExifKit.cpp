@@ -1,6 +1,6 @@
-#include "ExifKit.h"
+#include "tests/main/magick/ExifKit.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 void AddExifOrientation(const std::string& path, int orientation)
 {

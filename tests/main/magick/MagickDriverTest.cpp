@@ -1,10 +1,10 @@
-#include "MagickDriver.h"
-#include "ExifKit.h"
-#include "MagickLeftovers.h"
-#include "OutputNames.h"
+#include "main/MagickDriver.h"
+#include "main/MagickLeftovers.h"
+#include "main/OutputNames.h"
+#include "tests/main/magick/ExifKit.h"
 
-#include "support/ChildProcess.h"
-#include "support/TestSupport.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestSupport.h"
 
 #include <wand/MagickWand.h>
 

@@ -1,5 +1,5 @@
 // The main program's one switch: exactly "-run update" turns the update check off.
-#include "CommandLine.h"
+#include "main/CommandLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "MainWindowKit.h"
+#include "tests/main/mainwnd/MainWindowKit.h"
 
-#include "LineListUI.h"
-#include "TipsDlg.h"
+#include "main/LineListUI.h"
+#include "main/TipsDlg.h"
 
 #include "platform/Window.h"
 

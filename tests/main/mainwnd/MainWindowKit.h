@@ -2,10 +2,10 @@
 // The real main window on the headless backend, made from the embedded skin, with helpers to
 // pump its messages, click its controls by name, read its toasts and make real images.
 
-#include "DialogKit.h"
-#include "MainDlg.h"
+#include "main/MainDlg.h"
+#include "tests/common/dialog/DialogKit.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

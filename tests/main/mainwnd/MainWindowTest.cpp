@@ -1,18 +1,18 @@
 // The main window on its real embedded skin: the layout it promises, the routes of clicks,
 // notifications and private messages, the output-type guard, and how the program ends.
-#include "MainWindowKit.h"
+#include "tests/main/mainwnd/MainWindowKit.h"
 
-#include "HttpMgr.h"
-#include "LineListUI.h"
-#include "MagickDriver.h"
-#include "SettingDlg.h"
-#include "SingleInstance.h"
-#include "TipsDlg.h"
+#include "common/dialog/SingleInstance.h"
+#include "common/http/HttpMgr.h"
+#include "main/LineListUI.h"
+#include "main/MagickDriver.h"
+#include "main/SettingDlg.h"
+#include "main/TipsDlg.h"
 
-#include "ComboUI.h"
 #include "platform/Dialogs.h"
 #include "platform/Drop.h"
 #include "platform/WindowFinder.h"
+#include "ui/ComboUI.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // The popup menu on the headless backend: the real tray menu of the program's skin and small
 // menus of the test's own, driven by keys and clicks queued before the menu's loop runs.
-#include "menu/MenuElementUI.h"
-#include "menu/MenuEx.h"
-#include "menu/MenuUI.h"
-#include "menu/MenuWnd.h"
+#include "main/menu/MenuElementUI.h"
+#include "main/menu/MenuEx.h"
+#include "main/menu/MenuUI.h"
+#include "main/menu/MenuWnd.h"
 
 #include "platform/Input.h"
 #include "platform/Resources.h"

@@ -1,11 +1,11 @@
-#include "RowKit.h"
+#include "tests/main/rows/RowKit.h"
 
-#include "ComboUI.h"
-#include "ControlFactory.h"
-#include "ListContainerElementUI.h"
-#include "ProgressUI.h"
+#include "ui/ComboUI.h"
+#include "ui/ControlFactory.h"
+#include "ui/ListContainerElementUI.h"
+#include "ui/ProgressUI.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

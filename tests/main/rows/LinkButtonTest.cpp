@@ -1,8 +1,8 @@
-#include "ControlHost.h"
+#include "tests/ui/controls/ControlHost.h"
 
-#include "LinkButtonUI.h"
+#include "main/LinkButtonUI.h"
 
-#include "ControlFactory.h"
+#include "ui/ControlFactory.h"
 
 #include "platform/Input.h"
 

@@ -1,7 +1,7 @@
-#include "RowKit.h"
+#include "tests/main/rows/RowKit.h"
 
-#include "ControlFactory.h"
-#include "ListContainerElementUI.h"
+#include "ui/ControlFactory.h"
+#include "ui/ListContainerElementUI.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "RowKit.h"
+#include "tests/main/rows/RowKit.h"
 
 #include "platform/Resources.h"
 

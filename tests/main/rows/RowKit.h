@@ -2,10 +2,10 @@
 // File rows on the main program's real skin: a headless window holding one LineList, items
 // made the way the intake makes them, and a row's controls read back by name.
 
-#include "ControlHost.h"
+#include "tests/ui/controls/ControlHost.h"
 
-#include "FileItem.h"
-#include "LineListUI.h"
+#include "main/FileItem.h"
+#include "main/LineListUI.h"
 
 #include <string>
 #include <vector>

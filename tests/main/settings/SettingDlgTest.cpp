@@ -1,9 +1,9 @@
 // The settings window on the main program's embedded skin, over real images made at test
 // time: the size edits, the resize slider and the quality slider kept in step by real input,
 // confirm and close in the modal loop, and images whose size cannot be read.
-#include "SettingsKit.h"
+#include "tests/main/settings/SettingsKit.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

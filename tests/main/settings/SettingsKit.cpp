@@ -1,7 +1,7 @@
-#include "SettingsKit.h"
+#include "tests/main/settings/SettingsKit.h"
 
 #include "platform/Gdi.h"
-#include "support/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <cairo.h>
 

@@ -1,8 +1,8 @@
 // The toast on the main program's embedded skin: its size from the text, its place over the
 // main window (or the screen when that is hidden or minimised), the fade through the layered
 // opacity until it closes itself, and CloseAllTips.
-#include "TipsDlg.h"
-#include "SettingsKit.h"
+#include "main/TipsDlg.h"
+#include "tests/main/settings/SettingsKit.h"
 
 #include "platform/Gdi.h"
 #include "platform/Kernel.h"

@@ -1,17 +1,17 @@
 // The animated controls built from skin markup in a real paint manager: frame lists, timers,
 // turning and scrolling, and what a damaged skin value does to them.
-#include "AccProgress.h"
-#include "AnimImg.h"
-#include "CircleImageUI.h"
-#include "ControlHost.h"
-#include "MainControls.h"
-#include "ScrollTextUI.h"
+#include "main/AccProgress.h"
+#include "main/AnimImg.h"
+#include "main/CircleImageUI.h"
+#include "main/MainControls.h"
+#include "main/ScrollTextUI.h"
+#include "tests/ui/controls/ControlHost.h"
 
-#include "PaintManagerUI.h"
 #include "platform/Kernel.h"
 #include "platform/Resources.h"
+#include "ui/PaintManagerUI.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "LoginSite.h"
+#include "tests/main/webpanel/LoginSite.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <cstdlib>
 

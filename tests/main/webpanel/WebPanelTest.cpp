@@ -2,18 +2,18 @@
 // engine): the panel's states, the login result, the avatar download from a real loopback
 // site, the account window, logout, the first-run report, and which pages and addresses the
 // script functions answer.
-#include "LoginSite.h"
-#include "MainWindowKit.h"
+#include "tests/main/mainwnd/MainWindowKit.h"
+#include "tests/main/webpanel/LoginSite.h"
 
-#include "AnimImg.h"
-#include "Base64.h"
-#include "ConfigIni.h"
-#include "HttpMgr.h"
-#include "MyCenterDlg.h"
-#include "PathHelper.h"
-#include "UrlQuery.h"
-#include "WkeApi.h"
-#include "WkeWebkitUI.h"
+#include "common/base/PathHelper.h"
+#include "common/http/Base64.h"
+#include "common/http/HttpMgr.h"
+#include "main/AnimImg.h"
+#include "main/ConfigIni.h"
+#include "main/MyCenterDlg.h"
+#include "main/UrlQuery.h"
+#include "main/WkeApi.h"
+#include "main/WkeWebkitUI.h"
 
 #include "platform/Shell.h"
 

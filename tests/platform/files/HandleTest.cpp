@@ -1,5 +1,5 @@
 // File handles over real files: creation dispositions, transfers, seeking, sizes and times.
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "platform/Files.h"
 #include "platform/WinError.h"

@@ -1,7 +1,7 @@
 // Path calls over real files: copies (also over a running program), moves, deletes,
 // attributes, folders, full paths and the current directory.
-#include "support/ChildProcess.h"
-#include "support/TestSupport.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestSupport.h"
 
 #include "platform/Files.h"
 #include "platform/WinError.h"

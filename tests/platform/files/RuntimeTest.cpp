@@ -1,5 +1,5 @@
 // The C runtime's wide file calls over real files.
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include "platform/Files.h"
 

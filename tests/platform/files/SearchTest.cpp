@@ -1,8 +1,8 @@
 // Directory searches over real folders: masks, the "." and ".." entries, links and long names.
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "../../../platform/files/FileSearch.h"
-#include "../../../platform/files/PathText.h"
+#include "platform/files/FileSearch.h"
+#include "platform/files/PathText.h"
 
 #include "platform/Files.h"
 #include "platform/WinError.h"

@@ -1,7 +1,7 @@
 // The private temporary folder: from TMPDIR, or a checked per-user folder below /tmp.
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
-#include "../../../platform/files/PrivateFolder.h"
+#include "platform/files/PrivateFolder.h"
 
 #include "platform/Files.h"
 #include "platform/WinError.h"

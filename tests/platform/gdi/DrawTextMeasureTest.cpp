@@ -1,5 +1,5 @@
 // DrawTextW with DT_CALCRECT: the sizes the message box fits itself to.
-#include "Canvas.h"
+#include "tests/platform/gdi/Canvas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // DrawTextW drawing: where the ink lands, in what colour, and that Chinese glyphs appear.
-#include "Canvas.h"
+#include "tests/platform/gdi/Canvas.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Fonts: what they remember, how big they come out, and their lifetime in device contexts.
-#include "Canvas.h"
+#include "tests/platform/gdi/Canvas.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Painting headless windows: update regions become exactly one WM_PAINT, and what the window
 // procedure paints is readable through the window's surface.
-#include "Canvas.h"
+#include "tests/platform/gdi/Canvas.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -275,8 +275,8 @@ TEST_F(Paint, EraseAsksTheWindowFirst)
 
 TEST_F(Paint, ShowingOrResizingPaintsTheWholeWindow)
 {
-    const HWND hidden = CreateWindowExW(0, L"GdiPaintTestWindow", L"", WS_POPUP, 0, 0, 60, 40, nullptr, nullptr,
-                                        nullptr, nullptr);
+    const HWND hidden = CreateWindowExW(0, L"GdiPaintTestWindow", L"", WS_POPUP, 0, 0, 60, 40, nullptr,
+                                        nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, hidden);
     Pump();
     ShowWindow(hidden, SW_SHOW);

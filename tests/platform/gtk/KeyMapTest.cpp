@@ -1,5 +1,5 @@
 // GDK's key and button vocabulary in Windows terms.
-#include "../../../platform/gtk/KeyMap.h"
+#include "platform/gtk/KeyMap.h"
 
 #include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // FindWindowW and WM_COPYDATA between real processes.
-#include "HostProcess.h"
 #include "platform/WinError.h"
 #include "platform/WindowFinder.h"
-#include "support/TestSupport.h"
+#include "tests/platform/ipc/HostProcess.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

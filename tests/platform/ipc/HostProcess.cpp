@@ -1,4 +1,4 @@
-#include "HostProcess.h"
+#include "tests/platform/ipc/HostProcess.h"
 
 #include <csignal>
 #include <cstdlib>

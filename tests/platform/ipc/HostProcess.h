@@ -1,7 +1,7 @@
 #pragma once
 // A window host (tests/helpers/ipc_window_host.cpp) running as a real child process.
 
-#include "support/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <string>
 #include <sys/types.h>

@@ -1,8 +1,8 @@
 // FindWindowW among this process's own windows, and what it publishes for others.
-#include "../../../platform/ipc/WindowRegistry.h"
-#include "HostProcess.h"
 #include "platform/WindowFinder.h"
-#include "support/TestSupport.h"
+#include "platform/ipc/WindowRegistry.h"
+#include "tests/platform/ipc/HostProcess.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Whatever arrives on a window socket, the receiving process survives it and keeps answering.
-#include "../../../platform/ipc/CopyDataWire.h"
-#include "HostProcess.h"
 #include "platform/WinError.h"
 #include "platform/WindowFinder.h"
-#include "support/TestSupport.h"
+#include "platform/ipc/CopyDataWire.h"
+#include "tests/platform/ipc/HostProcess.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

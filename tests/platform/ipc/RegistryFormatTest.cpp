@@ -1,6 +1,6 @@
 // The registry file: what one process writes another reads back exactly, and anything else is
 // refused rather than half-read.
-#include "../../../platform/ipc/WindowRegistry.h"
+#include "platform/ipc/WindowRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ThreadRun.h"
+#include "tests/platform/kernel/ThreadRun.h"
 
 #include "platform/Kernel.h"
 

@@ -1,9 +1,9 @@
-#include "ThreadRun.h"
-#include "support/ChildProcess.h"
+#include "tests/platform/kernel/ThreadRun.h"
+#include "tests/support/ChildProcess.h"
 
 #include "platform/Kernel.h"
 #include "platform/WinError.h"
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "support/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include "platform/Kernel.h"
 #include "platform/WinError.h"

@@ -1,4 +1,4 @@
-#include "TestWindow.h"
+#include "tests/platform/messages/TestWindow.h"
 
 #include "platform/WinError.h"
 

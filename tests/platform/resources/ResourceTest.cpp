@@ -2,7 +2,7 @@
 // and id as the programs find theirs.
 #include "platform/Resources.h"
 #include "platform/WinError.h"
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

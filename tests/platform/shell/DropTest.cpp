@@ -1,8 +1,8 @@
 // Dropped files without a display: WM_DROPFILES for windows that accept files, the HDROP
 // queries with the Windows buffer rules, and drops that are freed however they end.
 #include "platform/Drop.h"
-#include "../../../platform/shell/UriList.h"
-#include "support/TestSupport.h"
+#include "platform/shell/UriList.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The open-file and folder dialogs without a display: the result formats callers split, the
 // refusals that leave their buffers alone, what was asked, and item id lists.
-#include "../../../platform/shell/FilterList.h"
 #include "platform/Dialogs.h"
-#include "support/TestSupport.h"
+#include "platform/shell/FilterList.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

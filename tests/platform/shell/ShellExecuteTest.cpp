@@ -1,9 +1,9 @@
 // ShellExecuteW and the default-program opener against real child processes: a recording opener
 // script stands in for xdg-open, so every argument can be compared byte for byte.
-#include "ShellTestEnv.h"
 #include "platform/Shell.h"
 #include "platform/WinError.h"
-#include "support/TestSupport.h"
+#include "tests/platform/shell/ShellTestEnv.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

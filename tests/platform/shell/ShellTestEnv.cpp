@@ -1,6 +1,6 @@
-#include "ShellTestEnv.h"
+#include "tests/platform/shell/ShellTestEnv.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <sys/stat.h>
 

@@ -1,10 +1,10 @@
 // Special folders: XDG user folders through xdg-user-dir or user-dirs.dirs, the fixed folders,
 // creation on request and the MAX_PATH buffers.
-#include "../../../platform/shell/UserDirs.h"
-#include "ShellTestEnv.h"
 #include "platform/Shell.h"
 #include "platform/WinError.h"
-#include "support/TestSupport.h"
+#include "platform/shell/UserDirs.h"
+#include "tests/platform/shell/ShellTestEnv.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // is, removal, and a store that cannot be written reports failure.
 #include "platform/Firewall.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

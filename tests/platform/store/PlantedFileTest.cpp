@@ -6,7 +6,7 @@
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/Profile.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

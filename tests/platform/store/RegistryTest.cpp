@@ -1,6 +1,6 @@
 #include "platform/Registry.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 
-#include "support/ChildProcess.h"
-#include "support/TestSupport.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "ControlHost.h"
+#include "tests/ui/controls/ControlHost.h"
 
-#include "ComboUI.h"
+#include "ui/ComboUI.h"
 
 #include <gtest/gtest.h>
 

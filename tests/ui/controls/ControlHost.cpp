@@ -1,4 +1,4 @@
-#include "ControlHost.h"
+#include "tests/ui/controls/ControlHost.h"
 
 #include "platform/Gdi.h"
 

@@ -3,9 +3,9 @@
 // into the window's queue and pumped, notifications are recorded, painting lands in the
 // window's cairo surface.
 
-#include "DialogBuilder.h"
-#include "PaintManagerUI.h"
-#include "WindowWnd.h"
+#include "ui/DialogBuilder.h"
+#include "ui/PaintManagerUI.h"
+#include "ui/WindowWnd.h"
 
 #include <cairo.h>
 #include <string>

@@ -1,6 +1,6 @@
-#include "ControlHost.h"
+#include "tests/ui/controls/ControlHost.h"
 
-#include "EditUI.h"
+#include "ui/EditUI.h"
 
 #include <gtest/gtest.h>
 

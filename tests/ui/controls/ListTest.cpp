@@ -1,7 +1,7 @@
-#include "ControlHost.h"
+#include "tests/ui/controls/ControlHost.h"
 
-#include "ListLabelElementUI.h"
-#include "ListUI.h"
+#include "ui/ListLabelElementUI.h"
+#include "ui/ListUI.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "ControlHost.h"
+#include "tests/ui/controls/ControlHost.h"
 
-#include "SliderUI.h"
+#include "ui/SliderUI.h"
 
-#include "support/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "ControlHost.h"
+#include "tests/ui/controls/ControlHost.h"
 
-#include "RichEditUI.h"
-#include "RtfReader.h"
+#include "ui/RichEditUI.h"
+#include "ui/RtfReader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "InstallKit.h"
+#include "tests/update/kit/InstallKit.h"
 
-#include "RegSettings.h"
-#include "support/TestSupport.h"
+#include "common/install/RegSettings.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
