@@ -12,7 +12,6 @@
 #include <cstddef>
 #include <span>
 
-
 // NULL with ERROR_RESOURCE_TYPE_NOT_FOUND when no resource has that type, else with
 // ERROR_RESOURCE_NAME_NOT_FOUND when none of that type has that name.
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
