@@ -48,7 +48,7 @@ bool CheckSingleInstance(LPCWSTR mutexName, const std::wstring& windowTitle)
 
 void ReleaseSingleInstance()
 {
-    std::vector<platform::UniqueHandle> held;
+    std::vector<platform::UniqueHandle> held; // closed as it goes, outside the lock
     {
         std::lock_guard<std::mutex> guard(g_heldLock);
         held.swap(g_held);
