@@ -7,6 +7,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <link.h>
+#include <new>
 #include <string>
 
 namespace
@@ -19,12 +20,21 @@ using StartWorkers = int (*)(void* decoder, int threads);
 
 std::atomic<int> g_raisedStarts{0};
 
-int FindDecoderLibrary(dl_phdr_info* info, size_t, void* found)
+// Called by the loader: nothing may be thrown through it. Out of memory, the search just ends
+// without a name.
+int FindDecoderLibrary(dl_phdr_info* info, size_t, void* found) noexcept
 {
     const char* name = info->dlpi_name;
     if (name == nullptr || std::strstr(name, "/libde265.so") == nullptr)
         return 0;
-    *static_cast<std::string*>(found) = name;
+    try
+    {
+        *static_cast<std::string*>(found) = name;
+    }
+    catch (const std::bad_alloc&)
+    {
+        static_cast<std::string*>(found)->clear();
+    }
     return 1;
 }
 

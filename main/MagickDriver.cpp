@@ -7,6 +7,8 @@
 #include "main/PixelBlocks.h"
 #include "main/PngProfile.h"
 
+#include "platform/UniqueFd.h"
+
 #include <wand/MagickWand.h>
 
 #include <atomic>
@@ -116,20 +118,20 @@ public:
         m_path = path;
         // Non-blocking, so that a FIFO or a device named like an image is refused here instead
         // of blocking the open until a writer appears; a regular file is then read normally.
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        if (m_fd < 0)
+        m_fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+        if (!m_fd)
         {
             error = errno == ENXIO ? NotRegularReason(path) : SystemReason("unable to open image", path);
             return false;
         }
         struct stat st = {};
-        if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))
+        if (::fstat(m_fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         {
             error = NotRegularReason(path);
             return false;
         }
-        const int flags = ::fcntl(m_fd, F_GETFL);
-        if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        const int flags = ::fcntl(m_fd.get(), F_GETFL);
+        if (flags < 0 || ::fcntl(m_fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         {
             error = SystemReason("unable to open image", path);
             return false;
@@ -140,16 +142,14 @@ public:
     {
         if (!m_memoryKey.empty())
             (void)DeleteImageRegistry(m_memoryKey.c_str());
-        if (m_fd >= 0)
-            ::close(m_fd);
     }
     // A HEIF input is decoded here, through libheif, and handed to the command in memory.
     bool DecodeHeif(std::string& error)
     {
-        if (!HeifPicture::IsHeif(m_fd))
+        if (!HeifPicture::IsHeif(m_fd.get()))
             return true;
         ImageInfo* info = AcquireImageInfo();
-        Image* image = HeifPicture::Decode(m_fd, m_path, info, error);
+        Image* image = HeifPicture::Decode(m_fd.get(), m_path, info, error);
         DestroyImageInfo(info);
         if (image == nullptr)
             return false;
@@ -169,18 +169,18 @@ public:
     }
     std::string Argument() const
     {
-        return m_memoryKey.empty() ? "fd:" + std::to_string(m_fd) : "mpr:" + m_memoryKey;
+        return m_memoryKey.empty() ? "fd:" + std::to_string(m_fd.get()) : "mpr:" + m_memoryKey;
     }
     // The name ImageMagick may use for a picture handed over in memory; empty otherwise.
     const std::string& MemoryKey() const { return m_memoryKey; }
     bool IsMemory() const { return !m_memoryKey.empty(); }
-    int Descriptor() const { return m_fd; }
+    int Descriptor() const { return m_fd.get(); }
     const std::string& Path() const { return m_path; }
 
 private:
     std::string m_path;
     std::string m_memoryKey;
-    int m_fd = -1;
+    platform::UniqueFd m_fd;
 };
 
 // A hidden temporary file beside the final output, with the same extension. It becomes the
@@ -199,11 +199,11 @@ public:
         for (int attempt = 0; attempt < 100; ++attempt)
         {
             m_temp = Dirname(finalPath) + "/" + HiddenOutputName(stem, counter.fetch_add(1), ext);
-            m_fd = ::open(m_temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-            if (m_fd >= 0 || errno != EEXIST)
+            m_fd.reset(::open(m_temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+            if (m_fd || errno != EEXIST)
                 break;
         }
-        if (m_fd < 0)
+        if (!m_fd)
         {
             error = SystemReason("unable to open image", finalPath);
             m_temp.clear();
@@ -214,16 +214,16 @@ public:
     }
     ~OutputImage()
     {
-        CloseDescriptor();
+        m_fd.reset();
         if (!m_temp.empty())
             ::unlink(m_temp.c_str());
     }
     std::string Argument() const
     {
-        const std::string fd = "fd:" + std::to_string(m_fd);
+        const std::string fd = "fd:" + std::to_string(m_fd.get());
         return m_coder.empty() ? fd : m_coder + ":" + fd;
     }
-    int Descriptor() const { return m_fd; }
+    int Descriptor() const { return m_fd.get(); }
     bool IsJpeg() const { return m_coder == "JPEG"; }
     bool IsPng() const { return m_coder == "PNG"; }
     // A PNG written stripped gets this ICC profile back before it is committed.
@@ -232,18 +232,19 @@ public:
     const std::string& Written() const { return m_written; }
     bool Commit(std::string& error)
     {
-        if (!m_pngProfile.empty() && !InsertPngProfile(m_fd, m_pngProfile))
+        if (!m_pngProfile.empty() && !InsertPngProfile(m_fd.get(), m_pngProfile))
         {
             error = SystemReason("unable to write image", m_final);
             return false;
         }
         struct stat st = {};
-        if (::fstat(m_fd, &st) == 0 && st.st_size == 0)
+        if (::fstat(m_fd.get(), &st) == 0 && st.st_size == 0)
         {
             error = "unable to write image `" + m_final + "': no image data was written";
             return false;
         }
-        if (!CloseDescriptor() || !MoveToFreeName(m_temp, m_final, m_written))
+        // The close reports a late write error of the file system.
+        if (!m_fd.Close() || !MoveToFreeName(m_temp, m_final, m_written))
         {
             error = SystemReason("unable to write image", m_final);
             return false;
@@ -253,21 +254,12 @@ public:
     }
 
 private:
-    bool CloseDescriptor()
-    {
-        if (m_fd < 0)
-            return true;
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result == 0;
-    }
-
     std::string m_final;
     std::string m_temp;
     std::string m_written;
     std::string m_coder;
     std::string m_pngProfile;
-    int m_fd = -1;
+    platform::UniqueFd m_fd;
 };
 
 // One command's exception and image-info objects.

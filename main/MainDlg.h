@@ -10,6 +10,7 @@
 #include "main/TrayIcon.h"
 #include "main/WkeEvent.h"
 
+#include "platform/UniqueHandle.h"
 #include "platform/Win32.h"
 
 #include <atomic>
@@ -179,7 +180,7 @@ public:
         // Set by StartConvert, cleared by CancelConvert and the run's last result.
         std::atomic<bool> m_bConverting{false};
         // Wakes the tab's worker (InitWorkThread).
-        HANDLE m_hEvent = nullptr;
+        platform::UniqueHandle m_hEvent;
         // The id the next item takes; never reset.
         int m_nNextId = 1;
         // The output type the tab's options stand for: what a refused change goes back to.

@@ -111,8 +111,8 @@ void CMainDlg::InitWorkThread()
     bool created = true;
     for (TabState& state : m_tabs)
     {
-        state.m_hEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        created = created && state.m_hEvent != nullptr;
+        state.m_hEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        created = created && state.m_hEvent;
     }
     if (!created)
     {
@@ -142,11 +142,7 @@ void CMainDlg::CloseWorkEvents()
     // A worker waiting on its event is not woken: it ends with the process, as the handle
     // object stays alive while it waits.
     for (TabState& state : m_tabs)
-    {
-        if (state.m_hEvent != nullptr)
-            CloseHandle(state.m_hEvent);
-        state.m_hEvent = nullptr;
-    }
+        state.m_hEvent.reset();
 }
 
 void CMainDlg::StartConvert(int tab)
@@ -178,7 +174,7 @@ void CMainDlg::StartConvert(int tab)
     }
     if (m_pConvertView != nullptr)
         m_pConvertView->SortLines(tab);
-    SetEvent(state.m_hEvent);
+    SetEvent(state.m_hEvent.get());
 }
 
 void CMainDlg::CancelConvert(int tab)
@@ -211,7 +207,7 @@ unsigned CMainDlg::CCWorkThreadProc(void* param)
 
 void CMainDlg::WorkLoop(int tab)
 {
-    const HANDLE event = m_tabs[tab].m_hEvent;
+    const HANDLE event = m_tabs[tab].m_hEvent.get();
     --m_nStartingWorkers;
     while (!g_bAppExit)
     {

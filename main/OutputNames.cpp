@@ -1,5 +1,7 @@
 #include "main/OutputNames.h"
 
+#include "platform/UniqueFd.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -48,10 +50,10 @@ Move LinkThenUnlink(const std::string& from, const std::string& to)
 // output is renamed over that claim, which is ours.
 Move ClaimThenRename(const std::string& from, const std::string& to)
 {
-    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
+    platform::UniqueFd claim(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (!claim)
         return errno == EEXIST ? Move::Taken : Move::Failed;
-    ::close(fd);
+    claim.reset();
     if (::rename(from.c_str(), to.c_str()) == 0)
         return Move::Done;
     const int saved = errno;

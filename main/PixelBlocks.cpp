@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -65,14 +66,28 @@ size_t PixelBlocks::ParkedBytes()
     return bytes;
 }
 
-void* PixelBlocks::Acquire(size_t size, size_t alignment)
+void* PixelBlocks::Acquire(size_t size, size_t alignment) noexcept
 {
-    return Instance().Take(size, alignment);
+    try
+    {
+        return Instance().Take(size, alignment);
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
 }
 
-void PixelBlocks::Relinquish(void* block)
+void PixelBlocks::Relinquish(void* block) noexcept
 {
-    Instance().Give(block);
+    try
+    {
+        Instance().Give(block);
+    }
+    catch (...)
+    {
+        // Only the lock can fail here (Give parks without allocating): the block stays mapped.
+    }
 }
 
 PixelBlocks& PixelBlocks::Instance()
@@ -118,8 +133,26 @@ void* PixelBlocks::Take(size_t size, size_t alignment)
         (void)::madvise(base, bytes, MADV_HUGEPAGE);
         mapping = Mapping{static_cast<char*>(base), bytes};
     }
-    m_inUse.emplace(mapping.base, mapping);
+    if (!Track(mapping))
+    {
+        ::munmap(mapping.base, mapping.bytes);
+        return nullptr;
+    }
     return mapping.base;
+}
+
+// False when the record of the block cannot be kept (no memory for it).
+bool PixelBlocks::Track(const Mapping& mapping)
+{
+    try
+    {
+        m_inUse.emplace(mapping.base, mapping);
+        return true;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
 }
 
 void PixelBlocks::Give(void* block)
@@ -131,16 +164,31 @@ void PixelBlocks::Give(void* block)
         const auto found = m_inUse.find(block);
         if (found != m_inUse.end())
         {
-            m_parked.push_back(found->second);
+            const Mapping mapping = found->second;
             m_inUse.erase(found);
-            TrimParked();
+            Park(mapping);
             return;
         }
     }
     std::free(block);
 }
 
-void PixelBlocks::TrimParked()
+// A block that cannot be parked (no memory for its record) is unmapped at once.
+void PixelBlocks::Park(const Mapping& mapping) noexcept
+{
+    try
+    {
+        m_parked.push_back(mapping);
+    }
+    catch (const std::bad_alloc&)
+    {
+        ::munmap(mapping.base, mapping.bytes);
+        return;
+    }
+    TrimParked();
+}
+
+void PixelBlocks::TrimParked() noexcept
 {
     // For each running command its largest block, a file's pixel cache, which the next file asks
     // for first; and up to two more, a resize's intermediate and result, while they are small.
@@ -149,16 +197,18 @@ void PixelBlocks::TrimParked()
     const size_t commands = m_commands > 1 ? static_cast<size_t>(m_commands) : 1;
     std::sort(m_parked.begin(), m_parked.end(),
               [](const Mapping& a, const Mapping& b) { return a.bytes > b.bytes; });
-    std::vector<Mapping> kept;
+    // The kept blocks move to the front in place: called from ImageMagick's free, this must not
+    // allocate.
+    size_t kept = 0;
     size_t smallerBytes = 0;
     for (const Mapping& mapping : m_parked)
     {
-        const bool largest = kept.size() < commands;
-        const bool smaller = !largest && kept.size() < kBlocksPerCommand * commands &&
+        const bool largest = kept < commands;
+        const bool smaller = !largest && kept < kBlocksPerCommand * commands &&
                              smallerBytes + mapping.bytes <= commands * kSmallerParkedBytes;
         if (largest || smaller)
         {
-            kept.push_back(mapping);
+            m_parked[kept++] = mapping;
             smallerBytes += smaller ? mapping.bytes : 0;
         }
         else
@@ -166,10 +216,10 @@ void PixelBlocks::TrimParked()
             ::munmap(mapping.base, mapping.bytes);
         }
     }
-    m_parked = std::move(kept);
+    m_parked.resize(kept);
 }
 
-void PixelBlocks::UnmapParked()
+void PixelBlocks::UnmapParked() noexcept
 {
     for (const Mapping& mapping : m_parked)
         ::munmap(mapping.base, mapping.bytes);

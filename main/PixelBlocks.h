@@ -32,14 +32,18 @@ private:
         size_t bytes;
     };
 
-    static void* Acquire(size_t size, size_t alignment);
-    static void Relinquish(void* block);
+    // ImageMagick's hooks: nothing may be thrown through it. A failure is a failed allocation
+    // (nullptr), which ImageMagick reports as such.
+    static void* Acquire(size_t size, size_t alignment) noexcept;
+    static void Relinquish(void* block) noexcept;
     static PixelBlocks& Instance();
 
     void* Take(size_t size, size_t alignment);
     void Give(void* block);
-    void TrimParked();
-    void UnmapParked();
+    bool Track(const Mapping& mapping);
+    void Park(const Mapping& mapping) noexcept;
+    void TrimParked() noexcept;
+    void UnmapParked() noexcept;
 
     std::mutex m_lock;
     std::map<void*, Mapping> m_inUse; // by the address handed out

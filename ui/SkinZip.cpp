@@ -22,13 +22,13 @@ namespace
 // Skins are small; an entry claiming more than this is not read.
 constexpr unsigned long long kMaxEntrySize = 256ull << 20;
 
-voidpf ZCALLBACK MemOpen(voidpf opaque, const void*, int)
+voidpf ZCALLBACK MemOpen(voidpf opaque, const void*, int) noexcept
 {
     static_cast<ZipMemory*>(opaque)->pos = 0;
     return opaque;
 }
 
-uLong ZCALLBACK MemRead(voidpf, voidpf stream, void* buf, uLong size)
+uLong ZCALLBACK MemRead(voidpf, voidpf stream, void* buf, uLong size) noexcept
 {
     auto* memory = static_cast<ZipMemory*>(stream);
     const ZPOS64_T available = memory->bytes.size() - memory->pos;
@@ -38,17 +38,17 @@ uLong ZCALLBACK MemRead(voidpf, voidpf stream, void* buf, uLong size)
     return count;
 }
 
-uLong ZCALLBACK MemWrite(voidpf, voidpf, const void*, uLong)
+uLong ZCALLBACK MemWrite(voidpf, voidpf, const void*, uLong) noexcept
 {
     return 0;
 }
 
-ZPOS64_T ZCALLBACK MemTell(voidpf, voidpf stream)
+ZPOS64_T ZCALLBACK MemTell(voidpf, voidpf stream) noexcept
 {
     return static_cast<ZipMemory*>(stream)->pos;
 }
 
-long ZCALLBACK MemSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+long ZCALLBACK MemSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) noexcept
 {
     auto* memory = static_cast<ZipMemory*>(stream);
     ZPOS64_T base = 0;
@@ -62,12 +62,12 @@ long ZCALLBACK MemSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
     return 0;
 }
 
-int ZCALLBACK MemClose(voidpf, voidpf)
+int ZCALLBACK MemClose(voidpf, voidpf) noexcept
 {
     return 0;
 }
 
-int ZCALLBACK MemError(voidpf, voidpf)
+int ZCALLBACK MemError(voidpf, voidpf) noexcept
 {
     return 0;
 }

@@ -14,6 +14,7 @@
 
 #include "platform/Firewall.h"
 #include "platform/Kernel.h"
+#include "platform/UniqueFd.h"
 
 #include <climits>
 #include <cwctype>
@@ -77,12 +78,12 @@ bool IsRealFolder(const std::wstring& path)
 bool IsCrashReport(const std::wstring& path)
 {
     static const std::string kHead = "crash report\n";
-    const int fd = ::open(WideToAnsi(path).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const platform::UniqueFd fd(
+        ::open(WideToAnsi(path).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd)
         return false;
     char head[16] = {};
-    const ssize_t got = ::read(fd, head, kHead.size());
-    ::close(fd);
+    const ssize_t got = ::read(fd.get(), head, kHead.size());
     return got == static_cast<ssize_t>(kHead.size()) &&
            kHead.compare(0, kHead.size(), head, kHead.size()) == 0;
 }

@@ -24,12 +24,11 @@ DUI_BEGIN_MESSAGE_MAP(CUpdateDlg, WindowImplBase)
 DUI_ON_MSGTYPE(DUI_MSGTYPE_CLICK, CUpdateDlg::OnClick)
 DUI_END_MESSAGE_MAP()
 
-CUpdateDlg::CUpdateDlg() : CProgramDlg(L"UpdateDlg"), m_pUpdateMgr(new CUpdateMgr) {}
+CUpdateDlg::CUpdateDlg() : CProgramDlg(L"UpdateDlg") {}
 
 CUpdateDlg::~CUpdateDlg()
 {
     StopWorker();
-    delete m_pUpdateMgr;
     RemoveOwnCopy();
 }
 

@@ -7,6 +7,7 @@
 #include "common/dialog/ProgramDlg.h"
 #include "update/UpdateMgr.h"
 
+#include <memory>
 #include <string>
 
 class CUpdateDlg : public CProgramDlg
@@ -35,5 +36,7 @@ private:
     void RemoveOwnCopy();
 
     DuiLib::CControlUI* txtStatus = nullptr;
-    CUpdateMgr* m_pUpdateMgr = nullptr;
+    const std::unique_ptr<CUpdateMgr> m_updateMgr = std::make_unique<CUpdateMgr>();
+    // The worker as its thread is handed it; owned by m_updateMgr.
+    CUpdateMgr* const m_pUpdateMgr = m_updateMgr.get();
 };

@@ -3,6 +3,8 @@
 #include "platform/Files.h"
 #include "platform/Kernel.h"
 #include "platform/Text.h"
+#include "platform/UniqueFd.h"
+#include "platform/UniqueHandle.h"
 #include "platform/Utf.h"
 
 #include <minizip/unzip.h>
@@ -35,23 +37,6 @@ bool IsSeparator(wchar_t c)
 {
     return c == L'/' || c == L'\\';
 }
-
-// Owns one descriptor; the folder walk hands descriptors from level to level.
-struct UniqueFd
-{
-    int fd = -1;
-    UniqueFd() = default;
-    explicit UniqueFd(int value) : fd(value) {}
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { Reset(-1); }
-    void Reset(int value)
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = value;
-    }
-};
 
 std::wstring ToWide(UINT codePage, const std::string& raw)
 {
@@ -236,24 +221,24 @@ bool IsLinkAt(int dirFd, const std::string& name)
 // through a link that is already there; this is why the walk uses openat and O_NOFOLLOW rather
 // than path strings.
 ZipResult OpenFolderChain(const std::string& start, const std::vector<std::string>& parts, size_t count,
-                          bool followLinks, UniqueFd* out)
+                          bool followLinks, platform::UniqueFd* out)
 {
     if (::mkdir(start.c_str(), 0755) != 0 && errno != EEXIST)
         return ZIP_NOFILE;
-    UniqueFd dir(::open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd < 0)
+    // The folder walk hands the descriptor on from level to level.
+    platform::UniqueFd dir(::open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir)
         return ZIP_NOFILE;
     const int noFollow = followLinks ? 0 : O_NOFOLLOW;
     for (size_t i = 0; i < count; ++i)
     {
-        ::mkdirat(dir.fd, parts[i].c_str(), 0755);
-        const int next = ::openat(dir.fd, parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | noFollow);
+        ::mkdirat(dir.get(), parts[i].c_str(), 0755);
+        const int next = ::openat(dir.get(), parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | noFollow);
         if (next < 0)
-            return !followLinks && IsLinkAt(dir.fd, parts[i]) ? ZIP_UNSAFE_NAME : ZIP_NOFILE;
-        dir.Reset(next);
+            return !followLinks && IsLinkAt(dir.get(), parts[i]) ? ZIP_UNSAFE_NAME : ZIP_NOFILE;
+        dir.reset(next);
     }
-    out->Reset(dir.fd);
-    dir.fd = -1;
+    *out = std::move(dir);
     return ZIP_OK;
 }
 
@@ -567,7 +552,7 @@ ZipResult ZipArchive::UnzipFolder(const std::wstring& target)
     if (HasDrivePrefix(target) || !SplitTarget(target, &parts))
         return ZIP_UNSAFE_NAME;
     const bool absolute = IsAbsoluteTarget(target);
-    UniqueFd folder;
+    platform::UniqueFd folder;
     return OpenFolderChain(absolute ? "/" : BaseFolderUtf8(), parts, parts.size(), absolute, &folder);
 }
 
@@ -577,30 +562,31 @@ ZipResult ZipArchive::UnzipFile(const std::wstring& target)
     if (HasDrivePrefix(target) || !SplitTarget(target, &parts))
         return ZIP_UNSAFE_NAME;
     const bool absolute = IsAbsoluteTarget(target);
-    UniqueFd folder;
+    platform::UniqueFd folder;
     ZipResult result =
         OpenFolderChain(absolute ? "/" : BaseFolderUtf8(), parts, parts.size() - 1, absolute, &folder);
     if (result != ZIP_OK)
         return result;
     std::string tempName;
-    HANDLE file = platform::RegisterFileDescriptor(CreateTempAt(folder.fd, &tempName));
-    if (file == nullptr)
+    platform::UniqueHandle file(platform::RegisterFileDescriptor(CreateTempAt(folder.get(), &tempName)));
+    if (!file)
         return ZIP_NOFILE;
     // An empty entry is not opened in the reader and keeps the current time.
-    result = m_cachedFacts.size > 0 ? CopyEntryData(file) : ZIP_OK;
+    result = m_cachedFacts.size > 0 ? CopyEntryData(file.get()) : ZIP_OK;
     if (result == ZIP_OK)
     {
-        ::fchmod(platform::FileDescriptorOf(file), m_cachedFacts.mode);
+        ::fchmod(platform::FileDescriptorOf(file.get()), m_cachedFacts.mode);
         // Linux has no creation time to set; a zero time (no calendar stamp) is left alone.
         if (m_cachedFacts.size > 0)
-            SetFileTime(file, &m_cached.ctime, &m_cached.atime, &m_cached.mtime);
+            SetFileTime(file.get(), &m_cached.ctime, &m_cached.atime, &m_cached.mtime);
     }
-    CloseHandle(file);
+    file.reset();
     // rename replaces a file that a running program still uses; a link there is replaced, not followed.
-    if (result == ZIP_OK && ::renameat(folder.fd, tempName.c_str(), folder.fd, parts.back().c_str()) != 0)
+    if (result == ZIP_OK &&
+        ::renameat(folder.get(), tempName.c_str(), folder.get(), parts.back().c_str()) != 0)
         result = ZIP_NOFILE;
     if (result != ZIP_OK)
-        ::unlinkat(folder.fd, tempName.c_str(), 0);
+        ::unlinkat(folder.get(), tempName.c_str(), 0);
     return result;
 }
 

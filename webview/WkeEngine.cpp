@@ -4,7 +4,7 @@ namespace wkeimpl
 {
 namespace
 {
-void RefuseDownload(WebKitWebContext*, WebKitDownload* download, gpointer)
+void RefuseDownload(WebKitWebContext*, WebKitDownload* download, gpointer) noexcept
 {
     // Pages of the panel never save files.
     webkit_download_cancel(download);

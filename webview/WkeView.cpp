@@ -11,6 +11,9 @@
 
 #include <algorithm>
 
+// The signal handlers here are called by WebKit and GTK: they are noexcept, and one that calls
+// the host or allocates catches inside and answers as if nothing had happened (a navigation it
+// could not decide is refused). The layer has no log to tell.
 namespace
 {
 using wkeimpl::WkeEngine;
@@ -45,7 +48,8 @@ bool HttpFailed(WebKitWebView* web)
     return response != nullptr && webkit_uri_response_get_status_code(response) >= 400;
 }
 
-void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer data)
+void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer data) noexcept
+try
 {
     auto* view = static_cast<wkeWebView>(data);
     if (event == WEBKIT_LOAD_STARTED)
@@ -66,8 +70,13 @@ void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer data)
     else
         Report(view, WKE_LOADING_SUCCEEDED, "");
 }
+catch (...)
+{
+}
 
-gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* failingUri, GError* error, gpointer data)
+gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* failingUri, GError* error,
+                      gpointer data) noexcept
+try
 {
     auto* view = static_cast<wkeWebView>(data);
     view->failed = true;
@@ -78,8 +87,13 @@ gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* failingUri, GError
         Report(view, WKE_LOADING_FAILED, error != nullptr ? error->message : "");
     return TRUE; // no error page of WebKit's own
 }
+catch (...)
+{
+    return TRUE;
+}
 
-void OnTitle(WebKitWebView* web, GParamSpec*, gpointer data)
+void OnTitle(WebKitWebView* web, GParamSpec*, gpointer data) noexcept
+try
 {
     auto* view = static_cast<wkeWebView>(data);
     const char* title = webkit_web_view_get_title(web);
@@ -87,14 +101,21 @@ void OnTitle(WebKitWebView* web, GParamSpec*, gpointer data)
     if (view->onTitle != nullptr)
         view->onTitle(view, view->titleParam, &text);
 }
+catch (...)
+{
+}
 
-void OnUri(WebKitWebView* web, GParamSpec*, gpointer data)
+void OnUri(WebKitWebView* web, GParamSpec*, gpointer data) noexcept
+try
 {
     auto* view = static_cast<wkeWebView>(data);
     const char* uri = webkit_web_view_get_uri(web);
     wkeStringImpl text{platform::FromUtf8(uri != nullptr ? uri : "")};
     if (view->onUrl != nullptr)
         view->onUrl(view, view->urlParam, &text);
+}
+catch (...)
+{
 }
 
 wkeNavigationType NavigationType(WebKitNavigationAction* action)
@@ -117,7 +138,8 @@ wkeNavigationType NavigationType(WebKitNavigationAction* action)
 }
 
 gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
-                        gpointer data)
+                        gpointer data) noexcept
+try
 {
     auto* view = static_cast<wkeWebView>(data);
     if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE)
@@ -143,6 +165,11 @@ gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPo
         webkit_policy_decision_use(decision);
     else
         webkit_policy_decision_ignore(decision);
+    return TRUE;
+}
+catch (...)
+{
+    webkit_policy_decision_ignore(decision); // what could not be decided is not loaded
     return TRUE;
 }
 
@@ -188,7 +215,7 @@ int CursorOfStyle(const std::string& name)
     return -1;
 }
 
-void OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer data)
+void OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer data) noexcept
 {
     auto* view = static_cast<wkeWebView>(data);
     if (webkit_hit_test_result_context_is_link(hit))
@@ -202,42 +229,47 @@ void OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guint, gpointer dat
 // Dialogs, option menus and tooltips would be windows of their own over an offscreen view: the
 // host shows none of them, so each is answered here (a dialog as dismissed). The context menu
 // is the engine's own, opened at the pointer (see ToScreen).
-gboolean Swallow(GtkWidget*, gpointer, gpointer)
+gboolean Swallow(GtkWidget*, gpointer, gpointer) noexcept
 {
     return TRUE;
 }
-gboolean SwallowOptionMenu(WebKitWebView*, WebKitOptionMenu*, GdkEvent*, GdkRectangle*, gpointer)
+gboolean SwallowOptionMenu(WebKitWebView*, WebKitOptionMenu*, GdkEvent*, GdkRectangle*, gpointer) noexcept
 {
     return TRUE;
 }
-gboolean NoTooltip(GtkWidget*, gint, gint, gboolean, GtkTooltip*, gpointer)
+gboolean NoTooltip(GtkWidget*, gint, gint, gboolean, GtkTooltip*, gpointer) noexcept
 {
     return FALSE;
 }
 
 // The offscreen window stands where the host shows the view: popups of the view (the
 // context menu of a field) open on the screen at the pointer.
-void ToScreen(GdkWindow*, gdouble x, gdouble y, gdouble* screenX, gdouble* screenY, gpointer data)
+void ToScreen(GdkWindow*, gdouble x, gdouble y, gdouble* screenX, gdouble* screenY, gpointer data) noexcept
 {
     auto* view = static_cast<wkeWebView>(data);
     *screenX = x + view->screenX;
     *screenY = y + view->screenY;
 }
 
-void FromScreen(GdkWindow*, gdouble screenX, gdouble screenY, gdouble* x, gdouble* y, gpointer data)
+void FromScreen(GdkWindow*, gdouble screenX, gdouble screenY, gdouble* x, gdouble* y, gpointer data) noexcept
 {
     auto* view = static_cast<wkeWebView>(data);
     *x = screenX - view->screenX;
     *y = screenY - view->screenY;
 }
 
-gboolean OnDamage(GtkWidget*, GdkEventExpose* event, gpointer data)
+gboolean OnDamage(GtkWidget*, GdkEventExpose* event, gpointer data) noexcept
+try
 {
     auto* view = static_cast<wkeWebView>(data);
     view->dirty = true;
     if (view->onPaint != nullptr)
         view->onPaint(view, view->paintParam, nullptr, event->area.x, event->area.y, event->area.width,
                       event->area.height);
+    return FALSE;
+}
+catch (...)
+{
     return FALSE;
 }
 
@@ -250,7 +282,8 @@ std::string StringOf(JSCValue* value)
     return chars.get();
 }
 
-void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data)
+void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data) noexcept
+try
 {
     auto* view = static_cast<wkeWebView>(data);
     JSCValue* message = webkit_javascript_result_get_js_value(result);
@@ -280,6 +313,9 @@ void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, 
         state.args.push_back(platform::FromUtf8(StringOf(arg.get())));
     }
     binding->function(&state);
+}
+catch (...)
+{
 }
 } // namespace
 

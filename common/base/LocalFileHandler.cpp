@@ -1,6 +1,7 @@
 #include "common/base/LocalFileHandler.h"
 
 #include "platform/DebugOutput.h"
+#include "platform/UniqueFd.h"
 #include "platform/Win32.h"
 #include "platform/WinError.h"
 
@@ -38,27 +39,28 @@ int OpenFlags(const char* mode)
 bool LocalFileHandler::Open(const char* path, const char* mode)
 {
     Close();
-    const int fd = ::open(path, OpenFlags(mode) | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    platform::UniqueFd fd(
+        ::open(path, OpenFlags(mode) | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644));
     struct stat st
     {
     };
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)))
+    if (fd && (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)))
     {
-        ::close(fd);
+        fd.reset();
         SetLastError(ERROR_ACCESS_DENIED);
         OutputDebugStringA((std::string(path) + ": is not a regular file; left alone").c_str());
         return false;
     }
-    if (fd < 0)
+    if (!fd)
     {
         if (errno == ELOOP)
             OutputDebugStringA((std::string(path) + ": is a symbolic link; left alone").c_str());
         platform::SetLastErrorFromErrno();
         return false;
     }
-    m_pFile = ::fdopen(fd, mode);
-    if (m_pFile == nullptr)
-        ::close(fd);
+    m_pFile = ::fdopen(fd.get(), mode);
+    if (m_pFile != nullptr)
+        fd.release(); // the stream owns it now
     return m_pFile != nullptr;
 }
 

@@ -1,17 +1,19 @@
 #include "common/base/ProcessHelper.h"
 
+#include "platform/UniqueHandle.h"
+
 #include <cwchar>
 
 bool FindProcessByName(LPCWSTR exeName, DWORD* pid)
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    const platform::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
         return false;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     bool found = false;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
-         more = Process32NextW(snapshot, &entry))
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && !found;
+         more = Process32NextW(snapshot.get(), &entry))
     {
         if (std::wcscmp(entry.szExeFile, exeName) != 0)
             continue;
@@ -19,7 +21,6 @@ bool FindProcessByName(LPCWSTR exeName, DWORD* pid)
             *pid = entry.th32ProcessID;
         found = true;
     }
-    CloseHandle(snapshot);
     return found;
 }
 
@@ -39,7 +40,7 @@ bool StartProcess(LPCWSTR appName, LPWSTR cmdLine, bool hidden)
         return false;
     }
     // The new process is not waited for; its handles are not needed.
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    const platform::UniqueHandle process(info.hProcess);
+    const platform::UniqueHandle thread(info.hThread);
     return true;
 }

@@ -1,13 +1,16 @@
 #include "common/dialog/SingleInstance.h"
 
+#include "platform/UniqueHandle.h"
+
 #include <mutex>
 #include <vector>
 
 namespace
 {
-// The mutexes this process holds, closed by ReleaseSingleInstance.
+// The mutexes this process holds, closed by ReleaseSingleInstance. Never destroyed: a mutex
+// not released stays held until the process is gone, as it always did.
 std::mutex g_heldLock;
-std::vector<HANDLE> g_held;
+std::vector<platform::UniqueHandle>& g_held = *new std::vector<platform::UniqueHandle>;
 } // namespace
 
 std::wstring ProgramWindowTitle(PictavoProgram program, const std::wstring& appName)
@@ -19,7 +22,7 @@ bool CheckSingleInstance(LPCWSTR mutexName, const std::wstring& windowTitle)
 {
     // A stale "already exists" of an earlier call must not be read as ours.
     ::SetLastError(ERROR_SUCCESS);
-    const HANDLE mutex = ::CreateMutexW(nullptr, TRUE, mutexName);
+    platform::UniqueHandle mutex(::CreateMutexW(nullptr, TRUE, mutexName));
     const bool running = ::GetLastError() == ERROR_ALREADY_EXISTS;
     if (running)
     {
@@ -31,15 +34,13 @@ bool CheckSingleInstance(LPCWSTR mutexName, const std::wstring& windowTitle)
         }
     }
     // Only the name matters: the handle stays open until the program lets it go.
-    if (mutex != nullptr)
+    if (mutex)
     {
-        ::ReleaseMutex(mutex);
-        if (running)
-            ::CloseHandle(mutex); // the other copy's lock, never ours
-        else
+        ::ReleaseMutex(mutex.get());
+        if (!running) // else the other copy's lock, never ours: closed here
         {
             std::lock_guard<std::mutex> guard(g_heldLock);
-            g_held.push_back(mutex);
+            g_held.push_back(std::move(mutex));
         }
     }
     return running;
@@ -47,13 +48,11 @@ bool CheckSingleInstance(LPCWSTR mutexName, const std::wstring& windowTitle)
 
 void ReleaseSingleInstance()
 {
-    std::vector<HANDLE> held;
+    std::vector<platform::UniqueHandle> held; // closed as it goes, outside the lock
     {
         std::lock_guard<std::mutex> guard(g_heldLock);
         held.swap(g_held);
     }
-    for (HANDLE mutex : held)
-        ::CloseHandle(mutex);
 }
 
 bool CheckSingleInstance(PictavoProgram program, const std::wstring& appName)

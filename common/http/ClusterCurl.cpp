@@ -2,6 +2,7 @@
 
 #include "platform/DebugOutput.h"
 #include "platform/Kernel.h"
+#include "platform/UniqueFd.h"
 #include "platform/WinError.h"
 
 #include <cctype>
@@ -79,7 +80,7 @@ bool MayFollow(const std::string& from, const std::string& to)
 }
 } // namespace
 
-void CurlTrace(const char* format, ...)
+void CurlTrace(const char* format, ...) noexcept
 {
     char text[1024] = {};
     va_list args;
@@ -88,7 +89,14 @@ void CurlTrace(const char* format, ...)
     va_end(args);
     char line[1536] = {};
     std::snprintf(line, sizeof(line), "[%s]", text);
-    OutputDebugStringA(line);
+    // Also called from libcurl's callbacks: a trace that cannot be delivered is dropped.
+    try
+    {
+        OutputDebugStringA(line);
+    }
+    catch (...)
+    {
+    }
 }
 
 bool ClusterCurl::GlobalInit()
@@ -181,8 +189,8 @@ void ClusterCurl::SetStringTarget(BodySink& sink)
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &sink);
 }
 
-// Nothing may be thrown through libcurl: every failure is its write error (return 0).
-size_t ClusterCurl::httpDataWriter(char* ptr, size_t size, size_t nmemb, void* target)
+// Every failure is libcurl's write error (return 0).
+size_t ClusterCurl::httpDataWriter(char* ptr, size_t size, size_t nmemb, void* target) noexcept
 {
     auto* sink = static_cast<BodySink*>(target);
     if (sink->body == nullptr)
@@ -208,7 +216,7 @@ size_t ClusterCurl::httpDataWriter(char* ptr, size_t size, size_t nmemb, void* t
     return bytes;
 }
 
-size_t ClusterCurl::fileDataWriter(char* ptr, size_t size, size_t nmemb, void* target)
+size_t ClusterCurl::fileDataWriter(char* ptr, size_t size, size_t nmemb, void* target) noexcept
 {
     auto* sink = static_cast<BodySink*>(target);
     const size_t bytes = size * nmemb;
@@ -304,14 +312,23 @@ bool ClusterCurl::IsCancelled() const
     return m_pCancel != nullptr && __atomic_load_n(m_pCancel, __ATOMIC_ACQUIRE);
 }
 
-int ClusterCurl::OnProgress(void* self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t)
+int ClusterCurl::OnProgress(void* self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) noexcept
 {
     auto* curl = static_cast<ClusterCurl*>(self);
     // A set cancel flag ends the transfer (CURLE_ABORTED_BY_CALLBACK) instead of letting it run
     // to its end for nobody.
     if (curl->IsCancelled())
         return 1;
-    curl->ReportProgress(static_cast<double>(dltotal), static_cast<double>(dlnow));
+    try
+    {
+        curl->ReportProgress(static_cast<double>(dltotal), static_cast<double>(dlnow));
+    }
+    catch (...)
+    {
+        // A listener that failed (out of memory, say) ends the transfer the same way.
+        CurlTrace("download progress listener failed, transfer aborted");
+        return 1;
+    }
     return 0;
 }
 
@@ -363,24 +380,23 @@ CurlResult ClusterCurl::Transfer(const std::string& url, const std::string& temp
                                  const std::string& finalPath)
 {
     // Never through a link planted under the temporary name, and only into a regular file.
-    int fd =
-        ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    platform::UniqueFd fd(
+        ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644));
     struct stat st
     {
     };
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)))
+    if (fd && (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)))
     {
-        ::close(fd);
-        fd = -1;
+        fd.reset();
         errno = EINVAL;
     }
-    if (fd < 0)
+    if (!fd)
         return LocalFailure(-1, FormatText("downloadFile open file error(%d), %s", errno, finalPath.c_str()));
     curl_easy_setopt(m_pCurl, CURLOPT_HTTPGET, 1L);
     SetCommonOptions();
     // Each redirect is checked here before it is followed.
     curl_easy_setopt(m_pCurl, CURLOPT_FOLLOWLOCATION, 0L);
-    BodySink sink{.fd = fd};
+    BodySink sink{.fd = fd.get()};
     SetLimits(sink, kMaxDownloadBytes);
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &ClusterCurl::fileDataWriter);
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &sink);
@@ -388,7 +404,7 @@ CurlResult ClusterCurl::Transfer(const std::string& url, const std::string& temp
     curl_easy_setopt(m_pCurl, CURLOPT_XFERINFOFUNCTION, &ClusterCurl::OnProgress);
     curl_easy_setopt(m_pCurl, CURLOPT_XFERINFODATA, this);
     CurlResult result = FollowOnSameHost(url, sink);
-    if (::close(fd) != 0 && result.code == 200)
+    if (!fd.Close() && result.code == 200)
         return LocalFailure(-1, FormatText("downloadFile write file error(%d), %s", errno, tempPath.c_str()));
     return result;
 }

@@ -12,7 +12,7 @@
 #include <string>
 
 // The client's own diagnostics: one "[...]" line on the debug channel, cut to 1023 characters.
-void CurlTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void CurlTrace(const char* format, ...) noexcept __attribute__((format(printf, 1, 2)));
 
 class ClusterCurl
 {
@@ -71,10 +71,12 @@ private:
         bool tooLarge = false;
     };
 
-    static size_t httpDataWriter(char* ptr, size_t size, size_t nmemb, void* target);
-    static size_t fileDataWriter(char* ptr, size_t size, size_t nmemb, void* target);
+    // Called by libcurl: nothing may be thrown through it. A failure is the callback's own
+    // failure value (a short write, an abort), so the transfer fails with libcurl's code.
+    static size_t httpDataWriter(char* ptr, size_t size, size_t nmemb, void* target) noexcept;
+    static size_t fileDataWriter(char* ptr, size_t size, size_t nmemb, void* target) noexcept;
     static int OnProgress(void* self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal,
-                          curl_off_t ulnow);
+                          curl_off_t ulnow) noexcept;
 
     bool IsCancelled() const;
     void ReportProgress(double total, double now);

@@ -3,6 +3,7 @@
 #include "common/install/OwnFile.h"
 #include "common/install/ProductFiles.h"
 
+#include "platform/UniqueFd.h"
 #include "platform/Utf.h"
 
 #include <algorithm>
@@ -131,11 +132,12 @@ bool CInstallManifest::Save(const std::wstring& installDir) const
     std::remove(temporary.c_str());
     // Created new, so a link planted under the temporary name is never written through; the
     // rename then replaces whatever stands at the manifest's name in its own folder.
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
+    platform::UniqueFd fd(
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!fd)
         return false;
-    const bool written = WriteAll(fd, Serialize());
-    if (::close(fd) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0)
+    const bool written = WriteAll(fd.get(), Serialize());
+    if (!fd.Close() || !written || std::rename(temporary.c_str(), path.c_str()) != 0)
     {
         std::remove(temporary.c_str());
         return false;

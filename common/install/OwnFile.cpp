@@ -1,5 +1,7 @@
 #include "common/install/OwnFile.h"
 
+#include "platform/UniqueFd.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,18 +10,19 @@
 bool ReadOwnFile(const std::string& path, std::size_t maxBytes, std::string& bytes)
 {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+    const platform::UniqueFd fd(
+        ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd)
         return false;
     struct stat st
     {
     };
-    bool ok =
-        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) <= maxBytes;
+    bool ok = ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
+              static_cast<std::size_t>(st.st_size) <= maxBytes;
     char chunk[65536];
     while (ok)
     {
-        const ssize_t got = ::read(fd, chunk, sizeof(chunk));
+        const ssize_t got = ::read(fd.get(), chunk, sizeof(chunk));
         if (got < 0 && errno == EINTR)
             continue;
         // The file may grow while it is read: the limit holds for what is read, too.
@@ -28,6 +31,5 @@ bool ReadOwnFile(const std::string& path, std::size_t maxBytes, std::string& byt
             break;
         bytes.append(chunk, static_cast<std::size_t>(got));
     }
-    ::close(fd);
     return ok;
 }

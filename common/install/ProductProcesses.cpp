@@ -1,5 +1,6 @@
 #include "common/install/ProductProcesses.h"
 
+#include "platform/UniqueHandle.h"
 #include "platform/Utf.h"
 
 #include <algorithm>
@@ -29,33 +30,28 @@ fs::path Resolved(const std::wstring& folder)
 std::vector<DWORD> FindByName(const std::wstring& imageName)
 {
     std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    const platform::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
         return ids;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry))
     {
         if (std::wcscmp(entry.szExeFile, imageName.c_str()) == 0 &&
             entry.th32ProcessID != GetCurrentProcessId())
             ids.push_back(entry.th32ProcessID);
     }
-    CloseHandle(snapshot);
     return ids;
 }
 
 // Opens the process and checks its program file only afterwards, so that a process id reused
 // between the listing and the opening is never ended by mistake.
-HANDLE OpenIfOurs(DWORD processId, const std::vector<std::wstring>& folders)
+platform::UniqueHandle OpenIfOurs(DWORD processId, const std::vector<std::wstring>& folders)
 {
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
-    if (process == nullptr)
-        return nullptr;
-    if (!IsProgramIn(platform::GetProcessImagePath(processId), folders))
-    {
-        CloseHandle(process);
-        return nullptr;
-    }
+    platform::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
+    if (process && !IsProgramIn(platform::GetProcessImagePath(processId), folders))
+        process.reset();
     return process;
 }
 } // namespace
@@ -78,33 +74,29 @@ StopProgramsResult StopProgramsIn(const std::wstring& imageName, const std::vect
                                   DWORD waitMs)
 {
     StopProgramsResult result;
-    std::vector<HANDLE> ending;
+    std::vector<platform::UniqueHandle> ending;
     for (DWORD processId : FindByName(imageName))
     {
-        HANDLE process = OpenIfOurs(processId, folders);
-        if (process == nullptr)
+        platform::UniqueHandle process = OpenIfOurs(processId, folders);
+        if (!process)
             continue;
-        if (TerminateProcess(process, 0))
+        if (TerminateProcess(process.get(), 0))
         {
-            ending.push_back(process);
+            ending.push_back(std::move(process));
             result.ids.push_back(processId);
             ++result.stopped;
         }
         else
-        {
             result.allEnded = false;
-            CloseHandle(process);
-        }
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    for (HANDLE process : ending)
+    for (const platform::UniqueHandle& process : ending)
     {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (WaitForSingleObject(process, static_cast<DWORD>(std::max<long long>(0, left.count()))) !=
+        if (WaitForSingleObject(process.get(), static_cast<DWORD>(std::max<long long>(0, left.count()))) !=
             WAIT_OBJECT_0)
             result.allEnded = false;
-        CloseHandle(process);
     }
     return result;
 }

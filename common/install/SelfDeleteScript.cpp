@@ -2,6 +2,8 @@
 
 #include "common/base/StringHelper.h"
 
+#include "platform/UniqueFd.h"
+#include "platform/UniqueHandle.h"
 #include "platform/Win32.h"
 
 #include <cerrno>
@@ -45,12 +47,12 @@ std::wstring TempFolder()
 bool WriteScriptFile(const std::string& path, const std::string& text)
 {
     ::unlink(path.c_str());
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
-    if (fd < 0)
+    platform::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700));
+    if (!fd)
         return false;
     const auto size = static_cast<ssize_t>(text.size());
-    const bool written = ::write(fd, text.data(), text.size()) == size;
-    ::close(fd);
+    const bool written = ::write(fd.get(), text.data(), text.size()) == size;
+    fd.reset();
     if (!written)
         ::unlink(path.c_str());
     return written;
@@ -80,8 +82,8 @@ bool StartScript(const std::wstring& scriptName, const std::string& text,
         ::unlink(WideToAnsi(script).c_str());
         return false;
     }
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+    const platform::UniqueHandle process(info.hProcess);
+    const platform::UniqueHandle thread(info.hThread);
     return true;
 }
 } // namespace

@@ -6,6 +6,7 @@
 #include "common/install/ProductFiles.h"
 #include "common/install/RegSettings.h"
 
+#include "platform/UniqueFd.h"
 #include "platform/Win32.h"
 
 #include <atomic>
@@ -75,12 +76,9 @@ void MakeParents(const std::string& path)
 
 void SyncFolder(const std::string& folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0)
-    {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const platform::UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd)
+        ::fsync(fd.get());
 }
 
 // Journal paths stay below the install folder: relative, without "." or ".." parts.
@@ -287,12 +285,12 @@ bool CUpdateJournal::WriteState(const char* state)
     const std::string body = text.str();
     const std::string temp = JournalPath() + ".new";
     ::unlink(temp.c_str());
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
+    platform::UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!fd)
         return false;
-    const bool written =
-        ::write(fd, body.data(), body.size()) == static_cast<ssize_t>(body.size()) && ::fsync(fd) == 0;
-    ::close(fd);
+    const bool written = ::write(fd.get(), body.data(), body.size()) == static_cast<ssize_t>(body.size()) &&
+                         ::fsync(fd.get()) == 0;
+    fd.reset();
     if (!written || ::rename(temp.c_str(), JournalPath().c_str()) != 0)
     {
         ::unlink(temp.c_str());
@@ -307,22 +305,13 @@ bool CUpdateJournal::WriteState(const char* state)
 bool IsUpdateApplying()
 {
     ::SetLastError(ERROR_SUCCESS);
-    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kApplyMutex);
-    const bool applying = ::GetLastError() == ERROR_ALREADY_EXISTS;
-    if (mutex != nullptr)
-        ::CloseHandle(mutex);
-    return applying;
+    const platform::UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, kApplyMutex));
+    return ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 CApplyLock::CApplyLock()
 {
     ::SetLastError(ERROR_SUCCESS);
-    m_hMutex = ::CreateMutexW(nullptr, TRUE, kApplyMutex);
-    m_held = m_hMutex != nullptr && ::GetLastError() != ERROR_ALREADY_EXISTS;
-}
-
-CApplyLock::~CApplyLock()
-{
-    if (m_hMutex != nullptr)
-        ::CloseHandle(static_cast<HANDLE>(m_hMutex));
+    m_hMutex.reset(::CreateMutexW(nullptr, TRUE, kApplyMutex));
+    m_held = m_hMutex && ::GetLastError() != ERROR_ALREADY_EXISTS;
 }

@@ -5,6 +5,8 @@
 // how far it got. Whoever starts next (Pictavo or Update) calls Recover: before the commit
 // mark it undoes everything (the old version, whole), after it finishes (the new one, whole).
 
+#include "platform/UniqueHandle.h"
+
 #include <string>
 #include <vector>
 
@@ -77,12 +79,11 @@ class CApplyLock
 {
 public:
     CApplyLock();
-    ~CApplyLock();
     CApplyLock(const CApplyLock&) = delete;
     CApplyLock& operator=(const CApplyLock&) = delete;
     bool Held() const { return m_held; }
 
 private:
-    void* m_hMutex = nullptr;
+    platform::UniqueHandle m_hMutex;
     bool m_held = false;
 };

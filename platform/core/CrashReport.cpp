@@ -3,6 +3,7 @@
 // backtrace functions (their library is loaded at arming, so the first use inside the handler
 // does not have to load it).
 #include "platform/CrashReport.h"
+#include "platform/UniqueFd.h"
 
 #include <atomic>
 #include <cerrno>
@@ -174,8 +175,8 @@ void WriteBacktrace(ReportWriter& out, int fd)
 void WriteMemoryMap(ReportWriter& out)
 {
     out.Text("\nmemory map:\n");
-    const int maps = ::open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
-    if (maps < 0)
+    const UniqueFd maps(::open("/proc/self/maps", O_RDONLY | O_CLOEXEC));
+    if (!maps)
     {
         out.Fail();
         return;
@@ -183,14 +184,13 @@ void WriteMemoryMap(ReportWriter& out)
     char buffer[1024];
     for (;;)
     {
-        const ssize_t got = ::read(maps, buffer, sizeof(buffer));
+        const ssize_t got = ::read(maps.get(), buffer, sizeof(buffer));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
             break;
         out.Bytes(buffer, static_cast<size_t>(got));
     }
-    ::close(maps);
 }
 
 // Starts the notice program in a child that nobody waits for. _Fork runs no fork handlers, so
@@ -238,21 +238,21 @@ int OpenReportFile(const std::string& path)
     return fd;
 }
 
-void OnCrashSignal(int signal, siginfo_t* info, void* context)
+void OnCrashSignal(int signal, siginfo_t* info, void* context) noexcept
 {
     if (g_reporting.exchange(1) != 0)
         EndWithSignal(signal); // a crash while reporting one: no second report
     ArmedState* state = g_state.load();
     if (state != nullptr)
     {
-        const int fd = OpenReportFile(state->reportPath);
-        if (fd >= 0)
+        UniqueFd fd(OpenReportFile(state->reportPath));
+        if (fd)
         {
-            ReportWriter out(fd);
+            ReportWriter out(fd.get());
             WriteHeader(out, signal, info, context);
-            WriteBacktrace(out, fd);
+            WriteBacktrace(out, fd.get());
             WriteMemoryMap(out);
-            const bool closed = ::close(fd) == 0;
+            const bool closed = fd.Close();
             *state->marker = out.Ok() && closed ? '1' : '0';
             StartNotice(state);
         }

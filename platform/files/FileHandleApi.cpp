@@ -6,6 +6,7 @@
 
 #include "platform/Files.h"
 #include "platform/Kernel.h"
+#include "platform/UniqueFd.h"
 #include "platform/WinError.h"
 
 #include <cerrno>
@@ -172,15 +173,12 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTR
     const int flags = AccessMode(desiredAccess) | O_CLOEXEC;
     const mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0666;
     bool existed = false;
-    const int fd = OpenWithDisposition(path, flags, creationDisposition, mode, &existed);
-    if (fd < 0)
+    platform::UniqueFd fd(OpenWithDisposition(path, flags, creationDisposition, mode, &existed));
+    if (!fd)
         return Fail(errno);
-    if (RefusedFolder(fd, flagsAndAttributes))
-    {
-        ::close(fd);
+    if (RefusedFolder(fd.get(), flagsAndAttributes))
         return Fail(EACCES);
-    }
-    HANDLE handle = platform::RegisterFileDescriptor(fd);
+    HANDLE handle = platform::RegisterFileDescriptor(fd.release());
     const bool reportsExisting = creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS;
     SetLastError(existed && reportsExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return handle;

@@ -1,5 +1,7 @@
 #include "platform/files/FileIo.h"
 
+#include "platform/UniqueFd.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -76,11 +78,9 @@ int CopyContents(int from, int to)
 
 int SyncFolder(const std::string& folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd)
         return errno;
-    const int result = ::fsync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    return result;
+    return ::fsync(fd.get()) == 0 ? 0 : errno;
 }
 } // namespace platform::files

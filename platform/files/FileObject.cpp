@@ -7,12 +7,6 @@
 
 namespace platform
 {
-FileObject::~FileObject()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
 HANDLE RegisterFileDescriptor(int fd)
 {
     if (fd < 0)

@@ -2,6 +2,7 @@
 // The kernel object behind a file handle: one open descriptor, closed with the last reference.
 
 #include "platform/KernelObject.h"
+#include "platform/UniqueFd.h"
 
 namespace platform
 {
@@ -9,11 +10,10 @@ class FileObject : public KernelObject
 {
 public:
     explicit FileObject(int fd) : m_fd(fd) {}
-    ~FileObject() override;
 
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
 
 private:
-    int m_fd;
+    const UniqueFd m_fd;
 };
 } // namespace platform

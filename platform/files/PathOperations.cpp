@@ -5,6 +5,7 @@
 
 #include "platform/Files.h"
 #include "platform/ProductName.h"
+#include "platform/UniqueFd.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -16,24 +17,6 @@ namespace platform::files
 {
 namespace
 {
-// Closes a descriptor when the scope ends.
-class ScopedFd
-{
-public:
-    explicit ScopedFd(int fd) : m_fd(fd) {}
-    ScopedFd(const ScopedFd&) = delete;
-    ScopedFd& operator=(const ScopedFd&) = delete;
-    ~ScopedFd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 bool IsFolder(const std::string& path)
 {
     struct stat info = {};
@@ -79,8 +62,8 @@ int Publish(const std::string& temporary, const std::string& to, bool failIfExis
 
 int SyncMovedFile(const std::string& to)
 {
-    ScopedFd fd(::open(to.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (fd.get() >= 0 && ::fsync(fd.get()) != 0)
+    platform::UniqueFd fd(::open(to.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (fd && ::fsync(fd.get()) != 0)
         return errno;
     return SyncFolder(ParentFolder(to));
 }
@@ -106,15 +89,15 @@ int RenameNoReplace(const std::string& from, const std::string& to)
 
 int CopyRegularFile(const std::string& from, const std::string& to, bool failIfExists)
 {
-    ScopedFd source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (source.get() < 0)
+    platform::UniqueFd source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!source)
         return errno;
     if (failIfExists && (::access(to.c_str(), F_OK) == 0 || errno != ENOENT))
         return EEXIST;
     const std::string folder = ParentFolder(to);
     std::string temporary = folder + "/." + platform::ProductName() + "-copy-XXXXXX";
-    ScopedFd target(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (target.get() < 0)
+    platform::UniqueFd target(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!target)
         return errno;
     int err = FillCopy(source.get(), target.get());
     if (err == 0)

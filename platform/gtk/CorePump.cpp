@@ -44,19 +44,30 @@ bool CorePump::HasWork()
     return PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message != WM_QUIT;
 }
 
-gboolean CorePump::Prepare(GSource*, gint* timeout)
+gboolean CorePump::Prepare(GSource*, gint* timeout) noexcept
+try
 {
     // Inside the core's own wait the source sleeps: the queue wakes that wait itself.
     *timeout = InForeignLoop() ? kPollMs : -1;
     return HasWork() ? TRUE : FALSE;
 }
+catch (...)
+{
+    return FALSE;
+}
 
-gboolean CorePump::Check(GSource*)
+gboolean CorePump::Check(GSource*) noexcept
+try
 {
     return HasWork() ? TRUE : FALSE;
 }
+catch (...)
+{
+    return FALSE;
+}
 
-gboolean CorePump::Dispatch(GSource*, GSourceFunc, gpointer)
+gboolean CorePump::Dispatch(GSource*, GSourceFunc, gpointer) noexcept
+try
 {
     MSG msg;
     for (int i = 0; i < kBatch && HasWork() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
@@ -67,6 +78,10 @@ gboolean CorePump::Dispatch(GSource*, GSourceFunc, gpointer)
         if (msg.message == WM_TIMER)
             break;
     }
+    return G_SOURCE_CONTINUE;
+}
+catch (...)
+{
     return G_SOURCE_CONTINUE;
 }
 } // namespace platform

@@ -18,9 +18,10 @@ public:
     static void Attach(GtkBackend& display);
 
 private:
-    static gboolean Prepare(GSource* source, gint* timeout);
-    static gboolean Check(GSource* source);
-    static gboolean Dispatch(GSource* source, GSourceFunc callback, gpointer data);
+    // GLib's source functions: a window procedure that throws loses its message, never the pump.
+    static gboolean Prepare(GSource* source, gint* timeout) noexcept;
+    static gboolean Check(GSource* source) noexcept;
+    static gboolean Dispatch(GSource* source, GSourceFunc callback, gpointer data) noexcept;
     static bool InForeignLoop();
     static bool HasWork();
 };

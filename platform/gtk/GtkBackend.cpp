@@ -19,25 +19,30 @@ struct TimeoutFlag
     bool elapsed = false;
 };
 
-gboolean MarkElapsed(gpointer data)
+gboolean MarkElapsed(gpointer data) noexcept
 {
     static_cast<TimeoutFlag*>(data)->elapsed = true;
     return G_SOURCE_REMOVE;
 }
 
-gboolean RunWork(gpointer data)
+gboolean RunWork(gpointer data) noexcept
+try
 {
     (*static_cast<std::function<void()>*>(data))();
     return G_SOURCE_REMOVE;
 }
+catch (...)
+{
+    return G_SOURCE_REMOVE;
+}
 
-gboolean FreeWindow(gpointer data)
+gboolean FreeWindow(gpointer data) noexcept
 {
     delete static_cast<NativeWindow*>(data);
     return G_SOURCE_REMOVE;
 }
 
-void DeleteWork(gpointer data)
+void DeleteWork(gpointer data) noexcept
 {
     delete static_cast<std::function<void()>*>(data);
 }

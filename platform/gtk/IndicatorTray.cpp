@@ -87,12 +87,16 @@ void IndicatorTray::SetMenu(const NotifyIconState& icon, const std::vector<Notif
     });
 }
 
-void IndicatorTray::OnActivate(GtkMenuItem*, gpointer data)
+void IndicatorTray::OnActivate(GtkMenuItem*, gpointer data) noexcept
+try
 {
     const auto* row = static_cast<const Row*>(data);
     const NotifyIconState& state = row->entry->state;
     if (state.callbackMessage != 0)
         PostMessageW(state.hwnd, state.callbackMessage, row->command, static_cast<LPARAM>(WM_COMMAND));
+}
+catch (...)
+{
 }
 
 IndicatorTray::Entry* IndicatorTray::Find(const NotifyIconState& icon)

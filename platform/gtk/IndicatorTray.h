@@ -41,7 +41,7 @@ private:
         UINT command;
     };
 
-    static void OnActivate(GtkMenuItem* item, gpointer row);
+    static void OnActivate(GtkMenuItem* item, gpointer row) noexcept;
     GtkBackend& m_display;
     Entry* Find(const NotifyIconState& icon);
 

@@ -136,20 +136,34 @@ void KeyboardInput::PostChars(const std::u32string& text)
         PostMessageW(m_hwnd, WM_CHAR, static_cast<WPARAM>(ch), 1);
 }
 
-gboolean KeyboardInput::OnPress(GtkWidget*, GdkEventKey* event, gpointer self)
+gboolean KeyboardInput::OnPress(GtkWidget*, GdkEventKey* event, gpointer self) noexcept
+try
 {
     static_cast<KeyboardInput*>(self)->Pressed(*event);
     return TRUE;
 }
+catch (...)
+{
+    return TRUE;
+}
 
-gboolean KeyboardInput::OnRelease(GtkWidget*, GdkEventKey* event, gpointer self)
+gboolean KeyboardInput::OnRelease(GtkWidget*, GdkEventKey* event, gpointer self) noexcept
+try
 {
     static_cast<KeyboardInput*>(self)->Released(*event);
     return TRUE;
 }
+catch (...)
+{
+    return TRUE;
+}
 
-void KeyboardInput::OnCommit(GtkIMContext*, gchar* text, gpointer self)
+void KeyboardInput::OnCommit(GtkIMContext*, gchar* text, gpointer self) noexcept
+try
 {
     static_cast<KeyboardInput*>(self)->Committed(text);
+}
+catch (...)
+{
 }
 } // namespace platform

@@ -32,9 +32,10 @@ private:
     void Committed(const char* text);
     void PostChars(const std::u32string& text);
 
-    static gboolean OnPress(GtkWidget*, GdkEventKey* event, gpointer self);
-    static gboolean OnRelease(GtkWidget*, GdkEventKey* event, gpointer self);
-    static void OnCommit(GtkIMContext*, gchar* text, gpointer self);
+    // GTK's handlers: each one catches what the window procedures throw.
+    static gboolean OnPress(GtkWidget*, GdkEventKey* event, gpointer self) noexcept;
+    static gboolean OnRelease(GtkWidget*, GdkEventKey* event, gpointer self) noexcept;
+    static void OnCommit(GtkIMContext*, gchar* text, gpointer self) noexcept;
 
     HWND m_hwnd;
     GObjectPtr<GtkIMContext> m_im;

@@ -28,7 +28,8 @@ GtkMessageType MessageTypeOf(UINT type)
 }
 } // namespace
 
-void MessageDialog::OnResponse(GtkDialog*, gint response, gpointer self)
+void MessageDialog::OnResponse(GtkDialog*, gint response, gpointer self) noexcept
+try
 {
     auto* box = static_cast<MessageDialog*>(self);
     const int answer = response == GTK_RESPONSE_DELETE_EVENT ? CloseAnswer(box->m_buttons) : response;
@@ -36,6 +37,9 @@ void MessageDialog::OnResponse(GtkDialog*, gint response, gpointer self)
         return;
     box->m_answer = answer;
     PostMessageW(nullptr, WM_NULL, 0, 0); // ends the wait of the box's loop
+}
+catch (...)
+{
 }
 
 GtkWidget* MessageDialog::Make(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type)

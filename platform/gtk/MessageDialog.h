@@ -23,7 +23,7 @@ public:
 
 private:
     GtkWidget* Make(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type);
-    static void OnResponse(GtkDialog*, gint response, gpointer self);
+    static void OnResponse(GtkDialog*, gint response, gpointer self) noexcept;
 
     GtkBackend& m_display;
     HWND m_owner;

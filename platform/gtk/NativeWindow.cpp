@@ -315,45 +315,79 @@ void NativeWindow::Focused(bool in)
     }
 }
 
-gboolean NativeWindow::OnDraw(GtkWidget*, cairo_t* cr, gpointer self)
+gboolean NativeWindow::OnDraw(GtkWidget*, cairo_t* cr, gpointer self) noexcept
+try
 {
     static_cast<NativeWindow*>(self)->Draw(cr);
     return TRUE;
 }
+catch (...)
+{
+    return TRUE;
+}
 
-gboolean NativeWindow::OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer self)
+gboolean NativeWindow::OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer self) noexcept
+try
 {
     static_cast<NativeWindow*>(self)->Configured(*event);
     return FALSE;
 }
+catch (...)
+{
+    return FALSE;
+}
 
-gboolean NativeWindow::OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self)
+gboolean NativeWindow::OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self) noexcept
+try
 {
     static_cast<NativeWindow*>(self)->StateChanged(*event);
     return FALSE;
 }
+catch (...)
+{
+    return FALSE;
+}
 
-gboolean NativeWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer self)
+gboolean NativeWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer self) noexcept
+try
 {
     // The procedure decides whether the window goes; GTK never destroys it on its own.
     PostMessageW(static_cast<NativeWindow*>(self)->m_hwnd, WM_CLOSE, 0, 0);
     return TRUE;
 }
+catch (...)
+{
+    return TRUE;
+}
 
-gboolean NativeWindow::OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer self)
+gboolean NativeWindow::OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer self) noexcept
+try
 {
     static_cast<NativeWindow*>(self)->Focused(true);
     return FALSE;
 }
+catch (...)
+{
+    return FALSE;
+}
 
-gboolean NativeWindow::OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer self)
+gboolean NativeWindow::OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer self) noexcept
+try
 {
     static_cast<NativeWindow*>(self)->Focused(false);
     return FALSE;
 }
+catch (...)
+{
+    return FALSE;
+}
 
-void NativeWindow::OnRealize(GtkWidget* widget, gpointer self)
+void NativeWindow::OnRealize(GtkWidget* widget, gpointer self) noexcept
+try
 {
     static_cast<NativeWindow*>(self)->m_keyboard.Realized(gtk_widget_get_window(widget));
+}
+catch (...)
+{
 }
 } // namespace platform

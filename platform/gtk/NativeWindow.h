@@ -62,13 +62,15 @@ private:
     void StateChanged(const GdkEventWindowState& event);
     void Focused(bool in);
 
-    static gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self);
-    static gboolean OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer self);
-    static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self);
-    static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
-    static gboolean OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer self);
-    static gboolean OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer self);
-    static void OnRealize(GtkWidget*, gpointer self);
+    // GTK's handlers: what they call may throw, and nothing may pass through GTK, so each one
+    // catches and answers GTK as it would have.
+    static gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self) noexcept;
+    static gboolean OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer self) noexcept;
+    static gboolean OnWindowState(GtkWidget*, GdkEventWindowState* event, gpointer self) noexcept;
+    static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self) noexcept;
+    static gboolean OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer self) noexcept;
+    static gboolean OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer self) noexcept;
+    static void OnRealize(GtkWidget*, gpointer self) noexcept;
 
     GtkBackend& m_display;
     HWND m_hwnd;

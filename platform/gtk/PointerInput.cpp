@@ -229,7 +229,8 @@ void PointerInput::RestartHover()
         m_hoverSource = g_timeout_add(hoverMs, &PointerInput::HoverElapsed, this);
 }
 
-gboolean PointerInput::HoverElapsed(gpointer self)
+gboolean PointerInput::HoverElapsed(gpointer self) noexcept
+try
 {
     auto* input = static_cast<PointerInput*>(self);
     input->m_hoverSource = 0;
@@ -243,34 +244,63 @@ gboolean PointerInput::HoverElapsed(gpointer self)
     PostMessageW(hwnd, WM_MOUSEHOVER, MouseKeyState(state), PointParam(client));
     return G_SOURCE_REMOVE;
 }
+catch (...)
+{
+    return G_SOURCE_REMOVE;
+}
 
-gboolean PointerInput::OnPress(GtkWidget*, GdkEventButton* event, gpointer self)
+gboolean PointerInput::OnPress(GtkWidget*, GdkEventButton* event, gpointer self) noexcept
+try
 {
     static_cast<PointerInput*>(self)->Pressed(*event);
     return TRUE;
 }
+catch (...)
+{
+    return TRUE;
+}
 
-gboolean PointerInput::OnRelease(GtkWidget*, GdkEventButton* event, gpointer self)
+gboolean PointerInput::OnRelease(GtkWidget*, GdkEventButton* event, gpointer self) noexcept
+try
 {
     static_cast<PointerInput*>(self)->Released(*event);
     return TRUE;
 }
+catch (...)
+{
+    return TRUE;
+}
 
-gboolean PointerInput::OnMotion(GtkWidget*, GdkEventMotion* event, gpointer self)
+gboolean PointerInput::OnMotion(GtkWidget*, GdkEventMotion* event, gpointer self) noexcept
+try
 {
     static_cast<PointerInput*>(self)->Moved(*event);
     return TRUE;
 }
+catch (...)
+{
+    return TRUE;
+}
 
-gboolean PointerInput::OnScroll(GtkWidget*, GdkEventScroll* event, gpointer self)
+gboolean PointerInput::OnScroll(GtkWidget*, GdkEventScroll* event, gpointer self) noexcept
+try
 {
     static_cast<PointerInput*>(self)->Scrolled(*event);
     return TRUE;
 }
+catch (...)
+{
+    return TRUE;
+}
 
-gboolean PointerInput::OnLeave(GtkWidget*, GdkEventCrossing* event, gpointer self)
+gboolean PointerInput::OnLeave(GtkWidget*, GdkEventCrossing* event, gpointer self) noexcept
+try
 {
     static_cast<PointerInput*>(self)->Left(*event);
+    return FALSE;
+}
+catch (...)
+{
     return FALSE;
 }
 } // namespace platform

@@ -42,13 +42,14 @@ private:
     HWND Target() const;
     void Post(UINT msg, WPARAM keys, double xRoot, double yRoot);
     void RestartHover();
-    static gboolean HoverElapsed(gpointer self);
+    // GLib's and GTK's handlers: each one catches what the window procedures throw.
+    static gboolean HoverElapsed(gpointer self) noexcept;
 
-    static gboolean OnPress(GtkWidget*, GdkEventButton* event, gpointer self);
-    static gboolean OnRelease(GtkWidget*, GdkEventButton* event, gpointer self);
-    static gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer self);
-    static gboolean OnScroll(GtkWidget*, GdkEventScroll* event, gpointer self);
-    static gboolean OnLeave(GtkWidget*, GdkEventCrossing* event, gpointer self);
+    static gboolean OnPress(GtkWidget*, GdkEventButton* event, gpointer self) noexcept;
+    static gboolean OnRelease(GtkWidget*, GdkEventButton* event, gpointer self) noexcept;
+    static gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer self) noexcept;
+    static gboolean OnScroll(GtkWidget*, GdkEventScroll* event, gpointer self) noexcept;
+    static gboolean OnLeave(GtkWidget*, GdkEventCrossing* event, gpointer self) noexcept;
 
     NativeWindow& m_owner;
     Press m_lastPress;

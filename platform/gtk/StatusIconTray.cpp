@@ -100,13 +100,18 @@ StatusIconTray::Entry* StatusIconTray::Find(const NotifyIconState& icon)
     return FindTrayEntry(m_entries, icon);
 }
 
-gboolean StatusIconTray::OnButton(GtkStatusIcon*, GdkEventButton* event, gpointer data)
+gboolean StatusIconTray::OnButton(GtkStatusIcon*, GdkEventButton* event, gpointer data) noexcept
+try
 {
     const auto* entry = static_cast<const Entry*>(data);
     const UINT mouse = MouseMessage(event);
     if (mouse != 0 && entry->state.callbackMessage != 0)
         PostMessageW(entry->state.hwnd, entry->state.callbackMessage, entry->state.id,
                      static_cast<LPARAM>(mouse));
+    return TRUE;
+}
+catch (...)
+{
     return TRUE;
 }
 } // namespace platform

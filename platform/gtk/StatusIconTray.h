@@ -33,7 +33,7 @@ private:
         GObjectPtr<GtkStatusIcon> icon;
     };
 
-    static gboolean OnButton(GtkStatusIcon* icon, GdkEventButton* event, gpointer entry);
+    static gboolean OnButton(GtkStatusIcon* icon, GdkEventButton* event, gpointer entry) noexcept;
     static void Show(Entry& entry);
     Entry* Find(const NotifyIconState& icon);
 

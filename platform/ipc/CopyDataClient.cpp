@@ -18,32 +18,16 @@ namespace platform::ipc
 {
 namespace
 {
-class SocketCloser
-{
-public:
-    explicit SocketCloser(int fd) : m_fd(fd) {}
-    SocketCloser(const SocketCloser&) = delete;
-    SocketCloser& operator=(const SocketCloser&) = delete;
-    ~SocketCloser()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-
-private:
-    int m_fd;
-};
-
 bool Fail(DWORD error)
 {
     SetLastError(error);
     return false;
 }
 
-int FailFd(DWORD error)
+UniqueFd FailFd(DWORD error)
 {
     SetLastError(error);
-    return -1;
+    return {};
 }
 } // namespace
 
@@ -76,19 +60,19 @@ bool CopyDataClient::IsPeer(int fd, pid_t pid)
            cred.pid == pid;
 }
 
-int CopyDataClient::Connect(const std::string& path, pid_t pid, WireClock::time_point deadline)
+UniqueFd CopyDataClient::Connect(const std::string& path, pid_t pid, WireClock::time_point deadline)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof(address.sun_path))
         return FailFd(ERROR_INVALID_WINDOW_HANDLE);
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
+    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd)
         return FailFd(ERROR_TOO_MANY_OPEN_FILES);
     for (;;)
     {
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
+        if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
             break;
         // A full backlog: the receiver is busy accepting; try again until the deadline.
         if (errno == EAGAIN && WireClock::now() < deadline)
@@ -96,15 +80,10 @@ int CopyDataClient::Connect(const std::string& path, pid_t pid, WireClock::time_
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             continue;
         }
-        const bool busy = errno == EAGAIN;
-        ::close(fd);
-        return FailFd(busy ? ERROR_TIMEOUT : ERROR_INVALID_WINDOW_HANDLE);
+        return FailFd(errno == EAGAIN ? ERROR_TIMEOUT : ERROR_INVALID_WINDOW_HANDLE);
     }
-    if (!IsPeer(fd, pid))
-    {
-        ::close(fd);
+    if (!IsPeer(fd.get(), pid))
         return FailFd(ERROR_ACCESS_DENIED);
-    }
     return fd;
 }
 
@@ -132,15 +111,14 @@ bool CopyDataClient::Send(const std::string& folder, const ForeignWindow& target
     if (!IsSameProcess(target.pid, target.startTime))
         return Fail(ERROR_INVALID_WINDOW_HANDLE);
     const auto deadline = WireClock::now() + std::chrono::milliseconds(std::min(timeoutMs, kSendTimeoutMs));
-    const int fd = Connect(WindowRegistry::SocketPath(folder, target.pid), target.pid, deadline);
-    if (fd < 0)
+    const UniqueFd fd = Connect(WindowRegistry::SocketPath(folder, target.pid), target.pid, deadline);
+    if (!fd)
         return false;
-    SocketCloser closer(fd);
     ReplyHeader reply;
-    if (!CopyDataWire::WriteExact(fd, &header, sizeof(header), deadline) ||
-        !CopyDataWire::WriteExact(fd, data, header.cbData, deadline))
+    if (!CopyDataWire::WriteExact(fd.get(), &header, sizeof(header), deadline) ||
+        !CopyDataWire::WriteExact(fd.get(), data, header.cbData, deadline))
         return Fail(WireClock::now() >= deadline ? ERROR_TIMEOUT : ERROR_INVALID_WINDOW_HANDLE);
-    if (!AwaitReply(fd, deadline, &reply))
+    if (!AwaitReply(fd.get(), deadline, &reply))
         return Fail(WireClock::now() >= deadline ? ERROR_TIMEOUT : ERROR_INVALID_WINDOW_HANDLE);
     if (reply.status != ERROR_SUCCESS)
         return Fail(reply.status);

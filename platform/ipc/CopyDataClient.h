@@ -6,6 +6,8 @@
 #include "platform/ipc/CopyDataWire.h"
 #include "platform/ipc/ForeignWindows.h"
 
+#include "platform/UniqueFd.h"
+
 #include <string>
 
 namespace platform::ipc
@@ -22,8 +24,8 @@ public:
 private:
     static bool BuildRequest(const ForeignWindow& target, UINT msg, WPARAM wParam, LPARAM lParam,
                              RequestHeader* header, const void** data);
-    // A connected socket to the process, or -1 with the last error set.
-    static int Connect(const std::string& path, pid_t pid, WireClock::time_point deadline);
+    // A connected socket to the process, or none with the last error set.
+    static UniqueFd Connect(const std::string& path, pid_t pid, WireClock::time_point deadline);
     static bool IsPeer(int fd, pid_t pid);
     // Waits for the reply, serving messages sent to the calling thread meanwhile.
     static bool AwaitReply(int fd, WireClock::time_point deadline, ReplyHeader* reply);

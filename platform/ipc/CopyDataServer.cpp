@@ -2,6 +2,7 @@
 
 #include "platform/CrashReport.h"
 #include "platform/Messages.h"
+#include "platform/UniqueFd.h"
 #include "platform/WinError.h"
 
 #include <cerrno>
@@ -27,18 +28,15 @@ int ListenAt(const std::string& path)
     if (path.size() >= sizeof(address.sun_path))
         return -1;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd)
         return -1;
     // A socket left by an earlier process with our pid.
     ::unlink(path.c_str());
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
-        ::chmod(path.c_str(), 0600) != 0 || ::listen(fd, 16) != 0)
-    {
-        ::close(fd);
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::chmod(path.c_str(), 0600) != 0 || ::listen(fd.get(), 16) != 0)
         return -1;
-    }
-    return fd;
+    return fd.release();
 }
 } // namespace
 
@@ -66,23 +64,20 @@ void CopyDataServer::AcceptLoop()
 {
     for (;;)
     {
-        const int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0)
+        UniqueFd fd(::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (!fd)
         {
             if (errno != EINTR && errno != ECONNABORTED)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             continue;
         }
-        if (!IsSameUser(fd) || m_workers.load() >= kMaxWorkers)
-        {
-            ::close(fd);
+        if (!IsSameUser(fd.get()) || m_workers.load() >= kMaxWorkers)
             continue;
-        }
         ++m_workers;
-        std::thread([this, fd] {
+        std::thread([this, connection = std::move(fd)]() mutable {
             PrepareThreadForCrashes();
-            Serve(fd);
-            ::close(fd);
+            Serve(connection.get());
+            connection.reset();
             --m_workers;
         }).detach();
     }

@@ -2,6 +2,7 @@
 
 #include "platform/Kernel.h"
 #include "platform/ProductName.h"
+#include "platform/UniqueFd.h"
 #include "platform/Utf.h"
 #include "platform/ipc/ProcessStart.h"
 
@@ -81,18 +82,17 @@ bool FromHex(const std::string& hex, std::wstring* text)
 
 bool ReadSmallFile(const std::string& path, std::string* text)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd)
         return false;
     struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+    bool ok = ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
               st.st_size <= kMaxFileSize;
     if (ok)
     {
         text->resize(static_cast<size_t>(st.st_size));
-        ok = ::read(fd, text->data(), text->size()) == static_cast<ssize_t>(text->size());
+        ok = ::read(fd.get(), text->data(), text->size()) == static_cast<ssize_t>(text->size());
     }
-    ::close(fd);
     return ok;
 }
 
@@ -201,11 +201,11 @@ bool WindowRegistry::Publish(const std::string& folder, const std::vector<Shared
         return ::unlink(path.c_str()) == 0 || errno == ENOENT;
     const std::string temp = path + ".tmp";
     ::unlink(temp.c_str());
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
+    UniqueFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd)
         return false;
-    const bool written = WriteWhole(fd, Format(windows, ProcessStartTime(::getpid())));
-    const bool closed = ::close(fd) == 0;
+    const bool written = WriteWhole(fd.get(), Format(windows, ProcessStartTime(::getpid())));
+    const bool closed = fd.Close();
     if (written && closed && ::rename(temp.c_str(), path.c_str()) == 0)
         return true;
     ::unlink(temp.c_str());

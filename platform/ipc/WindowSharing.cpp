@@ -68,11 +68,16 @@ bool IsSharedWindow(HWND hwnd)
     return WindowSharing::Instance().Contains(hwnd);
 }
 
-void WithdrawAtExit()
+void WithdrawAtExit() noexcept
+try
 {
     const std::string folder = WindowSharing::Instance().FolderOnce();
     if (!folder.empty())
         WindowRegistry::Withdraw(folder);
+}
+catch (...)
+{
+    // Out of memory at exit: the entry stays, and readers drop it once this process is gone.
 }
 } // namespace
 

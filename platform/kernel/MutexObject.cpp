@@ -5,6 +5,7 @@
 #include "platform/kernel/Waitable.h"
 
 #include "platform/Kernel.h"
+#include "platform/UniqueFd.h"
 #include "platform/Utf.h"
 #include "platform/WinError.h"
 
@@ -22,12 +23,7 @@ namespace
 class MutexObject : public Waitable
 {
 public:
-    explicit MutexObject(int lockFd) : m_lockFd(lockFd) {}
-    ~MutexObject() override
-    {
-        if (m_lockFd >= 0)
-            ::close(m_lockFd);
-    }
+    explicit MutexObject(UniqueFd lockFd) : m_lockFd(std::move(lockFd)) {}
 
     void TakeOwnership()
     {
@@ -44,7 +40,7 @@ public:
     }
 
 private:
-    const int m_lockFd;
+    const UniqueFd m_lockFd;
     DWORD m_owner = 0;
     DWORD m_count = 0;
 };
@@ -142,22 +138,19 @@ LockResult TryLock(int fd)
 
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name)
 {
-    int fd = -1;
+    platform::UniqueFd fd;
     bool alreadyExists = false;
     if (name != nullptr && name[0] != L'\0')
     {
-        fd = platform::OpenLockFile(name);
-        if (fd < 0)
+        fd.reset(platform::OpenLockFile(name));
+        if (!fd)
             return nullptr;
-        const platform::LockResult result = platform::TryLock(fd);
+        const platform::LockResult result = platform::TryLock(fd.get());
         if (result == platform::LockResult::Failed)
-        {
-            ::close(fd);
             return nullptr;
-        }
         alreadyExists = result == platform::LockResult::HeldElsewhere;
     }
-    auto* mutex = new platform::MutexObject(fd);
+    auto* mutex = new platform::MutexObject(std::move(fd));
     if (initialOwner && !alreadyExists)
         mutex->TakeOwnership();
     SetLastError(alreadyExists ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);

@@ -35,7 +35,9 @@ public:
     bool IsSignalledLocked() const override { return m_ended || m_terminated; }
 
 private:
-    static void* Entry(void* self);
+    // pthread's start routine: an exception of the thread's procedure ends the process there, as
+    // an unhandled one does on Windows, and is never unwound through the C library.
+    static void* Entry(void* self) noexcept;
     // Publishes the id, then blocks while suspended. False when terminated before it ran.
     bool AwaitStart();
     void Finish(unsigned result);
@@ -78,7 +80,7 @@ int ThreadObject::Launch(size_t stackSize)
     return 0;
 }
 
-void* ThreadObject::Entry(void* self)
+void* ThreadObject::Entry(void* self) noexcept
 {
     PrepareThreadForCrashes();
     auto* thread = static_cast<ThreadObject*>(self);

@@ -2,6 +2,7 @@
 
 #include "platform/CrashReport.h"
 #include "platform/Process.h"
+#include "platform/UniqueFd.h"
 #include "platform/WinError.h"
 
 #include <poll.h>
@@ -30,19 +31,14 @@ struct ProcessState
         // A pidfd names this very process even after its id is reused. A child needs none: its
         // id stays ours until Reap collects it under the lock.
         if (!child)
-            pidfd = static_cast<int>(::syscall(SYS_pidfd_open, id, 0));
+            pidfd.reset(static_cast<int>(::syscall(SYS_pidfd_open, id, 0)));
     }
     ProcessState(const ProcessState&) = delete;
     ProcessState& operator=(const ProcessState&) = delete;
-    ~ProcessState()
-    {
-        if (pidfd >= 0)
-            ::close(pidfd);
-    }
 
     const pid_t pid;
     const bool child;
-    int pidfd = -1;
+    UniqueFd pidfd;
     std::mutex lock;
     std::condition_variable ended;
     bool exited = false;
@@ -132,7 +128,7 @@ ProcessObject* ProcessObject::ForChild(pid_t pid)
 ProcessObject* ProcessObject::ForExisting(pid_t pid)
 {
     auto state = std::make_shared<ProcessState>(pid, false);
-    if (state->pidfd < 0)
+    if (!state->pidfd)
     {
         SetLastError(errno == ESRCH ? ERROR_INVALID_PARAMETER : ErrorFromErrno(errno));
         return nullptr;
@@ -149,7 +145,7 @@ DWORD ProcessObject::Wait(DWORD milliseconds)
 {
     ProcessState& state = *m_state;
     if (!state.child)
-        return WaitForPidfd(state.pidfd, milliseconds);
+        return WaitForPidfd(state.pidfd.get(), milliseconds);
     std::unique_lock<std::mutex> guard(state.lock);
     if (milliseconds == INFINITE)
     {
@@ -167,7 +163,7 @@ BOOL ProcessObject::GetExitCode(DWORD& code) const
     std::lock_guard<std::mutex> guard(state.lock);
     if (!state.child)
     {
-        if (!HasEnded(state.pidfd))
+        if (!HasEnded(state.pidfd.get()))
         {
             code = STILL_ACTIVE;
             return TRUE;
@@ -195,14 +191,14 @@ BOOL ProcessObject::Terminate(UINT exitCode)
 {
     ProcessState& state = *m_state;
     std::lock_guard<std::mutex> guard(state.lock);
-    const bool ended = state.child ? state.exited : HasEnded(state.pidfd);
+    const bool ended = state.child ? state.exited : HasEnded(state.pidfd.get());
     if (ended)
     {
         SetLastError(ERROR_ACCESS_DENIED); // as Windows answers for a process that has ended
         return FALSE;
     }
     const long rc = state.child ? ::kill(state.pid, SIGKILL)
-                                : ::syscall(SYS_pidfd_send_signal, state.pidfd, SIGKILL, nullptr, 0);
+                                : ::syscall(SYS_pidfd_send_signal, state.pidfd.get(), SIGKILL, nullptr, 0);
     if (rc != 0 && errno != ESRCH)
     {
         SetLastErrorFromErrno();

@@ -47,12 +47,13 @@ void DropTarget::Set(NativeWindow& native, HWND hwnd, bool accept)
                       GdkDragAction(GDK_ACTION_COPY | GDK_ACTION_MOVE | GDK_ACTION_LINK));
 }
 
-void DropTarget::Free(gpointer self, GClosure*)
+void DropTarget::Free(gpointer self, GClosure*) noexcept
 {
     delete static_cast<DropTarget*>(self);
 }
 
-gboolean DropTarget::OnDrop(GtkWidget* widget, GdkDragContext* context, gint, gint, guint time, gpointer)
+gboolean DropTarget::OnDrop(GtkWidget* widget, GdkDragContext* context, gint, gint, guint time,
+                            gpointer) noexcept
 {
     const GdkAtom target = gtk_drag_dest_find_target(widget, context, nullptr);
     if (target == GDK_NONE)
@@ -77,7 +78,8 @@ POINT DropTarget::ClientPoint(GtkWidget* widget, gint x, gint y) const
 }
 
 void DropTarget::OnData(GtkWidget* widget, GdkDragContext* context, gint x, gint y, GtkSelectionData* data,
-                        guint, guint time, gpointer self)
+                        guint, guint time, gpointer self) noexcept
+try
 {
     auto* target = static_cast<DropTarget*>(self);
     const guchar* bytes = gtk_selection_data_get_data(data);
@@ -89,5 +91,9 @@ void DropTarget::OnData(GtkWidget* widget, GdkDragContext* context, gint x, gint
     const bool posted = !paths.empty() && target->m_hwnd != nullptr &&
                         DropFiles::Post(target->m_hwnd, std::move(paths), target->ClientPoint(widget, x, y));
     gtk_drag_finish(context, posted ? TRUE : FALSE, FALSE, time);
+}
+catch (...)
+{
+    gtk_drag_finish(context, FALSE, FALSE, time); // the source must not wait for an answer
 }
 } // namespace platform

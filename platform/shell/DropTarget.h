@@ -22,10 +22,10 @@ private:
     POINT ClientPoint(GtkWidget* widget, gint x, gint y) const;
 
     static gboolean OnDrop(GtkWidget* widget, GdkDragContext* context, gint x, gint y, guint time,
-                           gpointer self);
+                           gpointer self) noexcept;
     static void OnData(GtkWidget* widget, GdkDragContext* context, gint x, gint y, GtkSelectionData* data,
-                       guint info, guint time, gpointer self);
-    static void Free(gpointer self, GClosure*);
+                       guint info, guint time, gpointer self) noexcept;
+    static void Free(gpointer self, GClosure*) noexcept;
 
     NativeWindow& m_native;
     HWND m_hwnd = nullptr;

@@ -12,7 +12,7 @@ namespace platform
 {
 namespace
 {
-void FreePatterns(gpointer data)
+void FreePatterns(gpointer data) noexcept
 {
     delete static_cast<std::wstring*>(data);
 }
@@ -29,12 +29,17 @@ FileChooserDialog::FileChooserDialog(GtkBackend& backend, const headless::FileDi
 {
 }
 
-gboolean FileChooserDialog::MatchFilter(const GtkFileFilterInfo* info, gpointer patterns)
+gboolean FileChooserDialog::MatchFilter(const GtkFileFilterInfo* info, gpointer patterns) noexcept
+try
 {
     if (info->display_name == nullptr)
         return FALSE;
     return FilterList::Matches(*static_cast<std::wstring*>(patterns), FromUtf8(info->display_name)) ? TRUE
                                                                                                     : FALSE;
+}
+catch (...)
+{
+    return FALSE;
 }
 
 void FileChooserDialog::AddFilters(::GtkFileChooser* chooser) const
@@ -76,12 +81,16 @@ GtkWidget* FileChooserDialog::MakeDialog(GtkWindow* parent) const
     return dialog;
 }
 
-void FileChooserDialog::OnResponse(GtkDialog*, gint response, gpointer self)
+void FileChooserDialog::OnResponse(GtkDialog*, gint response, gpointer self) noexcept
+try
 {
     auto* chooser = static_cast<FileChooserDialog*>(self);
     if (chooser->m_response == 0 && response != 0)
         chooser->m_response = response;
     PostMessageW(nullptr, WM_NULL, 0, 0); // ends the wait of the dialog's loop
+}
+catch (...)
+{
 }
 
 std::vector<std::wstring> FileChooserDialog::Chosen(GtkWidget* dialog) const

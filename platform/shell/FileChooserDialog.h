@@ -25,8 +25,8 @@ public:
 private:
     GtkWidget* MakeDialog(GtkWindow* parent) const;
     void AddFilters(::GtkFileChooser* chooser) const;
-    static gboolean MatchFilter(const GtkFileFilterInfo* info, gpointer patterns);
-    static void OnResponse(GtkDialog*, gint response, gpointer self);
+    static gboolean MatchFilter(const GtkFileFilterInfo* info, gpointer patterns) noexcept;
+    static void OnResponse(GtkDialog*, gint response, gpointer self) noexcept;
     std::vector<std::wstring> Chosen(GtkWidget* dialog) const;
 
     GtkBackend& m_backend;

@@ -2,6 +2,8 @@
 
 #include "platform/shell/ProgramSearch.h"
 
+#include "platform/UniqueFd.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <spawn.h>
@@ -45,21 +47,22 @@ std::string ReadAll(int fd)
 // Runs program with one argument and returns its standard output (empty when it failed).
 std::string OutputOf(const std::string& program, const std::string& argument)
 {
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) != 0)
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
         return {};
+    const UniqueFd readEnd(ends[0]);
+    UniqueFd writeEnd(ends[1]);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(argument.c_str()), nullptr};
     pid_t pid = 0;
     const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
-    ::close(pipe[1]);
-    std::string output = spawned == 0 ? ReadAll(pipe[0]) : std::string();
-    ::close(pipe[0]);
+    writeEnd.reset(); // the child's copy alone keeps the pipe open: ReadAll sees its end
+    std::string output = spawned == 0 ? ReadAll(readEnd.get()) : std::string();
     int status = 0;
     while (spawned == 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR)
     {

@@ -22,30 +22,29 @@ void ReportRefused(const std::string& path, const char* why)
     OutputDebugStringA((path + ": " + why + "; left alone").c_str());
 }
 
-// Opens path (flags added to kOwnFileFlags) when it is a regular file; otherwise -1 with the
+// Opens path (flags added to kOwnFileFlags) when it is a regular file; otherwise empty with the
 // last error set and the refusal reported. errno stays ENOENT for a missing file.
-int OpenRegular(const std::string& path, int flags)
+UniqueFd OpenRegular(const std::string& path, int flags)
 {
-    const int fd = ::open(path.c_str(), flags | kOwnFileFlags, 0666);
-    if (fd < 0)
+    UniqueFd fd(::open(path.c_str(), flags | kOwnFileFlags, 0666));
+    if (!fd)
     {
         const int savedErrno = errno;
         if (savedErrno == ELOOP)
             ReportRefused(path, "is a symbolic link");
         SetLastErrorFromErrno();
         errno = savedErrno;
-        return -1;
+        return fd;
     }
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
     {
         ReportRefused(path, "is not a regular file");
-        ::close(fd);
+        fd.reset();
         SetLastError(ERROR_ACCESS_DENIED);
         errno = EACCES;
-        return -1;
     }
     return fd;
 }
@@ -91,39 +90,30 @@ bool ReadAll(int fd, std::string& bytes)
 
 void SyncFolder(const std::string& folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0)
-    {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd)
+        ::fsync(fd.get());
 }
 } // namespace
 
 LockedFile::LockedFile(const std::string& path) : m_path(path)
 {
     // Another writer may rename a new file over the path while we wait; retry on the new one.
-    for (int attempt = 0; attempt < 1000 && m_fd < 0; ++attempt)
+    for (int attempt = 0; attempt < 1000 && !m_fd; ++attempt)
     {
         if (!LockCurrentFile() && GetLastError() != ERROR_SUCCESS)
             return;
     }
 }
 
-LockedFile::~LockedFile()
-{
-    if (m_fd >= 0)
-        ::close(m_fd); // closing drops the lock
-}
-
 // True with the lock held; false with ERROR_SUCCESS when the file was replaced meanwhile.
 bool LockedFile::LockCurrentFile()
 {
-    const int fd = OpenRegular(m_path, O_RDONLY | O_CREAT);
-    if (fd < 0)
+    UniqueFd fd = OpenRegular(m_path, O_RDONLY | O_CREAT);
+    if (!fd)
         return false;
     int rc;
-    while ((rc = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR)
+    while ((rc = ::flock(fd.get(), LOCK_EX)) != 0 && errno == EINTR)
     {
     }
     struct stat locked
@@ -132,27 +122,25 @@ bool LockedFile::LockCurrentFile()
     struct stat current
     {
     };
-    if (rc != 0 || ::fstat(fd, &locked) != 0)
+    if (rc != 0 || ::fstat(fd.get(), &locked) != 0)
     {
         SetLastErrorFromErrno();
-        ::close(fd);
         return false;
     }
     if (::lstat(m_path.c_str(), &current) != 0 || current.st_ino != locked.st_ino ||
         current.st_dev != locked.st_dev)
     {
-        ::close(fd);
         SetLastError(ERROR_SUCCESS);
         return false;
     }
-    m_fd = fd;
+    m_fd = std::move(fd);
     m_mode = locked.st_mode & 07777;
     return true;
 }
 
 bool LockedFile::Read(std::string& bytes) const
 {
-    if (m_fd < 0 || ::lseek(m_fd, 0, SEEK_SET) != 0 || !ReadAll(m_fd, bytes))
+    if (!m_fd || ::lseek(m_fd.get(), 0, SEEK_SET) != 0 || !ReadAll(m_fd.get(), bytes))
     {
         SetLastErrorFromErrno();
         return false;
@@ -165,19 +153,19 @@ bool LockedFile::WriteTemporary(std::string_view bytes, std::string& tempPath) c
     const auto slash = m_path.rfind('/');
     const std::string name = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
     tempPath = FolderOf(m_path) + "/." + name + ".tmp-XXXXXX";
-    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::mkostemp(tempPath.data(), O_CLOEXEC));
+    if (!fd)
         return false;
-    const bool ok = WriteAll(fd, bytes) && ::fchmod(fd, m_mode) == 0 && ::fsync(fd) == 0;
+    const bool ok = WriteAll(fd.get(), bytes) && ::fchmod(fd.get(), m_mode) == 0 && ::fsync(fd.get()) == 0;
     const int savedErrno = errno;
-    ::close(fd);
+    fd.reset();
     errno = savedErrno;
     return ok;
 }
 
 bool LockedFile::Replace(std::string_view bytes) const
 {
-    if (m_fd < 0)
+    if (!m_fd)
     {
         SetLastError(ERROR_INVALID_HANDLE);
         return false;
@@ -199,14 +187,13 @@ bool LockedFile::ReadPath(const std::string& path, std::string& bytes, bool& exi
 {
     bytes.clear();
     exists = false;
-    const int fd = OpenRegular(path, O_RDONLY);
-    if (fd < 0)
+    const UniqueFd fd = OpenRegular(path, O_RDONLY);
+    if (!fd)
         return errno == ENOENT || errno == ENOTDIR;
     exists = true;
-    const bool ok = ReadAll(fd, bytes);
+    const bool ok = ReadAll(fd.get(), bytes);
     if (!ok)
         SetLastErrorFromErrno();
-    ::close(fd);
     return ok;
 }
 } // namespace platform::store

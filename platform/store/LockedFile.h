@@ -4,6 +4,8 @@
 // the file by rename, a locker checks after waiting that the path still names the file it
 // locked, and locks the new one when it does not.
 
+#include "platform/UniqueFd.h"
+
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -19,10 +21,9 @@ public:
     explicit LockedFile(const std::string& path);
     LockedFile(const LockedFile&) = delete;
     LockedFile& operator=(const LockedFile&) = delete;
-    ~LockedFile();
 
     // False when the file could not be opened or locked; the last error says why.
-    bool IsLocked() const { return m_fd >= 0; }
+    bool IsLocked() const { return static_cast<bool>(m_fd); }
     // The locked file's contents.
     bool Read(std::string& bytes) const;
     // Writes a complete new file beside the old one, flushes it to disk and renames it over
@@ -40,7 +41,7 @@ private:
     bool WriteTemporary(std::string_view bytes, std::string& tempPath) const;
 
     std::string m_path;
-    int m_fd = -1;
+    UniqueFd m_fd; // closing drops the lock
     mode_t m_mode = 0;
 };
 } // namespace platform::store

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
+#include <new>
 #include <vector>
 
 namespace
@@ -246,11 +247,14 @@ public:
         }
         if (m_cancelAt > 0 && now >= m_cancelAt)
             m_cancel = true;
+        if (m_failMidway && now > 0)
+            throw std::bad_alloc(); // as a listener posting a record would on a full heap
     }
 
     std::string m_finalPath;
     double m_cancelAt = 0;
     bool m_cancel = false;
+    bool m_failMidway = false;
     std::vector<Report> m_reports;
     bool m_sawMidway = false;
     bool m_finalExistedMidway = false;
@@ -331,6 +335,26 @@ TEST_F(DownloadTest, CancelFlagStopsTheTransferAndKeepsTheOlderFile)
     EXPECT_LT(listener.m_reports.back().now, static_cast<double>(LocalHttpServer::kBigSize));
     EXPECT_EQ("older package", ReadFile(m_final));
     EXPECT_FALSE(Exists(m_final + ".temp"));
+}
+
+// Nothing is thrown through libcurl: a failing listener ends the transfer as a cancel does, the
+// handle stays usable and the program goes on.
+TEST_F(DownloadTest, ListenerThatThrowsEndsTheTransferAsAFailure)
+{
+    WriteFile(m_final, "older package");
+    Listener listener;
+    listener.m_failMidway = true;
+    ClusterCurl curl;
+    curl.SetListener(&listener);
+    const CurlResult result = curl.downloadFile(m_server.Url("/big-slow"), m_dir.path(), "pack.zip");
+
+    EXPECT_EQ(CURLE_ABORTED_BY_CALLBACK, result.code);
+    EXPECT_EQ("older package", ReadFile(m_final));
+    EXPECT_FALSE(Exists(m_final + ".temp"));
+    curl.SetListener(nullptr);
+    std::string body;
+    EXPECT_EQ(200, curl.Get(m_server.Url("/hello"), &body).code);
+    EXPECT_FALSE(body.empty());
 }
 
 TEST_F(DownloadTest, CancelledBeforeTheStartDownloadsNothing)
