@@ -1,6 +1,6 @@
 // GetMajor reads config.ini beside the running program, so it runs in a copy of this test
 // program placed in a folder of its own beside the config.ini the test writes.
-#include "HttpMgr.h"
+#include "MajorVersion.h"
 #include "support/ChildProcess.h"
 #include "support/TestServers.h"
 #include "support/TestSupport.h"
@@ -19,7 +19,7 @@ void RunAsChild(const char* outPath)
 {
     std::wstring version = L"old";
     std::wstring packUrl = L"old";
-    CHttpMgr::GetMajor(&version, &packUrl);
+    GetMajor(&version, &packUrl);
     testsupport::WriteFile(outPath, testsupport::Narrow(version) + "\n" + testsupport::Narrow(packUrl));
 }
 
