@@ -4,6 +4,7 @@
 #include "PathText.h"
 
 #include "platform/Files.h"
+#include "platform/PathParts.h"
 #include "platform/ProductName.h"
 
 #include <cerrno>
