@@ -60,7 +60,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     InitProgramSkin(hInstance, L"UpdateSkin");
 
     auto* dlg = new CUpdateDlg; // deletes itself when its window is gone
-    dlg->strMainExeDir = strMainExeDir;
+    dlg->m_strMainExeDir = strMainExeDir;
     const std::wstring title = ProgramWindowTitle(PictavoProgram::UPDATE, appName);
     RunProgramWindow(dlg, title, kTopWindowStyle, kTopWindowExStyle);
     CLog::GetInstance()->Stop();

@@ -26,7 +26,7 @@ public:
 
     DUI_DECLARE_MESSAGE_MAP()
 
-    std::wstring strMainExeDir;
+    std::wstring m_strMainExeDir;
 
 private:
     void OnStatus(UpdateStatusRecord* record);
@@ -34,6 +34,6 @@ private:
     void StopWorker();
     void RemoveOwnCopy();
 
-    DuiLib::CControlUI* txtStatus = nullptr;
+    DuiLib::CControlUI* m_pTxtStatus = nullptr;
     CUpdateMgr* m_pUpdateMgr = nullptr;
 };
