@@ -1,6 +1,8 @@
 # Compiler settings shared by every target of the tree.
 
-add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wshadow)
+# A polymorphic class is deleted through its base only when its destructor says so.
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor>)
 if(PICTAVO_WERROR)
     add_compile_options(-Werror)
 endif()

@@ -6,7 +6,7 @@
 #include "main/OutputNames.h"
 #include "main/PixelBlocks.h"
 #include "main/PngProfile.h"
-
+#include "platform/PathParts.h"
 #include "platform/UniqueFd.h"
 
 #include <wand/MagickWand.h>
@@ -62,14 +62,6 @@ std::string Basename(const std::string& path)
 {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string Dirname(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // "png", "jpg", ... of a path, lower case; empty when there is none.
@@ -198,7 +190,8 @@ public:
         std::string stem = Basename(finalPath).substr(0, 64);
         for (int attempt = 0; attempt < 100; ++attempt)
         {
-            m_temp = Dirname(finalPath) + "/" + HiddenOutputName(stem, counter.fetch_add(1), ext);
+            m_temp =
+                platform::ParentFolder(finalPath) + "/" + HiddenOutputName(stem, counter.fetch_add(1), ext);
             m_fd.reset(::open(m_temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
             if (m_fd || errno != EEXIST)
                 break;

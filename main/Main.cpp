@@ -23,9 +23,7 @@ using namespace DuiLib;
 
 namespace
 {
-constexpr DWORD kMainStyle = 0x10CF0000; // WS_VISIBLE | WS_OVERLAPPEDWINDOW
-constexpr DWORD kMainExStyle = 0x60000;  // WS_EX_APPWINDOW | WS_EX_STATICEDGE
-constexpr int kCreateWidth = 720;        // the skin then gives the window its own size
+constexpr int kCreateWidth = 720; // the skin then gives the window its own size
 constexpr int kCreateHeight = 470;
 } // namespace
 
@@ -69,7 +67,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
     auto* mainDlg = new CMainDlg; // deletes itself when its window is gone
     const std::wstring title = ProgramWindowTitle(PictavoProgram::MAIN, appName);
-    if (const HWND hwnd = mainDlg->Create(nullptr, title.c_str(), kMainStyle, kMainExStyle, 0, 0,
+    if (const HWND hwnd = mainDlg->Create(nullptr, title.c_str(), kTopWindowStyle, kTopWindowExStyle, 0, 0,
                                           kCreateWidth, kCreateHeight))
     {
         mainDlg->CenterWindow();

@@ -18,6 +18,7 @@
 #include "ui/EditUI.h"
 
 #include "platform/Drop.h"
+#include "platform/PathParts.h"
 
 #include <string_view>
 
@@ -82,13 +83,6 @@ FileItem* LineItemAt(const CLineListUI* list, int index)
     if (list == nullptr || !list->GetLineItem(index, &item))
         return nullptr;
     return item;
-}
-
-// The folder of an output path: everything before its last "/" (the whole text without one).
-std::wstring FolderOf(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L'/');
-    return slash == std::wstring::npos ? path : path.substr(0, slash);
 }
 } // namespace
 
@@ -339,7 +333,7 @@ void CMainDlg::OnRowOpenFolder(int row)
 {
     const FileItem* item = LineItemAt(GetTabList(GetCurrentTab()), row);
     if (item != nullptr && !item->m_strOutPath.empty())
-        ProductFiles::OpenWithShell(FolderOf(item->m_strOutPath));
+        ProductFiles::OpenWithShell(platform::ParentFolder(item->m_strOutPath));
 }
 
 void CMainDlg::OnRowOpenFile(int row)

@@ -41,7 +41,7 @@ constexpr DWORD kMyCenterStyle = 0x96C80000;
 constexpr double kMaxAvatarBytes = 4.0 * 1024 * 1024;
 
 // Stops a download that grows past the avatar limit or outlives the program.
-class AvatarLimit : public CLibcurlDownCallback
+class AvatarLimit final : public CLibcurlDownCallback
 {
 public:
     void OnDownloadProgress(int, int, double total, double now) override

@@ -62,12 +62,6 @@ void RestoreUserKeys(const std::wstring& ini, const std::vector<std::optional<st
             WritePrivateProfileStringW(kUserKeys[i].section, kUserKeys[i].key, values[i]->c_str(),
                                        ini.c_str());
 }
-
-std::wstring Join(const std::wstring& folder, const std::wstring& name)
-{
-    return folder + L"/" + name;
-}
-
 } // namespace
 
 CInstallMgr::~CInstallMgr()

@@ -21,8 +21,6 @@ using namespace DuiLib;
 
 namespace
 {
-constexpr DWORD kSetupStyle = 0x10CF0000;
-constexpr DWORD kSetupExStyle = 0x60000;
 constexpr long kConnectTimeoutSec = 5;
 constexpr long kTotalTimeoutSec = 15;
 
@@ -63,7 +61,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     RememberParent();
 
     auto* setupDlg = new CSetupDlg; // deletes itself when its window is gone
-    RunProgramWindow(setupDlg, GetSetupTitle(), kSetupStyle, kSetupExStyle);
+    RunProgramWindow(setupDlg, GetSetupTitle(), kTopWindowStyle, kTopWindowExStyle);
     CLog::GetInstance()->Stop();
     return 0;
 }

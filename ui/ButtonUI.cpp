@@ -1,6 +1,7 @@
 #include "ui/ButtonUI.h"
 
 #include "ui/AttributeParse.h"
+#include "ui/AttributeTable.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/RenderEngine.h"
 
@@ -138,26 +139,18 @@ void CButtonUI::SetDisabledImage(LPCTSTR pStrImage)
 
 void CButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    const CDuiString name(pstrName);
-    if (name == L"normalimage")
-        SetNormalImage(pstrValue);
-    else if (name == L"hotimage")
-        SetHotImage(pstrValue);
-    else if (name == L"pushedimage")
-        SetPushedImage(pstrValue);
-    else if (name == L"focusedimage")
-        SetFocusedImage(pstrValue);
-    else if (name == L"disabledimage")
-        SetDisabledImage(pstrValue);
-    else if (name == L"hottextcolor")
-        SetHotTextColor(ParseColor(pstrValue));
-    else if (name == L"pushedtextcolor")
-        SetPushedTextColor(ParseColor(pstrValue));
-    else if (name == L"focusedtextcolor")
-        SetFocusedTextColor(ParseColor(pstrValue));
-    else if (name == L"hotbkcolor")
-        SetHotBkColor(ParseColor(pstrValue));
-    else
+    static const AttributeSetter<CButtonUI> kSetters[] = {
+        {L"normalimage", [](CButtonUI& c, LPCTSTR v) { c.SetNormalImage(v); }},
+        {L"hotimage", [](CButtonUI& c, LPCTSTR v) { c.SetHotImage(v); }},
+        {L"pushedimage", [](CButtonUI& c, LPCTSTR v) { c.SetPushedImage(v); }},
+        {L"focusedimage", [](CButtonUI& c, LPCTSTR v) { c.SetFocusedImage(v); }},
+        {L"disabledimage", [](CButtonUI& c, LPCTSTR v) { c.SetDisabledImage(v); }},
+        {L"hottextcolor", [](CButtonUI& c, LPCTSTR v) { c.SetHotTextColor(ParseColor(v)); }},
+        {L"pushedtextcolor", [](CButtonUI& c, LPCTSTR v) { c.SetPushedTextColor(ParseColor(v)); }},
+        {L"focusedtextcolor", [](CButtonUI& c, LPCTSTR v) { c.SetFocusedTextColor(ParseColor(v)); }},
+        {L"hotbkcolor", [](CButtonUI& c, LPCTSTR v) { c.SetHotBkColor(ParseColor(v)); }},
+    };
+    if (!ApplyAttribute(kSetters, *this, pstrName, pstrValue))
         CLabelUI::SetAttribute(pstrName, pstrValue);
 }
 

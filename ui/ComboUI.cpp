@@ -1,6 +1,7 @@
 #include "ui/ComboUI.h"
 
 #include "ui/AttributeParse.h"
+#include "ui/AttributeTable.h"
 #include "ui/ComboWnd.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/RenderEngine.h"
@@ -176,24 +177,20 @@ void CComboUI::DoEvent(TEventUI& event)
 
 void CComboUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    const CDuiString name(pstrName);
+    const auto setDropbox = [](CComboUI& c, LPCTSTR v) { c.SetDropBoxSize(ParseSize(v)); };
+    static const AttributeSetter<CComboUI> kSetters[] = {
+        {L"textpadding", [](CComboUI& c, LPCTSTR v) { c.m_rcTextPadding = ParseRect(v); }},
+        {L"normalimage", [](CComboUI& c, LPCTSTR v) { c.m_sNormalImage = v; }},
+        {L"hotimage", [](CComboUI& c, LPCTSTR v) { c.m_sHotImage = v; }},
+        {L"pushedimage", [](CComboUI& c, LPCTSTR v) { c.m_sPushedImage = v; }},
+        {L"focusedimage", [](CComboUI& c, LPCTSTR v) { c.m_sFocusedImage = v; }},
+        {L"disabledimage", [](CComboUI& c, LPCTSTR v) { c.m_sDisabledImage = v; }},
+        {L"dropbox", setDropbox},
+        {L"dropboxsize", setDropbox},
+    };
     if (SetListInfoAttribute(m_ListInfo, pstrName, pstrValue))
         Invalidate();
-    else if (name == L"textpadding")
-        m_rcTextPadding = ParseRect(pstrValue);
-    else if (name == L"normalimage")
-        m_sNormalImage = pstrValue;
-    else if (name == L"hotimage")
-        m_sHotImage = pstrValue;
-    else if (name == L"pushedimage")
-        m_sPushedImage = pstrValue;
-    else if (name == L"focusedimage")
-        m_sFocusedImage = pstrValue;
-    else if (name == L"disabledimage")
-        m_sDisabledImage = pstrValue;
-    else if (name == L"dropbox" || name == L"dropboxsize")
-        SetDropBoxSize(ParseSize(pstrValue));
-    else
+    else if (!ApplyAttribute(kSetters, *this, pstrName, pstrValue))
         CContainerUI::SetAttribute(pstrName, pstrValue);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/ControlUI.h"
 
 #include "ui/AttributeParse.h"
+#include "ui/AttributeTable.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/RenderEngine.h"
 
@@ -320,53 +321,34 @@ void CControlUI::SetCursorName(LPCTSTR pstrName)
 
 void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    const CDuiString name(pstrName);
-    if (name == L"pos")
-        ApplyPos(*this, pstrValue);
-    else if (name == L"padding")
-        SetPadding(ParseRect(pstrValue));
-    else if (name == L"bkcolor" || name == L"bkcolor1")
-        SetBkColor(ParseColor(pstrValue));
-    else if (name == L"bordercolor")
-        SetBorderColor(ParseColor(pstrValue));
-    else if (name == L"bordersize")
-        SetBorderSize(ParseInt(pstrValue));
-    else if (name == L"borderround")
-        SetBorderRound(ParseSize(pstrValue));
-    else if (name == L"bkimage")
-        SetBkImage(pstrValue);
-    else if (name == L"width")
-        SetFixedWidth(ParseInt(pstrValue));
-    else if (name == L"height")
-        SetFixedHeight(ParseInt(pstrValue));
-    else if (name == L"minwidth")
-        SetMinWidth(ParseInt(pstrValue));
-    else if (name == L"minheight")
-        SetMinHeight(ParseInt(pstrValue));
-    else if (name == L"maxwidth")
-        SetMaxWidth(ParseInt(pstrValue));
-    else if (name == L"maxheight")
-        SetMaxHeight(ParseInt(pstrValue));
-    else if (name == L"name")
-        SetName(pstrValue);
-    else if (name == L"text")
-        SetText(pstrValue);
-    else if (name == L"tooltip")
-        SetToolTip(pstrValue);
-    else if (name == L"cursor")
-        SetCursorName(pstrValue);
-    else if (name == L"userdata")
-        SetUserData(pstrValue);
-    else if (name == L"enabled")
-        SetEnabled(ParseBool(pstrValue));
-    else if (name == L"mouse")
-        SetMouseEnabled(ParseBool(pstrValue));
-    else if (name == L"keyboard")
-        SetKeyboardEnabled(ParseBool(pstrValue));
-    else if (name == L"visible")
-        SetVisible(ParseBool(pstrValue));
-    else if (name == L"float")
-        SetFloat(ParseBool(pstrValue));
+    const auto setBkcolor = [](CControlUI& c, LPCTSTR v) { c.SetBkColor(ParseColor(v)); };
+    static const AttributeSetter<CControlUI> kSetters[] = {
+        {L"pos", [](CControlUI& c, LPCTSTR v) { ApplyPos(c, v); }},
+        {L"padding", [](CControlUI& c, LPCTSTR v) { c.SetPadding(ParseRect(v)); }},
+        {L"bkcolor", setBkcolor},
+        {L"bkcolor1", setBkcolor},
+        {L"bordercolor", [](CControlUI& c, LPCTSTR v) { c.SetBorderColor(ParseColor(v)); }},
+        {L"bordersize", [](CControlUI& c, LPCTSTR v) { c.SetBorderSize(ParseInt(v)); }},
+        {L"borderround", [](CControlUI& c, LPCTSTR v) { c.SetBorderRound(ParseSize(v)); }},
+        {L"bkimage", [](CControlUI& c, LPCTSTR v) { c.SetBkImage(v); }},
+        {L"width", [](CControlUI& c, LPCTSTR v) { c.SetFixedWidth(ParseInt(v)); }},
+        {L"height", [](CControlUI& c, LPCTSTR v) { c.SetFixedHeight(ParseInt(v)); }},
+        {L"minwidth", [](CControlUI& c, LPCTSTR v) { c.SetMinWidth(ParseInt(v)); }},
+        {L"minheight", [](CControlUI& c, LPCTSTR v) { c.SetMinHeight(ParseInt(v)); }},
+        {L"maxwidth", [](CControlUI& c, LPCTSTR v) { c.SetMaxWidth(ParseInt(v)); }},
+        {L"maxheight", [](CControlUI& c, LPCTSTR v) { c.SetMaxHeight(ParseInt(v)); }},
+        {L"name", [](CControlUI& c, LPCTSTR v) { c.SetName(v); }},
+        {L"text", [](CControlUI& c, LPCTSTR v) { c.SetText(v); }},
+        {L"tooltip", [](CControlUI& c, LPCTSTR v) { c.SetToolTip(v); }},
+        {L"cursor", [](CControlUI& c, LPCTSTR v) { c.SetCursorName(v); }},
+        {L"userdata", [](CControlUI& c, LPCTSTR v) { c.SetUserData(v); }},
+        {L"enabled", [](CControlUI& c, LPCTSTR v) { c.SetEnabled(ParseBool(v)); }},
+        {L"mouse", [](CControlUI& c, LPCTSTR v) { c.SetMouseEnabled(ParseBool(v)); }},
+        {L"keyboard", [](CControlUI& c, LPCTSTR v) { c.SetKeyboardEnabled(ParseBool(v)); }},
+        {L"visible", [](CControlUI& c, LPCTSTR v) { c.SetVisible(ParseBool(v)); }},
+        {L"float", [](CControlUI& c, LPCTSTR v) { c.SetFloat(ParseBool(v)); }},
+    };
+    ApplyAttribute(kSetters, *this, pstrName, pstrValue);
 }
 
 CControlUI* CControlUI::ApplyAttributeList(LPCTSTR pstrList)

@@ -45,7 +45,7 @@ class CDuiPoint : public POINT
 public:
     CDuiPoint() : POINT{0, 0} {}
     CDuiPoint(const POINT& src) : POINT(src) {}
-    CDuiPoint(LONG x, LONG y) : POINT{x, y} {}
+    CDuiPoint(LONG xPos, LONG yPos) : POINT{xPos, yPos} {}
     // A mouse message's lParam (signed client coordinates).
     explicit CDuiPoint(LPARAM lParam) : POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)} {}
 };

@@ -1,6 +1,7 @@
 #include "ui/EditUI.h"
 
 #include "ui/AttributeParse.h"
+#include "ui/AttributeTable.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/RenderEngine.h"
 
@@ -293,30 +294,25 @@ void CEditUI::DoEvent(TEventUI& event)
 
 void CEditUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    const CDuiString name(pstrName);
-    if (name == L"readonly")
-        SetReadOnly(ParseBool(pstrValue));
-    else if (name == L"numberonly")
-        SetNumberOnly(ParseBool(pstrValue));
-    else if (name == L"password")
-        SetPasswordMode(ParseBool(pstrValue));
-    else if (name == L"passwordchar" && pstrValue[0] != 0)
-        SetPasswordChar(pstrValue[0]);
-    else if (name == L"maxchar")
-        SetMaxChar(static_cast<UINT>(std::max(0, ParseInt(pstrValue))));
-    else if (name == L"normalimage")
-        m_sNormalImage = pstrValue;
-    else if (name == L"hotimage")
-        m_sHotImage = pstrValue;
-    else if (name == L"focusedimage")
-        m_sFocusedImage = pstrValue;
-    else if (name == L"disabledimage")
-        m_sDisabledImage = pstrValue;
-    else if (name == L"nativebkcolor")
-        m_dwNativeBkColor = ParseColor(pstrValue);
-    else if (name == L"selectedbkcolor")
-        m_dwSelectedBkColor = ParseColor(pstrValue);
-    else
+    static const AttributeSetter<CEditUI> kSetters[] = {
+        {L"readonly", [](CEditUI& c, LPCTSTR v) { c.SetReadOnly(ParseBool(v)); }},
+        {L"numberonly", [](CEditUI& c, LPCTSTR v) { c.SetNumberOnly(ParseBool(v)); }},
+        {L"password", [](CEditUI& c, LPCTSTR v) { c.SetPasswordMode(ParseBool(v)); }},
+        {L"passwordchar",
+         [](CEditUI& c, LPCTSTR v) {
+             if (v[0] != 0)
+                 c.SetPasswordChar(v[0]);
+         }},
+        {L"maxchar",
+         [](CEditUI& c, LPCTSTR v) { c.SetMaxChar(static_cast<UINT>(std::max(0, ParseInt(v)))); }},
+        {L"normalimage", [](CEditUI& c, LPCTSTR v) { c.m_sNormalImage = v; }},
+        {L"hotimage", [](CEditUI& c, LPCTSTR v) { c.m_sHotImage = v; }},
+        {L"focusedimage", [](CEditUI& c, LPCTSTR v) { c.m_sFocusedImage = v; }},
+        {L"disabledimage", [](CEditUI& c, LPCTSTR v) { c.m_sDisabledImage = v; }},
+        {L"nativebkcolor", [](CEditUI& c, LPCTSTR v) { c.m_dwNativeBkColor = ParseColor(v); }},
+        {L"selectedbkcolor", [](CEditUI& c, LPCTSTR v) { c.m_dwSelectedBkColor = ParseColor(v); }},
+    };
+    if (!ApplyAttribute(kSetters, *this, pstrName, pstrValue))
         CLabelUI::SetAttribute(pstrName, pstrValue);
 }
 

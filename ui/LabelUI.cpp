@@ -1,6 +1,7 @@
 #include "ui/LabelUI.h"
 
 #include "ui/AttributeParse.h"
+#include "ui/AttributeTable.h"
 #include "ui/RenderEngine.h"
 
 #include <cwchar>
@@ -89,27 +90,23 @@ UINT Flag(UINT style, UINT flag, bool on)
 
 void CLabelUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    const CDuiString name(pstrName);
-    if (name == L"align")
-        SetTextStyle(Aligned(m_uTextStyle, pstrValue));
-    else if (name == L"valign")
-        SetTextStyle(VAligned(m_uTextStyle, pstrValue));
-    else if (name == L"endellipsis")
-        SetTextStyle(Flag(m_uTextStyle, DT_END_ELLIPSIS, ParseBool(pstrValue)));
-    else if (name == L"wordbreak" || name == L"multiline")
-        SetTextStyle(Flag(Flag(m_uTextStyle, DT_WORDBREAK, ParseBool(pstrValue)), DT_SINGLELINE,
-                          !ParseBool(pstrValue)));
-    else if (name == L"font")
-        SetFont(ParseInt(pstrValue));
-    else if (name == L"textcolor")
-        SetTextColor(ParseColor(pstrValue));
-    else if (name == L"disabledtextcolor")
-        SetDisabledTextColor(ParseColor(pstrValue));
-    else if (name == L"textpadding")
-        SetTextPadding(ParseRect(pstrValue));
-    else if (name == L"showhtml")
-        SetShowHtml(ParseBool(pstrValue));
-    else
+    const auto setWordbreak = [](CLabelUI& c, LPCTSTR v) {
+        c.SetTextStyle(Flag(Flag(c.m_uTextStyle, DT_WORDBREAK, ParseBool(v)), DT_SINGLELINE, !ParseBool(v)));
+    };
+    static const AttributeSetter<CLabelUI> kSetters[] = {
+        {L"align", [](CLabelUI& c, LPCTSTR v) { c.SetTextStyle(Aligned(c.m_uTextStyle, v)); }},
+        {L"valign", [](CLabelUI& c, LPCTSTR v) { c.SetTextStyle(VAligned(c.m_uTextStyle, v)); }},
+        {L"endellipsis",
+         [](CLabelUI& c, LPCTSTR v) { c.SetTextStyle(Flag(c.m_uTextStyle, DT_END_ELLIPSIS, ParseBool(v))); }},
+        {L"wordbreak", setWordbreak},
+        {L"multiline", setWordbreak},
+        {L"font", [](CLabelUI& c, LPCTSTR v) { c.SetFont(ParseInt(v)); }},
+        {L"textcolor", [](CLabelUI& c, LPCTSTR v) { c.SetTextColor(ParseColor(v)); }},
+        {L"disabledtextcolor", [](CLabelUI& c, LPCTSTR v) { c.SetDisabledTextColor(ParseColor(v)); }},
+        {L"textpadding", [](CLabelUI& c, LPCTSTR v) { c.SetTextPadding(ParseRect(v)); }},
+        {L"showhtml", [](CLabelUI& c, LPCTSTR v) { c.SetShowHtml(ParseBool(v)); }},
+    };
+    if (!ApplyAttribute(kSetters, *this, pstrName, pstrValue))
         CControlUI::SetAttribute(pstrName, pstrValue);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/OptionUI.h"
 
 #include "ui/AttributeParse.h"
+#include "ui/AttributeTable.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/RenderEngine.h"
 
@@ -109,22 +110,16 @@ void COptionUI::SetForeImage(LPCTSTR pStrImage)
 
 void COptionUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    const CDuiString name(pstrName);
-    if (name == L"group")
-        SetGroup(pstrValue);
-    else if (name == L"selected")
-        Selected(ParseBool(pstrValue));
-    else if (name == L"selectedimage")
-        SetSelectedImage(pstrValue);
-    else if (name == L"selectedhotimage")
-        SetSelectedHotImage(pstrValue);
-    else if (name == L"selectedtextcolor")
-        SetSelectedTextColor(ParseColor(pstrValue));
-    else if (name == L"selectedbkcolor")
-        SetSelectedBkColor(ParseColor(pstrValue));
-    else if (name == L"foreimage")
-        SetForeImage(pstrValue);
-    else
+    static const AttributeSetter<COptionUI> kSetters[] = {
+        {L"group", [](COptionUI& c, LPCTSTR v) { c.SetGroup(v); }},
+        {L"selected", [](COptionUI& c, LPCTSTR v) { c.Selected(ParseBool(v)); }},
+        {L"selectedimage", [](COptionUI& c, LPCTSTR v) { c.SetSelectedImage(v); }},
+        {L"selectedhotimage", [](COptionUI& c, LPCTSTR v) { c.SetSelectedHotImage(v); }},
+        {L"selectedtextcolor", [](COptionUI& c, LPCTSTR v) { c.SetSelectedTextColor(ParseColor(v)); }},
+        {L"selectedbkcolor", [](COptionUI& c, LPCTSTR v) { c.SetSelectedBkColor(ParseColor(v)); }},
+        {L"foreimage", [](COptionUI& c, LPCTSTR v) { c.SetForeImage(v); }},
+    };
+    if (!ApplyAttribute(kSetters, *this, pstrName, pstrValue))
         CButtonUI::SetAttribute(pstrName, pstrValue);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/ScrollBarUI.h"
 
 #include "ui/AttributeParse.h"
+#include "ui/AttributeTable.h"
 #include "ui/PaintManagerUI.h"
 #include "ui/RenderEngine.h"
 
@@ -239,24 +240,17 @@ bool CScrollBarUI::SetPartImage(LPCTSTR name, LPCTSTR value)
 
 void CScrollBarUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    const CDuiString name(pstrName);
-    if (name == L"hor")
-        SetHorizontal(ParseBool(pstrValue));
-    else if (name == L"linesize")
-        SetLineSize(ParseInt(pstrValue));
-    else if (name == L"range")
-        SetScrollRange(ParseInt(pstrValue));
-    else if (name == L"value")
-        SetScrollPos(ParseInt(pstrValue));
-    else if (name == L"showbutton1")
-        m_bShowButton1 = ParseBool(pstrValue);
-    else if (name == L"showbutton2")
-        m_bShowButton2 = ParseBool(pstrValue);
-    else if (name == L"thumbcolor")
-        m_dwThumbColor = ParseColor(pstrValue);
-    else if (name == L"bknormalimage")
-        SetBkImage(pstrValue);
-    else if (!SetPartImage(pstrName, pstrValue))
+    static const AttributeSetter<CScrollBarUI> kSetters[] = {
+        {L"hor", [](CScrollBarUI& c, LPCTSTR v) { c.SetHorizontal(ParseBool(v)); }},
+        {L"linesize", [](CScrollBarUI& c, LPCTSTR v) { c.SetLineSize(ParseInt(v)); }},
+        {L"range", [](CScrollBarUI& c, LPCTSTR v) { c.SetScrollRange(ParseInt(v)); }},
+        {L"value", [](CScrollBarUI& c, LPCTSTR v) { c.SetScrollPos(ParseInt(v)); }},
+        {L"showbutton1", [](CScrollBarUI& c, LPCTSTR v) { c.m_bShowButton1 = ParseBool(v); }},
+        {L"showbutton2", [](CScrollBarUI& c, LPCTSTR v) { c.m_bShowButton2 = ParseBool(v); }},
+        {L"thumbcolor", [](CScrollBarUI& c, LPCTSTR v) { c.m_dwThumbColor = ParseColor(v); }},
+        {L"bknormalimage", [](CScrollBarUI& c, LPCTSTR v) { c.SetBkImage(v); }},
+    };
+    if (!ApplyAttribute(kSetters, *this, pstrName, pstrValue) && !SetPartImage(pstrName, pstrValue))
         CControlUI::SetAttribute(pstrName, pstrValue);
 }
 

@@ -17,8 +17,6 @@ using namespace DuiLib;
 
 namespace
 {
-constexpr DWORD kStyle = 0x10CF0000; // WS_VISIBLE | WS_OVERLAPPEDWINDOW
-constexpr DWORD kExStyle = 0x60000;  // WS_EX_APPWINDOW | WS_EX_STATICEDGE
 constexpr long kConnectTimeoutSec = 5;
 constexpr long kTotalTimeoutSec = 15;
 } // namespace
@@ -45,7 +43,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
         dlg->m_strProgramFile = self;
     dlg->m_strInstallDir = GetModuleDir();
     const std::wstring title = ProgramWindowTitle(PictavoProgram::UNINST, appName);
-    RunProgramWindow(dlg, title, kStyle, kExStyle);
+    RunProgramWindow(dlg, title, kTopWindowStyle, kTopWindowExStyle);
     CLog::GetInstance()->Stop();
     return 0;
 }

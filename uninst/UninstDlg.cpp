@@ -56,14 +56,14 @@ CUninstDlg::~CUninstDlg()
 void CUninstDlg::InitWindow()
 {
     InitProgramWindow();
-    mainTab = dynamic_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"mainTab"));
-    closeBtn = m_PaintManager.FindControl(L"closeBtn");
-    uninstProgress = dynamic_cast<CProgressUI*>(m_PaintManager.FindControl(L"uninstProgress"));
-    txtStatus = m_PaintManager.FindControl(L"txtStatus");
-    if (uninstProgress != nullptr)
-        uninstProgress->SetValue(0);
-    if (txtStatus != nullptr)
-        txtStatus->SetText(L"等待卸载...");
+    m_pMainTab = dynamic_cast<CTabLayoutUI*>(m_PaintManager.FindControl(L"mainTab"));
+    m_pCloseBtn = m_PaintManager.FindControl(L"closeBtn");
+    m_pUninstProgress = dynamic_cast<CProgressUI*>(m_PaintManager.FindControl(L"uninstProgress"));
+    m_pTxtStatus = m_PaintManager.FindControl(L"txtStatus");
+    if (m_pUninstProgress != nullptr)
+        m_pUninstProgress->SetValue(0);
+    if (m_pTxtStatus != nullptr)
+        m_pTxtStatus->SetText(L"等待卸载...");
     g_hUninstWnd = m_hWnd;
     m_strVersion = ReadRegVersionStr();
     m_strChannel = ReadRegChannel();
@@ -77,8 +77,8 @@ void CUninstDlg::InitWindow()
 
 void CUninstDlg::ShowPage(int page)
 {
-    if (mainTab != nullptr)
-        mainTab->SelectItem(page);
+    if (m_pMainTab != nullptr)
+        m_pMainTab->SelectItem(page);
 }
 
 void CUninstDlg::OnClick(TNotifyUI& msg)
@@ -146,10 +146,10 @@ LRESULT CUninstDlg::OnUninstallProgress(WPARAM wParam)
     const std::unique_ptr<UninstallProgressRecord> record(reinterpret_cast<UninstallProgressRecord*>(wParam));
     if (record == nullptr)
         return 1;
-    if (uninstProgress != nullptr)
-        uninstProgress->SetValue(record->percent);
-    if (txtStatus != nullptr)
-        txtStatus->SetText(record->text.c_str());
+    if (m_pUninstProgress != nullptr)
+        m_pUninstProgress->SetValue(record->percent);
+    if (m_pTxtStatus != nullptr)
+        m_pTxtStatus->SetText(record->text.c_str());
     if (record->percent < 100 || record->status != 0)
         return 1;
     m_bFinished = true;

@@ -35,10 +35,10 @@ private:
 
     bool m_bFinished = false;
     bool m_bSelfDeleteStarted = false;
-    DuiLib::CTabLayoutUI* mainTab = nullptr;
-    DuiLib::CControlUI* closeBtn = nullptr;
-    DuiLib::CProgressUI* uninstProgress = nullptr;
-    DuiLib::CControlUI* txtStatus = nullptr;
+    DuiLib::CTabLayoutUI* m_pMainTab = nullptr;
+    DuiLib::CControlUI* m_pCloseBtn = nullptr;
+    DuiLib::CProgressUI* m_pUninstProgress = nullptr;
+    DuiLib::CControlUI* m_pTxtStatus = nullptr;
     std::unique_ptr<CUninstMgr> m_pUninstMgr;
     std::wstring m_strVersion;
     std::wstring m_strChannel;

@@ -35,11 +35,6 @@ constexpr int kNamedRemains = 1;
 constexpr const wchar_t* kOlderRuleName = L"kelvane_rule";
 constexpr const wchar_t* kDriverHardwareId = L"tap0901";
 
-std::wstring Join(const std::wstring& folder, const std::wstring& name)
-{
-    return folder + L"/" + name;
-}
-
 // Every folder between the install folder and the file is a real folder, not a link that
 // could lead out of it to the user's files.
 bool NoLinkedFolderOn(const std::wstring& installDir, const std::wstring& relative)

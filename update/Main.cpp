@@ -18,9 +18,6 @@ using namespace DuiLib;
 
 namespace
 {
-constexpr DWORD kStyle = 0x10CF0000; // WS_VISIBLE | WS_OVERLAPPEDWINDOW
-constexpr DWORD kExStyle = 0x60000;  // WS_EX_APPWINDOW | WS_EX_STATICEDGE
-
 std::wstring StartLog()
 {
     wchar_t temp[MAX_PATH] = {};
@@ -63,9 +60,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     InitProgramSkin(hInstance, L"UpdateSkin");
 
     auto* dlg = new CUpdateDlg; // deletes itself when its window is gone
-    dlg->strMainExeDir = strMainExeDir;
+    dlg->m_strMainExeDir = strMainExeDir;
     const std::wstring title = ProgramWindowTitle(PictavoProgram::UPDATE, appName);
-    RunProgramWindow(dlg, title, kStyle, kExStyle);
+    RunProgramWindow(dlg, title, kTopWindowStyle, kTopWindowExStyle);
     CLog::GetInstance()->Stop();
     return 0;
 }

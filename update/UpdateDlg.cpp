@@ -65,8 +65,8 @@ void CUpdateDlg::InitWindow()
 {
     InitProgramWindow();
     g_hUpdateWnd = m_hWnd;
-    txtStatus = m_PaintManager.FindControl(L"txtStatus");
-    m_strMainExePath = strMainExeDir;
+    m_pTxtStatus = m_PaintManager.FindControl(L"txtStatus");
+    m_strMainExePath = m_strMainExeDir;
     LOG_INFO(L"CUpdateMgr::StartUpdateThread", L"%s 启动线程下载升级包", L"CUpdateMgr::StartUpdateThread");
     const uintptr_t thread =
         _beginthreadex(nullptr, 0, &CUpdateMgr::DownFileThreadProc, m_pUpdateMgr, CREATE_SUSPENDED, nullptr);
@@ -97,15 +97,15 @@ LRESULT CUpdateDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
 
 void CUpdateDlg::OnStatus(UpdateStatusRecord* record)
 {
-    if (record == nullptr || txtStatus == nullptr)
+    if (record == nullptr || m_pTxtStatus == nullptr)
         return;
     if (record->type == UPDATE_STATUS_STEP)
-        txtStatus->SetText(record->text.c_str());
+        m_pTxtStatus->SetText(record->text.c_str());
     else if (record->type == UPDATE_STATUS_FAILED)
         OnFailed(record->text);
     else if (record->type == UPDATE_STATUS_DONE)
     {
-        txtStatus->SetText(L"升级完成");
+        m_pTxtStatus->SetText(L"升级完成");
         ShowWindow(false);
         StartMainExe();
         Close(1);
@@ -116,7 +116,7 @@ void CUpdateDlg::OnStatus(UpdateStatusRecord* record)
 // until the user has read it and closes the window.
 void CUpdateDlg::OnFailed(const std::wstring& text)
 {
-    txtStatus->SetText(text.c_str());
+    m_pTxtStatus->SetText(text.c_str());
     SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     StartMainExe(false);
     ::SetTimer(m_hWnd, kRaiseTimer, kRaiseEveryMs, nullptr);
@@ -124,7 +124,7 @@ void CUpdateDlg::OnFailed(const std::wstring& text)
 
 void CUpdateDlg::StartMainExe(bool updated)
 {
-    const std::wstring program = strMainExeDir + L"/" + ProductFiles::kMainProgram;
+    const std::wstring program = m_strMainExeDir + L"/" + ProductFiles::kMainProgram;
     std::wstring command = platform::BuildCommandLine({program, L"-run", L"update"});
     if (updated)
         LOG_INFO(L"CUpdateDlg::StartMainExe", L"%s 解压升级包成功启动主进程 reason=[%s]",

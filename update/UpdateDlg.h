@@ -27,7 +27,7 @@ public:
 
     DUI_DECLARE_MESSAGE_MAP()
 
-    std::wstring strMainExeDir;
+    std::wstring m_strMainExeDir;
 
 private:
     void OnStatus(UpdateStatusRecord* record);
@@ -35,7 +35,7 @@ private:
     void StopWorker();
     void RemoveOwnCopy();
 
-    DuiLib::CControlUI* txtStatus = nullptr;
+    DuiLib::CControlUI* m_pTxtStatus = nullptr;
     const std::unique_ptr<CUpdateMgr> m_updateMgr = std::make_unique<CUpdateMgr>();
     // The worker as its thread is handed it; owned by m_updateMgr.
     CUpdateMgr* const m_pUpdateMgr = m_updateMgr.get();

@@ -11,8 +11,8 @@ public:
     CMutex();
     CMutex(const CMutex&) = delete;
     CMutex& operator=(const CMutex&) = delete;
-    // Not virtual: nobody deletes a CMutex through a base pointer.
-    ~CMutex();
+    // Virtual: Lock and Unlock may be overridden, so a derived lock may be deleted as a CMutex.
+    virtual ~CMutex();
 
     virtual void Lock();
     virtual void Unlock();

@@ -62,6 +62,11 @@ std::wstring GetModuleDir()
     return slash == std::wstring::npos ? dir : dir.substr(0, slash);
 }
 
+std::wstring Join(const std::wstring& folder, const std::wstring& name)
+{
+    return folder + L"/" + name;
+}
+
 std::uint64_t GetFileSize64(const std::wstring& path)
 {
     // Opened for reading and writing as the design asks; the read-only attribute refuses

@@ -14,6 +14,8 @@
 
 // The running program's folder without a trailing "/".
 std::wstring GetModuleDir();
+// folder + "/" + name, as the programs build their paths (nothing is normalised).
+std::wstring Join(const std::wstring& folder, const std::wstring& name);
 // The path with every link resolved; empty when it does not exist.
 std::wstring RealPath(const std::wstring& path);
 

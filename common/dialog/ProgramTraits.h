@@ -8,8 +8,15 @@
 // main. A process that selected nothing behaves as the main program.
 
 #include "platform/WinTypes.h"
+#include "platform/Window.h"
 
 #include <string_view>
+
+// Every program's top-level window: visible with the overlapped window's styles, and in the task
+// bar. The skin draws the frame itself.
+inline constexpr DWORD kTopWindowStyle = WS_VISIBLE | WS_OVERLAPPEDWINDOW;
+inline constexpr DWORD kTopWindowExStyle = WS_EX_APPWINDOW | WS_EX_STATICEDGE;
+static_assert(kTopWindowStyle == 0x10CF0000 && kTopWindowExStyle == 0x60000);
 
 enum class PictavoProgram
 {

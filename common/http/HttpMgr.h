@@ -58,10 +58,8 @@ public:
     // True while the request's thread has not finished with it.
     static bool IsRunning(int id);
 
-    // Main program only: asks the address of config.ini's version_url for the newest version
-    // and its package address; both stay untouched when the request or its reply fails.
-    static void GetMajor(std::wstring* version, std::wstring* packUrl);
-    // GetMajor's work for a given address, with its log lines.
+    // The version request for a given address, with its log lines (the main program's
+    // GetMajor, main/MajorVersion.h, asks it the address of its config.ini).
     static void RequestVersion(const std::string& url, std::wstring* version, std::wstring* packUrl);
     // Reads a version reply {"success":true,"errmsg":"","result":{"version":..,"pack_url":..}}.
     static VersionReplyStatus ParseVersionReply(const std::string& body, std::wstring* version,

@@ -4,6 +4,7 @@
 #include "platform/files/PathText.h"
 
 #include "platform/Files.h"
+#include "platform/PathParts.h"
 #include "platform/ProductName.h"
 #include "platform/UniqueFd.h"
 

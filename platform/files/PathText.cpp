@@ -1,5 +1,6 @@
 #include "platform/files/PathText.h"
 
+#include "platform/PathParts.h"
 #include "platform/Utf.h"
 #include "platform/WinError.h"
 
@@ -41,11 +42,28 @@ void CopyTruncated(std::wstring_view text, wchar_t* buffer, std::size_t capacity
     buffer[count] = L'\0';
 }
 
-std::string ParentFolder(const std::string& path)
+} // namespace platform::files
+
+namespace platform
+{
+namespace
+{
+template <typename Text> Text FolderPart(const Text& path)
 {
     const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    if (slash == Text::npos)
+        return Text(1, '.');
+    return slash == 0 ? Text(1, '/') : path.substr(0, slash);
 }
-} // namespace platform::files
+} // namespace
+
+std::string ParentFolder(const std::string& path)
+{
+    return FolderPart(path);
+}
+
+std::wstring ParentFolder(const std::wstring& path)
+{
+    return FolderPart(path);
+}
+} // namespace platform

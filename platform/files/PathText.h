@@ -16,6 +16,4 @@ bool NarrowPath(LPCWSTR path, std::string* narrow);
 DWORD CopyToBuffer(std::wstring_view text, DWORD bufferLength, LPWSTR buffer);
 // Copies at most capacity - 1 characters and the NUL; never writes past the buffer.
 void CopyTruncated(std::wstring_view text, wchar_t* buffer, std::size_t capacity);
-// The folder part of a path ("." for a bare name, "/" for a name in the root).
-std::string ParentFolder(const std::string& path);
 } // namespace platform::files

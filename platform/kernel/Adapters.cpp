@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -19,8 +18,8 @@ constexpr int kEthernetType = 1; // ARPHRD_ETHER
 
 std::string SysfsRoot()
 {
-    const char* root = std::getenv(ProductVariable("SYSFS_ROOT").c_str());
-    return root != nullptr && *root != '\0' ? root : "/sys";
+    const std::string root = ProductSetting("SYSFS_ROOT");
+    return root.empty() ? "/sys" : root;
 }
 
 std::string FirstLine(const fs::path& file)

@@ -1,5 +1,7 @@
 #include "platform/shell/OpenFileResult.h"
 
+#include "platform/PathParts.h"
+
 #include <algorithm>
 #include <cwchar>
 
@@ -7,14 +9,6 @@ namespace platform
 {
 namespace
 {
-std::wstring FolderOf(const std::wstring& path)
-{
-    const size_t slash = path.rfind(L'/');
-    if (slash == std::wstring::npos)
-        return {};
-    return slash == 0 ? L"/" : path.substr(0, slash);
-}
-
 // True when path lies below folder (folder "/" holds every absolute path).
 bool IsBelow(const std::wstring& path, const std::wstring& folder)
 {
@@ -38,12 +32,13 @@ void CopyTitle(OPENFILENAMEW& ofn, const std::wstring& name)
 
 std::wstring OpenFileResult::CommonFolder(const std::vector<std::wstring>& paths)
 {
-    std::wstring folder = paths.empty() ? std::wstring() : FolderOf(paths.front());
+    std::wstring folder = paths.empty() ? L"." : ParentFolder(paths.front());
     while (
-        !folder.empty() && folder != L"/" &&
+        folder != L"." && folder != L"/" &&
         !std::all_of(paths.begin(), paths.end(), [&](const std::wstring& p) { return IsBelow(p, folder); }))
-        folder = FolderOf(folder);
-    return folder;
+        folder = ParentFolder(folder);
+    // Names without a folder ("." reached) share none: the answer's folder part stays empty.
+    return folder == L"." ? std::wstring() : folder;
 }
 
 OpenFileResult::Layout OpenFileResult::OneFile(const std::wstring& path)

@@ -1,6 +1,7 @@
 #include "platform/store/LockedFile.h"
 
 #include "platform/DebugOutput.h"
+#include "platform/PathParts.h"
 #include "platform/WinError.h"
 
 #include <cerrno>
@@ -47,14 +48,6 @@ UniqueFd OpenRegular(const std::string& path, int flags)
         errno = EACCES;
     }
     return fd;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool WriteAll(int fd, std::string_view bytes)
@@ -152,7 +145,7 @@ bool LockedFile::WriteTemporary(std::string_view bytes, std::string& tempPath) c
 {
     const auto slash = m_path.rfind('/');
     const std::string name = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
-    tempPath = FolderOf(m_path) + "/." + name + ".tmp-XXXXXX";
+    tempPath = ParentFolder(m_path) + "/." + name + ".tmp-XXXXXX";
     UniqueFd fd(::mkostemp(tempPath.data(), O_CLOEXEC));
     if (!fd)
         return false;
@@ -179,7 +172,7 @@ bool LockedFile::Replace(std::string_view bytes) const
         errno = savedErrno;
         return false;
     }
-    SyncFolder(FolderOf(m_path));
+    SyncFolder(ParentFolder(m_path));
     return true;
 }
 

@@ -23,11 +23,11 @@ DragSource::DragSource(int x, int y, std::vector<std::string> uris) : m_x(x), m_
     GtkTargetEntry target{const_cast<gchar*>("text/uri-list"), 0, 0};
     gtk_drag_source_set(box, GDK_BUTTON1_MASK, &target, 1, GDK_ACTION_COPY);
     auto onGet = [](GtkWidget*, GdkDragContext*, GtkSelectionData* data, guint, guint, gpointer self) {
-        std::vector<gchar*> uris;
+        std::vector<gchar*> list;
         for (std::string& uri : static_cast<DragSource*>(self)->m_uris)
-            uris.push_back(uri.data());
-        uris.push_back(nullptr);
-        gtk_selection_data_set_uris(data, uris.data());
+            list.push_back(uri.data());
+        list.push_back(nullptr);
+        gtk_selection_data_set_uris(data, list.data());
     };
     g_signal_connect(box, "drag-data-get", G_CALLBACK(+onGet), this);
     gtk_widget_show_all(m_window);

@@ -124,8 +124,8 @@ TEST_F(InputE2eTest, CaptureKeepsTheMouseOutsideAndLeaveIsReportedOnce)
     EXPECT_NE(m_window->Find(WM_CAPTURECHANGED, from), nullptr);
 
     // Every step waits for a move that proves the display's events before it were handled.
-    const auto movedTo = [&](int x, int y, size_t from) {
-        for (size_t i = from; i < m_window->received().size(); ++i)
+    const auto movedTo = [&](int x, int y, size_t start) {
+        for (size_t i = start; i < m_window->received().size(); ++i)
         {
             const Received& r = m_window->received()[i];
             if (r.msg == WM_MOUSEMOVE && GET_X_LPARAM(r.lParam) == x - 200 &&

@@ -1,6 +1,7 @@
 // GetMajor reads config.ini beside the running program, so it runs in a copy of this test
 // program placed in a folder of its own beside the config.ini the test writes.
 #include "common/http/HttpMgr.h"
+#include "main/MajorVersion.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestServers.h"
 #include "tests/support/TestSupport.h"
@@ -19,7 +20,7 @@ void RunAsChild(const char* outPath)
 {
     std::wstring version = L"old";
     std::wstring packUrl = L"old";
-    CHttpMgr::GetMajor(&version, &packUrl);
+    GetMajor(&version, &packUrl);
     testsupport::WriteFile(outPath, testsupport::Narrow(version) + "\n" + testsupport::Narrow(packUrl));
 }
 

@@ -46,7 +46,7 @@ public:
     int m_count = 0;
 };
 
-class BadgeCallback : public IDialogBuilderCallback
+class BadgeCallback final : public IDialogBuilderCallback
 {
 public:
     CControlUI* CreateControl(LPCTSTR pstrClass) override

@@ -1,7 +1,7 @@
 #pragma once
-// The firewall rule store: the rules a program asked for, kept in the state folder
-// ($PICTAVO_STATE_DIR/firewall/rules, else beside the registry store). No system firewall is
-// changed; the store is bookkeeping that an uninstaller undoes.
+// The firewall rule store: the rules a program asked for, kept in the state folder (the
+// product setting STATE_DIR, else beside the registry store) as firewall/rules. No system
+// firewall is changed; the store is bookkeeping that an uninstaller undoes.
 //
 // One rule per line, fields separated by tabs: name, application, description, direction,
 // action, protocol, profiles, enabled, edge traversal. Texts are escaped so that a tab, a line

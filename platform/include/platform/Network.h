@@ -16,6 +16,7 @@ struct EthernetAdapter
 // The physical Ethernet adapters (a device behind them, type 1, six-byte address that is not
 // all zero), sorted by interface name, so the first one is the same on every call. Virtual
 // interfaces (loopback, bridges, tunnels, containers) have no device and are left out. The
-// sysfs root is $PICTAVO_SYSFS_ROOT when set, else /sys.
+// sysfs root is the product setting SYSFS_ROOT (ProductSetting, platform/ProductName.h) when
+// set, else /sys.
 std::vector<EthernetAdapter> ListEthernetAdapters();
 } // namespace platform

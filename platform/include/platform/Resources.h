@@ -1,6 +1,6 @@
 #pragma once
-// Resources: data embedded in the program at build time (pictavo_embed_resources in
-// cmake/PictavoResources.cmake) and looked up by type and name. Types and names are either
+// Resources: data embedded in the program at build time (by the build's resource embedding
+// function, cmake/) and looked up by type and name. Types and names are either
 // texts ("ZIPRES", compared case-insensitively) or numbers given with MAKEINTRESOURCEW; a
 // number and a text never match each other ("#102" is the text form of the number 102).
 // All resources belong to the program: every module handle (NULL included) finds the same.
@@ -28,7 +28,7 @@ namespace platform
 // The bytes of the resource (type, numeric id); empty with the last error set when missing.
 std::span<const unsigned char> FindResourceData(LPCWSTR type, WORD id);
 
-// Called by the code that pictavo_embed_resources generates, before main. type and name are
+// Called by the code that the build generates for each embedded file, before main. type and name are
 // UTF-8 texts; a name or type of decimal digits means that number. The first registration of
 // a type and name wins.
 bool RegisterResource(const char* type, const char* name, const unsigned char* data, std::size_t size);

@@ -225,7 +225,7 @@ TEST(ClusterCurlTls, SelfSignedCertificateIsRefused)
 // ---- Download ---------------------------------------------------------------------------------------
 
 // Records every report, and what the folder held at the first report past the start.
-class Listener : public CLibcurlDownCallback
+class Listener final : public CLibcurlDownCallback
 {
 public:
     struct Report

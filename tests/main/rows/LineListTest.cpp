@@ -271,7 +271,7 @@ TEST_F(LineList, TheComboShowsTheOutputTypeAndItsChoiceReachesTheItem)
 
     // The main window's handling: the row is the combo's third ancestor, its index selects
     // the item, which takes the new index.
-    struct ChoiceTaker : INotifyUI
+    struct ChoiceTaker final : INotifyUI
     {
         CLineListUI* list = nullptr;
         void Notify(TNotifyUI& msg) override

@@ -4,6 +4,7 @@
 #include "tests/support/TestSupport.h"
 
 #include "platform/Files.h"
+#include "platform/PathParts.h"
 #include "platform/WinError.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,32 @@ DWORD Attributes(const std::string& path)
 {
     return GetFileAttributesW(Wide(path).c_str());
 }
+// One rule for the folder of a path, the same for narrow and wide text: the folder of a bare
+// name is ".", so that a temporary beside it ("./.name.tmp") or the folder opened for it is the
+// current one, never the root ("/.name.tmp") nor the file itself.
+TEST(PathParts, ParentFolderOfEveryKindOfPath)
+{
+    const std::pair<const char*, const char*> cases[] = {{"/home/u/Desktop/PHOTO.JPG", "/home/u/Desktop"},
+                                                         {"/x.png", "/"},
+                                                         {"/", "/"},
+                                                         {"x.png", "."},
+                                                         {"", "."},
+                                                         {"out/x.png", "out"},
+                                                         {"/data/图片/a b.png", "/data/图片"},
+                                                         {"/a/b/", "/a/b"},
+                                                         {"./x.png", "."}};
+    for (const auto& [path, folder] : cases)
+    {
+        EXPECT_EQ(platform::ParentFolder(std::string(path)), folder) << path;
+        EXPECT_EQ(platform::ParentFolder(Wide(path)), Wide(folder)) << path;
+    }
+    // The root is its own folder: a walk up from any absolute path ends there.
+    std::wstring folder = L"/a/b/c";
+    for (int step = 0; step < 4; ++step)
+        folder = platform::ParentFolder(folder);
+    EXPECT_EQ(folder, L"/");
+}
+
 } // namespace
 
 TEST(CopyFile, KeepsBytesPermissionsAndWriteTime)

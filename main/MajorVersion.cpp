@@ -1,8 +1,9 @@
-// The version request of the main program: the only part of the request manager that reads
-// the main program's config.ini.
-#include "common/http/HttpMgr.h"
+// The version request of the main program: the only request that reads the main program's
+// config.ini.
+#include "main/MajorVersion.h"
 
 #include "common/base/StringHelper.h"
+#include "common/http/HttpMgr.h"
 #include "main/ConfigIni.h"
 
 namespace
@@ -11,10 +12,10 @@ namespace
 const size_t kUrlBufferChars = 1024;
 } // namespace
 
-void CHttpMgr::GetMajor(std::wstring* version, std::wstring* packUrl)
+void GetMajor(std::wstring* version, std::wstring* packUrl)
 {
     std::wstring address = CConfigIni().GetVersionUrl();
     if (address.size() >= kUrlBufferChars)
         address.resize(kUrlBufferChars - 1);
-    RequestVersion(WideToAnsi(address), version, packUrl);
+    CHttpMgr::RequestVersion(WideToAnsi(address), version, packUrl);
 }
