@@ -186,18 +186,20 @@ void CHttpMgr::ForgetRequest(int id)
     CloseHandle(handle);
 }
 
-bool CHttpMgr::SyncGet(const std::string& url, std::string* body)
+bool CHttpMgr::SyncGet(const std::string& url, std::string* body, const std::stop_token& stop)
 {
     ClusterCurl curl;
+    curl.SetStopToken(stop);
     curl.SetTimeOut(kSyncConnectSec, kSyncTotalSec);
     return curl.Get(url, body).code == 200;
 }
 
-void CHttpMgr::RequestVersion(const std::string& url, std::wstring* version, std::wstring* packUrl)
+void CHttpMgr::RequestVersion(const std::string& url, std::wstring* version, std::wstring* packUrl,
+                              const std::stop_token& stop)
 {
     GetInstance();
     std::string body;
-    if (!SyncGet(url, &body))
+    if (!SyncGet(url, &body, stop))
         return;
     switch (ParseVersionReply(body, version, packUrl))
     {

@@ -5,6 +5,7 @@
 
 #include "platform/WinTypes.h"
 
+#include <stop_token>
 #include <string>
 
 // wParam = HttpReply*, lParam = 0. The receiver deletes the record, also when it ignores it.
@@ -53,8 +54,9 @@ public:
     // which case no reply comes. Otherwise exactly one WM_HTTP_REPLY comes, also on failure.
     static int AsyncPost(std::string url, const std::string& data, HWND notify, int tag);
     static int AsyncGet(std::string url, HWND notify, int tag);
-    // On the caller's thread with 30 s / 3600 s; body receives the reply in every case.
-    static bool SyncGet(const std::string& url, std::string* body);
+    // On the caller's thread with 30 s / 3600 s; body receives the reply in every case. A stop
+    // request ends the transfer (a failure).
+    static bool SyncGet(const std::string& url, std::string* body, const std::stop_token& stop = {});
     // True while the request's thread has not finished with it.
     static bool IsRunning(int id);
 
@@ -62,7 +64,8 @@ public:
     // and its package address; both stay untouched when the request or its reply fails.
     static void GetMajor(std::wstring* version, std::wstring* packUrl);
     // GetMajor's work for a given address, with its log lines.
-    static void RequestVersion(const std::string& url, std::wstring* version, std::wstring* packUrl);
+    static void RequestVersion(const std::string& url, std::wstring* version, std::wstring* packUrl,
+                               const std::stop_token& stop = {});
     // Reads a version reply {"success":true,"errmsg":"","result":{"version":..,"pack_url":..}}.
     static VersionReplyStatus ParseVersionReply(const std::string& body, std::wstring* version,
                                                 std::wstring* packUrl);

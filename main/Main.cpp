@@ -19,6 +19,8 @@
 #include "platform/Shell.h"
 #include "platform/Win32.h"
 
+#include <cstdlib>
+
 using namespace DuiLib;
 
 namespace
@@ -27,6 +29,22 @@ constexpr DWORD kMainStyle = 0x10CF0000; // WS_VISIBLE | WS_OVERLAPPEDWINDOW
 constexpr DWORD kMainExStyle = 0x60000;  // WS_EX_APPWINDOW | WS_EX_STATICEDGE
 constexpr int kCreateWidth = 720;        // the skin then gives the window its own size
 constexpr int kCreateHeight = 470;
+// How long leaving waits for the background update run: its transfers read the stop request
+// about once a second.
+constexpr DWORD kUpdateStopWaitMs = 5000;
+
+// The background update run ends before WinMain's objects go. One that does not end in time
+// (a step that reads no stop request) would use them after that: the process then ends here,
+// its log written, without running any destructor.
+void EndUpdateRun(CCheckUpdate& checkUpdater)
+{
+    if (checkUpdater.EndThreads(kUpdateStopWaitMs))
+        return;
+    LOG_WARN(L"WinMain", L"the update check did not stop in time; ending the process");
+    LOG_INFO(L"WinMain", L"程序已退出！！！");
+    CLog::GetInstance()->Stop();
+    std::_Exit(0);
+}
 } // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
@@ -87,8 +105,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     }
 
     ShutdownWkeApi(); // a view still standing keeps the engine's context until it goes
+    EndUpdateRun(checkUpdater);
     LOG_INFO(L"WinMain", L"程序已退出！！！");
-    checkUpdater.EndThreads(0);
     CLog::GetInstance()->Stop();
     MagickShutdown();
     return 0;

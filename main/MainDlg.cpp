@@ -96,12 +96,10 @@ CMainDlg::CMainDlg() = default;
 
 CMainDlg::~CMainDlg()
 {
-    // Workers test the flag after announcing themselves busy, and this waits after setting
-    // it, so no worker can start on a file once the wait has seen none busy. A worker that the
-    // system has not started yet would reach a window already gone: it is waited for too.
+    // The workers are joined before anything they use goes: a file being converted at closing
+    // is finished (its commands were stopped when the user left), an idle worker wakes up.
     g_bAppExit = true;
-    while (m_nBusyWorkers.load() != 0 || m_nStartingWorkers.load() != 0)
-        Sleep(5);
+    StopWorkers();
     CloseWorkEvents();
     DeleteAllItems();
     delete m_pMyCenterDlg;

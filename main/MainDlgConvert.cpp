@@ -120,27 +120,26 @@ void CMainDlg::InitWorkThread()
                   static_cast<int>(GetLastError()));
         return;
     }
-    unsigned (*const procs[TAB_COUNT])(void*) = {&CMainDlg::NCWorkThreadProc, &CMainDlg::HCWorkThreadProc,
-                                                 &CMainDlg::CCWorkThreadProc};
-    for (auto* proc : procs)
+    for (int tab = 0; tab < TAB_COUNT; ++tab)
     {
-        ++m_nStartingWorkers;
-        const uintptr_t thread = _beginthreadex(nullptr, 0, proc, this, 0, nullptr);
-        if (thread == 0)
-        {
-            --m_nStartingWorkers;
+        if (!m_tabs[tab].m_worker.Start([this, tab](const std::stop_token& stop) { WorkLoop(tab, stop); }))
             LOG_ERROR(L"CMainDlg::InitWorkThread", L"create thread error code=%d",
                       static_cast<int>(GetLastError()));
-            continue;
-        }
-        CloseHandle(reinterpret_cast<HANDLE>(thread));
     }
+}
+
+void CMainDlg::StopWorkers()
+{
+    for (TabState& state : m_tabs)
+        state.m_worker.RequestStop();
+    for (TabState& state : m_tabs)
+        state.m_worker.Join();
+    m_avatarWorker.Stop();
 }
 
 void CMainDlg::CloseWorkEvents()
 {
-    // A worker waiting on its event is not woken: it ends with the process, as the handle
-    // object stays alive while it waits.
+    // Only after StopWorkers: no worker waits on an event any more.
     for (TabState& state : m_tabs)
     {
         if (state.m_hEvent != nullptr)
@@ -191,34 +190,17 @@ void CMainDlg::CancelConvert(int tab)
         m_pConvertView->ShowConvertButtons(tab, false);
 }
 
-unsigned CMainDlg::NCWorkThreadProc(void* param)
-{
-    static_cast<CMainDlg*>(param)->WorkLoop(TAB_NORMAL);
-    return 0;
-}
-
-unsigned CMainDlg::HCWorkThreadProc(void* param)
-{
-    static_cast<CMainDlg*>(param)->WorkLoop(TAB_HEIC);
-    return 0;
-}
-
-unsigned CMainDlg::CCWorkThreadProc(void* param)
-{
-    static_cast<CMainDlg*>(param)->WorkLoop(TAB_COMPRESS);
-    return 0;
-}
-
-void CMainDlg::WorkLoop(int tab)
+void CMainDlg::WorkLoop(int tab, const std::stop_token& stop)
 {
     const HANDLE event = m_tabs[tab].m_hEvent;
-    --m_nStartingWorkers;
-    while (!g_bAppExit)
+    // The stop request wakes a worker that waits for work.
+    const std::stop_callback wake(stop, [event] { SetEvent(event); });
+    while (!g_bAppExit && !stop.stop_requested())
     {
         if (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0)
             return;
         ++m_nBusyWorkers;
-        if (!g_bAppExit)
+        if (!g_bAppExit && !stop.stop_requested())
             ConvertQueue(tab);
         // Pixel memory is kept from one file for the next; the last worker to finish hands it
         // back, so an idle program holds no image's worth of memory.
