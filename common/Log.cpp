@@ -101,8 +101,7 @@ void CLog::Init(const char* logDir, const char* fileName)
     m_spFile = std::make_shared<LocalFileHandler>();
     if (!m_spFile->Open(m_strLogPath.c_str(), "a+"))
         std::printf("open file=%s error=%d", m_strLogPath.c_str(), static_cast<int>(GetLastError()));
-    if (!m_writer.IsStarted())
-        Start();
+    Start();
 }
 
 void CLog::WriteLog(int level, const wchar_t* sourceFile, int line, const wchar_t* function,
@@ -129,7 +128,7 @@ void CLog::PushLine(const std::string& line)
 
 bool CLog::Start()
 {
-    if (m_writer.Start([this](const std::stop_token& stop) { Run(stop); }))
+    if (m_writer.IsStarted() || m_writer.Start([this](const std::stop_token& stop) { Run(stop); }))
         return true;
     std::cout << "create thread error! \r\n" << std::endl;
     return false;

@@ -40,8 +40,10 @@ public:
     // The format is a Windows-style wide format ("%s" takes a wide string).
     void WriteLog(int level, const wchar_t* sourceFile, int line, const wchar_t* function,
                   const wchar_t* format, ...);
-    // Starts the writer thread; false when it cannot start.
+    // Starts the writer thread (one at a time: true when it runs already); false when it
+    // cannot start.
     bool Start();
+    bool IsStarted() const { return m_writer.IsStarted(); }
     // Ends the writer after every queued line is written; false when no writer runs.
     bool Stop();
 

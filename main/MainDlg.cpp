@@ -477,6 +477,7 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
     g_bAppExit = true;
     LeaveAtOnce();
+    StopWorkers(); // their events go next
     CloseWorkEvents();
     for (TabState& state : m_tabs)
     {

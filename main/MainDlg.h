@@ -89,7 +89,6 @@ public:
     LRESULT OnHCConvertResult(WPARAM wParam);
     LRESULT OnCCConvertResult(WPARAM wParam);
 
-
     bool IsConverting(int tab) const;
 
     // File intake and output folder (MainDlgIntake.cpp)
@@ -151,7 +150,8 @@ public:
     // The account's avatar and tooltip on the title bar's account button, set afresh.
     void ShowAvatar(DuiLib::CControlUI* center);
     // Downloads the account's avatar (on m_avatarWorker); a stop request ends the transfer.
-    static void DownImgProc(const std::wstring& account, const std::wstring& url, const std::stop_token& stop);
+    static void DownImgProc(const std::wstring& account, const std::wstring& url,
+                            const std::stop_token& stop);
     LRESULT OnAvatarReady();
     LRESULT OnLogout();
     void StartInstallerStatistics();
