@@ -11,7 +11,8 @@
 // wParam = HttpReply*, lParam = 0. The receiver deletes the record, also when it ignores it.
 constexpr UINT WM_HTTP_REPLY = 2026;
 
-// Made by the caller's thread, owned and freed by the request thread.
+// Made by the caller's thread, owned and freed by the request thread (or by the start that
+// could not make one).
 struct HttpRequest
 {
     std::string url;
@@ -70,12 +71,15 @@ public:
     static VersionReplyStatus ParseVersionReply(const std::string& body, std::wstring* version,
                                                 std::wstring* packUrl);
 
-    static unsigned HttpThreadProc(void* request);
+    // Stops every running request (its transfer ends as a failure and its reply is posted as
+    // usual) and waits for the request threads. Each program calls it before it ends.
+    static void StopRequests();
 
 private:
     CHttpMgr() = default;
 
     static int StartRequest(HttpRequest* request);
+    static void HttpThreadProc(HttpRequest* request, const std::stop_token& stop);
     static void PostReply(const HttpRequest& request, std::string body);
     static void ForgetRequest(int id);
 };

@@ -2,6 +2,7 @@
 
 #include "platform/CrashReport.h"
 
+#include <cerrno>
 #include <system_error>
 
 CWorkerThread::~CWorkerThread()
@@ -20,8 +21,9 @@ bool CWorkerThread::Start(Body body)
     {
         m_thread = std::jthread([this, work = std::move(body)](std::stop_token token) { Run(token, work); });
     }
-    catch (const std::system_error&)
+    catch (const std::system_error& error)
     {
+        errno = error.code().value();
         return false;
     }
     return true;

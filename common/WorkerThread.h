@@ -23,7 +23,7 @@ public:
     CWorkerThread& operator=(const CWorkerThread&) = delete;
 
     // Runs body on a new thread (after waiting for an earlier one); false when the system
-    // gave no thread, and the body is not run then.
+    // gave no thread (errno tells why), and the body is not run then.
     bool Start(Body body);
     // True from a successful Start until the worker is joined.
     bool IsStarted() const { return m_thread.joinable(); }

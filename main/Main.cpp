@@ -4,6 +4,7 @@
 #include "ClusterCurl.h"
 #include "CommandLine.h"
 #include "CrashHandler.h"
+#include "HttpMgr.h"
 #include "Log.h"
 #include "MagickDriver.h"
 #include "MagickLeftovers.h"
@@ -106,6 +107,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
     ShutdownWkeApi(); // a view still standing keeps the engine's context until it goes
     EndUpdateRun(checkUpdater);
+    CHttpMgr::StopRequests(); // a report still on its way ends with the program
     LOG_INFO(L"WinMain", L"程序已退出！！！");
     CLog::GetInstance()->Stop();
     MagickShutdown();

@@ -15,6 +15,7 @@
 
 #include "platform/Shell.h"
 
+#include <cerrno>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -73,8 +74,7 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name)
 CInstallMgr::~CInstallMgr()
 {
     m_stop.store(true);
-    if (m_thread.joinable())
-        m_thread.join();
+    m_worker.Join();
 }
 
 void CInstallMgr::SetInstallDir(const std::wstring& dir)
@@ -97,22 +97,19 @@ bool CInstallMgr::BeginInstallThread()
 {
     LOG_INFO(L"CInstallMgr::BeginInstallThread", L"%s %s", L"CInstallMgr::BeginInstallThread",
              L"创建安装线程");
-    if (m_thread.joinable() || m_running.load())
+    if (m_worker.IsStarted() || m_running.load())
         return false;
     m_running.store(true);
-    try
-    {
-        m_thread = std::thread([this] {
-            InstallProc(this);
-            m_running.store(false);
-        });
-    }
-    catch (const std::system_error& error)
+    const bool started = m_worker.Start([this](const std::stop_token&) {
+        InstallProc(this);
+        m_running.store(false);
+    });
+    if (!started)
     {
         // Nothing was started and nothing will be posted: the window stays where it is.
         m_running.store(false);
         LOG_ERROR(L"CInstallMgr::BeginInstallThread", L"%s 创建安装线程失败 error=%d",
-                  L"CInstallMgr::BeginInstallThread", error.code().value());
+                  L"CInstallMgr::BeginInstallThread", errno);
         return false;
     }
     return true;

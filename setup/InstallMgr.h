@@ -7,12 +7,12 @@
 
 #include "InstallManifest.h"
 #include "RegSettings.h"
+#include "WorkerThread.h"
 
 #include "platform/Win32.h"
 
 #include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 constexpr UINT WM_INSTALL_PROGRESS = 2025;
@@ -76,7 +76,7 @@ private:
     bool m_quickLaunch = true;
     std::vector<std::wstring> m_createdFolders;
     CInstallManifest m_manifest;
-    std::thread m_thread;
+    CWorkerThread m_worker;
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_stop{false};
 };

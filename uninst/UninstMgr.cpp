@@ -15,6 +15,7 @@
 #include "platform/Firewall.h"
 #include "platform/Kernel.h"
 
+#include <cerrno>
 #include <climits>
 #include <cwctype>
 #include <fcntl.h>
@@ -151,8 +152,7 @@ bool IsProductMadeFile(const std::wstring& path)
 
 CUninstMgr::~CUninstMgr()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    m_worker.Join();
 }
 
 std::wstring CUninstMgr::EntryName()
@@ -165,22 +165,19 @@ bool CUninstMgr::BeginUnInstallThread()
 {
     LOG_INFO(L"CUninstMgr::BeginUnInstallThread", L"%s %s", L"CUninstMgr::BeginUnInstallThread",
              L"创建卸载线程");
-    if (m_thread.joinable() || m_running.load())
+    if (m_worker.IsStarted() || m_running.load())
         return false;
     m_running.store(true);
-    try
-    {
-        m_thread = std::thread([this] {
-            UninstProcThread(this);
-            m_running.store(false);
-        });
-    }
-    catch (const std::system_error& error)
+    const bool started = m_worker.Start([this](const std::stop_token&) {
+        UninstProcThread(this);
+        m_running.store(false);
+    });
+    if (!started)
     {
         // Nothing was started and nothing will be posted: the window stays where it is.
         m_running.store(false);
         LOG_ERROR(L"CUninstMgr::BeginUnInstallThread", L"%s 创建卸载线程失败 error=%d",
-                  L"CUninstMgr::BeginUnInstallThread", error.code().value());
+                  L"CUninstMgr::BeginUnInstallThread", errno);
         return false;
     }
     return true;

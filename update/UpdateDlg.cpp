@@ -55,11 +55,7 @@ void CUpdateDlg::StopWorker()
 {
     g_hUpdateWnd = nullptr;
     g_bUpdateStop = true;
-    if (g_hUpdateThread == INVALID_HANDLE_VALUE)
-        return;
-    WaitForSingleObject(g_hUpdateThread, INFINITE);
-    CloseHandle(g_hUpdateThread);
-    g_hUpdateThread = INVALID_HANDLE_VALUE;
+    m_worker.Join();
 }
 
 void CUpdateDlg::InitWindow()
@@ -69,15 +65,9 @@ void CUpdateDlg::InitWindow()
     txtStatus = m_PaintManager.FindControl(L"txtStatus");
     m_strMainExePath = strMainExeDir;
     LOG_INFO(L"CUpdateMgr::StartUpdateThread", L"%s 启动线程下载升级包", L"CUpdateMgr::StartUpdateThread");
-    const uintptr_t thread =
-        _beginthreadex(nullptr, 0, &CUpdateMgr::DownFileThreadProc, m_pUpdateMgr, CREATE_SUSPENDED, nullptr);
-    if (thread == 0)
-    {
+    CUpdateMgr* const manager = m_pUpdateMgr;
+    if (!m_worker.Start([manager](const std::stop_token&) { CUpdateMgr::DownFileThreadProc(manager); }))
         LOG_ERROR(L"CUpdateMgr::StartUpdateThread", L"%s 创建线程失败", L"CUpdateMgr::StartUpdateThread");
-        return;
-    }
-    g_hUpdateThread = reinterpret_cast<HANDLE>(thread);
-    ResumeThread(g_hUpdateThread);
 }
 
 LRESULT CUpdateDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)

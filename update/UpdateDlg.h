@@ -6,6 +6,7 @@
 
 #include "ProgramDlg.h"
 #include "UpdateMgr.h"
+#include "WorkerThread.h"
 
 #include <string>
 
@@ -36,4 +37,5 @@ private:
 
     DuiLib::CControlUI* txtStatus = nullptr;
     CUpdateMgr* m_pUpdateMgr = nullptr;
+    CWorkerThread m_worker;
 };

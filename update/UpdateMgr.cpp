@@ -13,7 +13,6 @@
 
 std::wstring m_strMainExePath;
 std::atomic<HWND> g_hUpdateWnd{nullptr};
-HANDLE g_hUpdateThread = INVALID_HANDLE_VALUE;
 std::atomic<bool> g_bUpdateStop{false};
 
 namespace
