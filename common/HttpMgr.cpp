@@ -3,6 +3,7 @@
 #include "ClusterCurl.h"
 #include "Log.h"
 #include "MyLock.h"
+#include "PostedRecord.h"
 #include "StringHelper.h"
 #include "WorkerThread.h"
 
@@ -203,9 +204,8 @@ void CHttpMgr::HttpThreadProc(HttpRequest* param, const std::stop_token& stop)
 // The window always learns that the request ended; a record nobody can receive is freed here.
 void CHttpMgr::PostReply(const HttpRequest& request, std::string body)
 {
-    auto* reply = new HttpReply{std::move(body), request.id, request.tag};
-    if (!PostMessageW(request.notify, WM_HTTP_REPLY, reinterpret_cast<WPARAM>(reply), 0))
-        delete reply;
+    PostRecord(request.notify, WM_HTTP_REPLY,
+               std::make_unique<HttpReply>(HttpReply{std::move(body), request.id, request.tag}));
 }
 
 void CHttpMgr::ForgetRequest(int id)

@@ -10,6 +10,7 @@
 #include "LineListUI.h"
 #include "MagickDriver.h"
 #include "MyCenterDlg.h"
+#include "PostedRecord.h"
 #include "ProductFiles.h"
 #include "RegSettings.h"
 #include "SettingDlg.h"
@@ -404,7 +405,7 @@ LRESULT CMainDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         return OnDropFiles(reinterpret_cast<HDROP>(wParam));
     case WM_HTTP_REPLY:
         // The window's own requests need nothing from their replies.
-        delete reinterpret_cast<HttpReply*>(wParam);
+        TakeRecord<HttpReply>(wParam).reset();
         return 1;
     default:
         // The login, logout, first-page, avatar and conversion messages are routed with their parts.

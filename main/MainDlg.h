@@ -14,6 +14,7 @@
 #include "platform/Win32.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -250,9 +251,9 @@ private:
     // Workers (MainDlgConvert.cpp)
     void WorkLoop(int tab, const std::stop_token& stop);
     void ConvertQueue(int tab);
-    ConvertResultRecord* ConvertOne(int tab, FileItem item, bool last, unsigned run);
+    std::unique_ptr<ConvertResultRecord> ConvertOne(int tab, FileItem item, bool last, unsigned run);
     std::wstring MakeOutputPath(const FileItem& item) const;
-    LRESULT OnConvertResult(int tab, ConvertResultRecord* record);
+    LRESULT OnConvertResult(int tab, std::unique_ptr<ConvertResultRecord> record);
     void StopWorkers();
     void CloseWorkEvents();
     void DeleteAllItems();

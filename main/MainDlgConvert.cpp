@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "MagickDriver.h"
 #include "MyLock.h"
+#include "PostedRecord.h"
 #include "StringHelper.h"
 
 #include <algorithm>
@@ -232,17 +233,17 @@ void CMainDlg::ConvertQueue(int tab)
             last = work.queue->empty();
             run = g_tabRun[tab].load();
         }
-        ConvertResultRecord* record = ConvertOne(tab, item, last, run);
+        std::unique_ptr<ConvertResultRecord> record = ConvertOne(tab, item, last, run);
         // Leaving, nobody reads results any more (the window may stay until the process ends).
-        if (g_bAppExit || !PostMessageW(m_hWnd, work.resultMessage, reinterpret_cast<WPARAM>(record), 0))
-            delete record; // the window is gone: nobody else will free it
+        if (!g_bAppExit)
+            PostRecord(m_hWnd, work.resultMessage, std::move(record));
     }
 }
 
-ConvertResultRecord* CMainDlg::ConvertOne(int tab, FileItem item, bool last, unsigned run)
+std::unique_ptr<ConvertResultRecord> CMainDlg::ConvertOne(int tab, FileItem item, bool last, unsigned run)
 {
     const TabWork& work = g_tabWork[tab];
-    auto* record = new ConvertResultRecord;
+    auto record = std::make_unique<ConvertResultRecord>();
     std::wstring outPath = MakeOutputPath(item);
     std::string error;
     std::string written;
@@ -308,27 +309,27 @@ bool CMainDlg::HandleConvertMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& re
 
 LRESULT CMainDlg::OnNCConvertResult(WPARAM wParam)
 {
-    return OnConvertResult(TAB_NORMAL, reinterpret_cast<ConvertResultRecord*>(wParam));
+    return OnConvertResult(TAB_NORMAL, TakeRecord<ConvertResultRecord>(wParam));
 }
 
 LRESULT CMainDlg::OnHCConvertResult(WPARAM wParam)
 {
-    return OnConvertResult(TAB_HEIC, reinterpret_cast<ConvertResultRecord*>(wParam));
+    return OnConvertResult(TAB_HEIC, TakeRecord<ConvertResultRecord>(wParam));
 }
 
 LRESULT CMainDlg::OnCCConvertResult(WPARAM wParam)
 {
-    return OnConvertResult(TAB_COMPRESS, reinterpret_cast<ConvertResultRecord*>(wParam));
+    return OnConvertResult(TAB_COMPRESS, TakeRecord<ConvertResultRecord>(wParam));
 }
 
-LRESULT CMainDlg::OnConvertResult(int tab, ConvertResultRecord* record)
+LRESULT CMainDlg::OnConvertResult(int tab, std::unique_ptr<ConvertResultRecord> record)
 {
     if (record == nullptr)
         return 0;
     if (record->m_nRun == g_tabRun[tab].load())
     {
         std::vector<FileItem*>& items = m_tabs[tab].m_vecItems;
-        const auto found = std::find_if(items.begin(), items.end(), [record](const FileItem* item) {
+        const auto found = std::find_if(items.begin(), items.end(), [&record](const FileItem* item) {
             return item->m_nId == record->m_nId;
         });
         if (found != items.end())
@@ -346,6 +347,5 @@ LRESULT CMainDlg::OnConvertResult(int tab, ConvertResultRecord* record)
                 m_pConvertView->ShowConvertButtons(tab, false);
         }
     }
-    delete record;
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "MD5.h"
 #include "PathHelper.h"
+#include "PostedRecord.h"
 #include "ProductFiles.h"
 #include "ProductProcesses.h"
 #include "RegSettings.h"
@@ -341,7 +342,5 @@ void CInstallMgr::PostProgress(const InstallProgressRecord& rec)
 {
     if (g_hSetupWnd == nullptr)
         return;
-    auto* copy = new InstallProgressRecord(rec);
-    if (!PostMessageW(g_hSetupWnd, WM_INSTALL_PROGRESS, reinterpret_cast<WPARAM>(copy), 0))
-        delete copy;
+    PostRecord(g_hSetupWnd, WM_INSTALL_PROGRESS, std::make_unique<InstallProgressRecord>(rec));
 }

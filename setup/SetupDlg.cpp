@@ -7,6 +7,7 @@
 #include "Log.h"
 #include "MsgBoxDlg.h"
 #include "PathHelper.h"
+#include "PostedRecord.h"
 #include "ProcessHelper.h"
 #include "ProductFiles.h"
 #include "RegSettings.h"
@@ -344,7 +345,7 @@ void CSetupDlg::SendStatistics(const InstallProgressRecord& record, bool success
 
 LRESULT CSetupDlg::OnInstallProgress(WPARAM wParam)
 {
-    const std::unique_ptr<InstallProgressRecord> record(reinterpret_cast<InstallProgressRecord*>(wParam));
+    const std::unique_ptr<InstallProgressRecord> record = TakeRecord<InstallProgressRecord>(wParam);
     if (record == nullptr)
         return 1;
     if (record->error == 0)

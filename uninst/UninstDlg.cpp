@@ -1,6 +1,7 @@
 #include "UninstDlg.h"
 
 #include "Log.h"
+#include "PostedRecord.h"
 #include "ProductFiles.h"
 #include "RegSettings.h"
 #include "SelfDeleteScript.h"
@@ -143,7 +144,7 @@ LRESULT CUninstDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
 
 LRESULT CUninstDlg::OnUninstallProgress(WPARAM wParam)
 {
-    const std::unique_ptr<UninstallProgressRecord> record(reinterpret_cast<UninstallProgressRecord*>(wParam));
+    const std::unique_ptr<UninstallProgressRecord> record = TakeRecord<UninstallProgressRecord>(wParam);
     if (record == nullptr)
         return 1;
     if (uninstProgress != nullptr)

@@ -5,6 +5,7 @@
 #include "InstallManifest.h"
 #include "Log.h"
 #include "PathHelper.h"
+#include "PostedRecord.h"
 #include "ProductFiles.h"
 #include "ProductProcesses.h"
 #include "RegSettings.h"
@@ -496,7 +497,5 @@ void CUninstMgr::PostProgress(const UninstallProgressRecord& record)
     if (g_hUninstWnd == nullptr)
         return;
     Sleep(kPostPauseMs);
-    auto* copy = new UninstallProgressRecord(record);
-    if (!PostMessageW(g_hUninstWnd, WM_UNINSTALL_PROGRESS, reinterpret_cast<WPARAM>(copy), 0))
-        delete copy;
+    PostRecord(g_hUninstWnd, WM_UNINSTALL_PROGRESS, std::make_unique<UninstallProgressRecord>(record));
 }

@@ -2,6 +2,7 @@
 
 #include "Log.h"
 #include "PathHelper.h"
+#include "PostedRecord.h"
 #include "ProcessHelper.h"
 #include "ProductFiles.h"
 #include "SelfDeleteScript.h"
@@ -80,9 +81,7 @@ LRESULT CUpdateDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
     if (uMsg != WM_UPDATE_STATUS)
         return CProgramDlg::HandleCustomMessage(uMsg, wParam, lParam, bHandled);
     bHandled = TRUE;
-    auto* record = reinterpret_cast<UpdateStatusRecord*>(wParam);
-    OnStatus(record);
-    delete record;
+    OnStatus(TakeRecord<UpdateStatusRecord>(wParam).get());
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "PackageApplier.h"
 #include "PathHelper.h"
+#include "PostedRecord.h"
 #include "ProductFiles.h"
 #include "ProductProcesses.h"
 #include "UpdateJournal.h"
@@ -92,10 +93,9 @@ void CUpdateMgr::PostStatus(const UpdateStatusRecord& record, DWORD delayMs)
     if (g_hUpdateWnd.load() == nullptr)
         return;
     Pause(delayMs);
-    auto* copy = new UpdateStatusRecord(record);
     const HWND window = g_hUpdateWnd.load();
-    if (window == nullptr || !PostMessageW(window, WM_UPDATE_STATUS, reinterpret_cast<WPARAM>(copy), 0))
-        delete copy;
+    if (window != nullptr)
+        PostRecord(window, WM_UPDATE_STATUS, std::make_unique<UpdateStatusRecord>(record));
 }
 
 unsigned CUpdateMgr::DownFileThreadProc(void* param)

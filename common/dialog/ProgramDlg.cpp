@@ -1,6 +1,7 @@
 #include "ProgramDlg.h"
 
 #include "HttpMgr.h"
+#include "PostedRecord.h"
 #include "SingleInstance.h"
 
 #include <utility>
@@ -78,7 +79,7 @@ LRESULT CProgramDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam
     case WM_COPYDATA:
         return HandleActivateMessage(m_hWnd, wParam, lParam, bHandled);
     case WM_HTTP_REPLY:
-        delete reinterpret_cast<HttpReply*>(wParam);
+        TakeRecord<HttpReply>(wParam).reset();
         return 1;
     default:
         bHandled = FALSE;
