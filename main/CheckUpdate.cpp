@@ -23,13 +23,6 @@ namespace
 constexpr std::uint64_t kReadyPackageBytes = 100;
 constexpr DWORD kStopWaitMs = 5000;
 
-[[noreturn]] void EndForMissingParameter(const wchar_t* function)
-{
-    MessageBoxW(nullptr, L"创建检测升级线程失败,请重新启动!", L"错误", MB_OK);
-    LOG_ERROR(function, L"%s 线程参数有问题 threadid=[%d]", function, static_cast<int>(GetCurrentThreadId()));
-    CLog::GetInstance()->Stop();
-    std::_Exit(-1);
-}
 } // namespace
 
 bool IsUpdatePackReady(const std::wstring& exeDir)
@@ -82,31 +75,20 @@ bool CCheckUpdate::CheckNeedUpdate(const std::wstring& serverVersion)
 bool CCheckUpdate::StartUpdateThread()
 {
     LOG_INFO(L"CCheckUpdate::StartUpdateThread", L"start update ...");
-    const uintptr_t thread = _beginthreadex(nullptr, 0, &CCheckUpdate::UpdateThreadProc, this, 0, nullptr);
-    if (thread == 0)
+    const bool started = m_updateWorker.Start([this](const std::stop_token&) {
+        m_bHandedOver = UpateFunc() && StartUpdateExe();
+        LOG_INFO(L"CCheckUpdate::UpdateThreadProc", L"%s 检测版本完成 线程threadid=[%d]退出",
+                 L"CCheckUpdate::UpdateThreadProc", static_cast<int>(GetCurrentThreadId()));
+    });
+    if (!started)
     {
         LOG_ERROR(L"CCheckUpdate::StartUpdateThread", L"%s %s errorCode=[%d]",
                   L"CCheckUpdate::StartUpdateThread", L"创建检测升级线程失败",
                   static_cast<int>(GetLastError()));
         return false;
     }
-    // Only this side closes the handle, after the wait.
-    m_hUpdateThread = reinterpret_cast<HANDLE>(thread);
-    WaitForSingleObject(m_hUpdateThread, INFINITE);
-    CloseHandle(m_hUpdateThread);
-    m_hUpdateThread = INVALID_HANDLE_VALUE;
+    m_updateWorker.Join();
     return m_bHandedOver;
-}
-
-unsigned CCheckUpdate::UpdateThreadProc(void* param)
-{
-    auto* self = static_cast<CCheckUpdate*>(param);
-    if (self == nullptr)
-        EndForMissingParameter(L"CCheckUpdate::UpdateThreadProc");
-    self->m_bHandedOver = self->UpateFunc() && self->StartUpdateExe();
-    LOG_INFO(L"CCheckUpdate::UpdateThreadProc", L"%s 检测版本完成 线程threadid=[%d]退出",
-             L"CCheckUpdate::UpdateThreadProc", static_cast<int>(GetCurrentThreadId()));
-    return 0;
 }
 
 bool CCheckUpdate::UpateFunc()
@@ -150,34 +132,27 @@ bool CCheckUpdate::StartUpdateExe()
 void CCheckUpdate::StartCheckDownUpdatePackThread()
 {
     LOG_INFO(L"CCheckUpdate::StartCheckDownUpdatePackThread", L"start CheckDownUpdatePack ...");
-    const uintptr_t thread = _beginthreadex(nullptr, 0, &CCheckUpdate::DownPackThreadProc, this, 0, nullptr);
-    if (thread == 0)
+    if (!m_downPackWorker.Start([this](const std::stop_token& stop) { DownPackThreadProc(stop); }))
     {
         LOG_ERROR(L"CCheckUpdate::StartCheckDownUpdatePackThread", L"%s %s errorCode=[%d]",
                   L"CCheckUpdate::StartCheckDownUpdatePackThread", L"创建检测升级线程失败",
                   static_cast<int>(GetLastError()));
-        return;
     }
-    m_hDownPackThread = reinterpret_cast<HANDLE>(thread);
 }
 
-unsigned CCheckUpdate::DownPackThreadProc(void* param)
+void CCheckUpdate::DownPackThreadProc(const std::stop_token& stop)
 {
-    auto* self = static_cast<CCheckUpdate*>(param);
-    if (self == nullptr)
-        EndForMissingParameter(L"CCheckUpdate::DownPackThreadProc");
-    if (!self->CheckDownUpdatePack())
-        DeleteDirectoryTree(self->PackageDir());
-    return 0;
+    if (!CheckDownUpdatePack(stop))
+        DeleteDirectoryTree(PackageDir());
 }
 
-bool CCheckUpdate::CheckDownUpdatePack()
+bool CCheckUpdate::CheckDownUpdatePack(const std::stop_token& stop)
 {
     std::wstring version;
     std::wstring packUrl;
     CHttpMgr::RequestVersion(
         WideToAnsi(CConfigIni(m_strExeDir + L"/" + ProductFiles::kConfigFile).GetVersionUrl()), &version,
-        &packUrl);
+        &packUrl, stop);
     if (!CheckNeedUpdate(version))
         return false;
     if (packUrl.empty())
@@ -198,6 +173,7 @@ bool CCheckUpdate::CheckDownUpdatePack()
     ClusterCurl curl;
     curl.SetTimeOut(30, 3600);
     curl.SetMaxSize(kMaxPackageBytes);
+    curl.SetStopToken(stop);
     const CurlResult result =
         curl.downloadFile(WideToAnsi(packUrl), WideToAnsi(folder), WideToAnsi(ProductFiles::kPackageFile));
     if (result.code != 200)
@@ -215,14 +191,10 @@ bool CCheckUpdate::CheckDownUpdatePack()
     return true;
 }
 
-void CCheckUpdate::EndThreads(DWORD waitMs)
+bool CCheckUpdate::EndThreads(DWORD waitMs)
 {
-    if (m_hDownPackThread == INVALID_HANDLE_VALUE)
-        return;
-    if (WaitForSingleObject(m_hDownPackThread, waitMs) != WAIT_OBJECT_0)
-        TerminateThread(m_hDownPackThread, 0);
-    CloseHandle(m_hDownPackThread);
-    m_hDownPackThread = INVALID_HANDLE_VALUE;
+    m_downPackWorker.RequestStop();
+    return m_downPackWorker.JoinFor(std::chrono::milliseconds(waitMs));
 }
 
 bool RunUpdateHandOver(CCheckUpdate* check, const std::wstring& exeDir, bool checkUpdate, bool* startCheck)

@@ -3,6 +3,7 @@
 // background and downloads a newer package into the package folder; the next start hands the
 // ready package to the updater, copied into a private temporary folder, and ends.
 
+#include "common/base/WorkerThread.h"
 #include "common/install/VersionText.h"
 
 #include "platform/Win32.h"
@@ -33,7 +34,6 @@ public:
     // Hands the ready package over and waits for that; true when the updater was started (or
     // one is applying a package already), so that this process ends now.
     bool StartUpdateThread();
-    static unsigned UpdateThreadProc(void* param);
     // Stops the product's updater, rebuilds the private temporary folder and copies the
     // updater's files into it in order, stopping at the first copy that fails.
     bool UpateFunc();
@@ -42,17 +42,17 @@ public:
     // The updater's temporary folder: the temporary path followed by "PictavoUpdate".
     static std::wstring UpdaterTempFolder();
 
-    // The version check and download in the background; not waited for.
+    // The version check and download in the background, until EndThreads.
     void StartCheckDownUpdatePackThread();
-    static unsigned DownPackThreadProc(void* param);
-    // True when a package was completed (or must be left alone for an applying updater).
-    bool CheckDownUpdatePack();
-    // Waits up to waitMs for the download thread; a thread still running is left to end with
-    // the process (its file keeps the ".temp" name).
-    void EndThreads(DWORD waitMs);
-
-    HANDLE m_hUpdateThread = INVALID_HANDLE_VALUE;
-    HANDLE m_hDownPackThread = INVALID_HANDLE_VALUE;
+    // The background run: check and download; the package folder goes unless it succeeded.
+    void DownPackThreadProc(const std::stop_token& stop);
+    // True when a package was completed (or must be left alone for an applying updater). A stop
+    // request ends the version request or the download (a failure).
+    bool CheckDownUpdatePack(const std::stop_token& stop = {});
+    // Stops the background run and waits up to waitMs for it; true when it has ended. A run
+    // still going after that (a step that reads no stop request) is waited for by the
+    // destructor.
+    bool EndThreads(DWORD waitMs);
 
 private:
     std::wstring PackageDir() const;
@@ -60,6 +60,9 @@ private:
 
     std::wstring m_strExeDir;
     bool m_bHandedOver = false;
+    CWorkerThread m_updateWorker;
+    // Last: stopped and joined before the members it reads go.
+    CWorkerThread m_downPackWorker;
 };
 
 // WinMain's update road before any window: finishes or undoes an update that was cut off, then

@@ -6,6 +6,7 @@
 #include "common/base/StringHelper.h"
 #include "common/dialog/SingleInstance.h"
 #include "common/http/ClusterCurl.h"
+#include "common/http/HttpMgr.h"
 #include "common/install/RegSettings.h"
 #include "main/CheckUpdate.h"
 #include "main/CommandLine.h"
@@ -19,12 +20,30 @@
 #include "platform/Shell.h"
 #include "platform/Win32.h"
 
+#include <cstdlib>
+
 using namespace DuiLib;
 
 namespace
 {
 constexpr int kCreateWidth = 720; // the skin then gives the window its own size
 constexpr int kCreateHeight = 470;
+// How long leaving waits for the background update run: its transfers read the stop request
+// about once a second.
+constexpr DWORD kUpdateStopWaitMs = 5000;
+
+// The background update run ends before WinMain's objects go. One that does not end in time
+// (a step that reads no stop request) would use them after that: the process then ends here,
+// its log written, without running any destructor.
+void EndUpdateRun(CCheckUpdate& checkUpdater)
+{
+    if (checkUpdater.EndThreads(kUpdateStopWaitMs))
+        return;
+    LOG_WARN(L"WinMain", L"the update check did not stop in time; ending the process");
+    LOG_INFO(L"WinMain", L"程序已退出！！！");
+    CLog::GetInstance()->Stop();
+    std::_Exit(0);
+}
 } // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
@@ -85,8 +104,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     }
 
     ShutdownWkeApi(); // a view still standing keeps the engine's context until it goes
+    EndUpdateRun(checkUpdater);
+    CHttpMgr::StopRequests(); // a report still on its way ends with the program
     LOG_INFO(L"WinMain", L"程序已退出！！！");
-    checkUpdater.EndThreads(0);
     CLog::GetInstance()->Stop();
     MagickShutdown();
     return 0;

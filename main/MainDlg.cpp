@@ -3,6 +3,7 @@
 
 #include "main/MainDlg.h"
 
+#include "common/base/PostedRecord.h"
 #include "common/dialog/SingleInstance.h"
 #include "common/http/HttpMgr.h"
 #include "common/install/ProductFiles.h"
@@ -90,12 +91,10 @@ CMainDlg::CMainDlg() = default;
 
 CMainDlg::~CMainDlg()
 {
-    // Workers test the flag after announcing themselves busy, and this waits after setting
-    // it, so no worker can start on a file once the wait has seen none busy. A worker that the
-    // system has not started yet would reach a window already gone: it is waited for too.
+    // The workers are joined before anything they use goes: a file being converted at closing
+    // is finished (its commands were stopped when the user left), an idle worker wakes up.
     g_bAppExit = true;
-    while (m_nBusyWorkers.load() != 0 || m_nStartingWorkers.load() != 0)
-        Sleep(5);
+    StopWorkers();
     CloseWorkEvents();
     DeleteAllItems();
     delete m_pMyCenterDlg;
@@ -400,7 +399,7 @@ LRESULT CMainDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, B
         return OnDropFiles(reinterpret_cast<HDROP>(wParam));
     case WM_HTTP_REPLY:
         // The window's own requests need nothing from their replies.
-        delete reinterpret_cast<HttpReply*>(wParam);
+        TakeRecord<HttpReply>(wParam).reset();
         return 1;
     default:
         // The login, logout, first-page, avatar and conversion messages are routed with their parts.
@@ -473,6 +472,7 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
     g_bAppExit = true;
     LeaveAtOnce();
+    StopWorkers(); // their events go next
     CloseWorkEvents();
     for (TabState& state : m_tabs)
     {

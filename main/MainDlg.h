@@ -3,6 +3,7 @@
 // title bar, and the routes from clicks, notifications and private messages to the routines
 // that do the work. Everything here runs on the UI thread except the three workers.
 
+#include "common/base/WorkerThread.h"
 #include "common/dialog/WinBaseEx.h"
 #include "main/ConvertResultRecord.h"
 #include "main/ConvertView.h"
@@ -14,6 +15,7 @@
 #include "platform/Win32.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -89,10 +91,6 @@ public:
     LRESULT OnHCConvertResult(WPARAM wParam);
     LRESULT OnCCConvertResult(WPARAM wParam);
 
-    static unsigned NCWorkThreadProc(void* param);
-    static unsigned HCWorkThreadProc(void* param);
-    static unsigned CCWorkThreadProc(void* param);
-
     bool IsConverting(int tab) const;
 
     // File intake and output folder (MainDlgIntake.cpp)
@@ -153,7 +151,9 @@ public:
     void ShowLoginState(bool loggedIn);
     // The account's avatar and tooltip on the title bar's account button, set afresh.
     void ShowAvatar(DuiLib::CControlUI* center);
-    static unsigned DownImgProc(void* mainDlg);
+    // Downloads the account's avatar (on m_avatarWorker); a stop request ends the transfer.
+    static void DownImgProc(const std::wstring& account, const std::wstring& url,
+                            const std::stop_token& stop);
     LRESULT OnAvatarReady();
     LRESULT OnLogout();
     void StartInstallerStatistics();
@@ -165,6 +165,7 @@ public:
     bool m_bLogin = false;
     std::wstring m_strAccount;
     CMyCenterDlg* m_pMyCenterDlg = nullptr;
+    CWorkerThread m_avatarWorker;
     // end of login
 
     DUI_DECLARE_MESSAGE_MAP()
@@ -181,6 +182,8 @@ public:
         std::atomic<bool> m_bConverting{false};
         // Wakes the tab's worker (InitWorkThread).
         platform::UniqueHandle m_hEvent;
+        // Converts the tab's queue; stopped and joined by the destructor.
+        CWorkerThread m_worker;
         // The id the next item takes; never reset.
         int m_nNextId = 1;
         // The output type the tab's options stand for: what a refused change goes back to.
@@ -247,18 +250,17 @@ private:
     static int RowIndexOf(DuiLib::CControlUI* control);
 
     // Workers (MainDlgConvert.cpp)
-    void WorkLoop(int tab);
+    void WorkLoop(int tab, const std::stop_token& stop);
     void ConvertQueue(int tab);
-    ConvertResultRecord* ConvertOne(int tab, FileItem item, bool last, unsigned run);
+    std::unique_ptr<ConvertResultRecord> ConvertOne(int tab, FileItem item, bool last, unsigned run);
     std::wstring MakeOutputPath(const FileItem& item) const;
-    LRESULT OnConvertResult(int tab, ConvertResultRecord* record);
+    LRESULT OnConvertResult(int tab, std::unique_ptr<ConvertResultRecord> record);
+    void StopWorkers();
     void CloseWorkEvents();
     void DeleteAllItems();
 
     IConvertView* m_pConvertView = this;
-    // Workers between waking up and going back to sleep; the destructor waits for them so
-    // that a file being converted at closing never outlives the window's data.
+    // Workers between waking up and going back to sleep: the last one to finish hands the
+    // pixel memory back.
     std::atomic<int> m_nBusyWorkers{0};
-    // Workers created but not yet in their loop: the window outlives them (see the destructor).
-    std::atomic<int> m_nStartingWorkers{0};
 };

@@ -4,6 +4,7 @@
 
 #include "common/base/Log.h"
 #include "common/base/MyLock.h"
+#include "common/base/PostedRecord.h"
 #include "common/base/StringHelper.h"
 #include "main/MagickDriver.h"
 
@@ -120,27 +121,26 @@ void CMainDlg::InitWorkThread()
                   static_cast<int>(GetLastError()));
         return;
     }
-    unsigned (*const procs[TAB_COUNT])(void*) = {&CMainDlg::NCWorkThreadProc, &CMainDlg::HCWorkThreadProc,
-                                                 &CMainDlg::CCWorkThreadProc};
-    for (auto* proc : procs)
+    for (int tab = 0; tab < TAB_COUNT; ++tab)
     {
-        ++m_nStartingWorkers;
-        const uintptr_t thread = _beginthreadex(nullptr, 0, proc, this, 0, nullptr);
-        if (thread == 0)
-        {
-            --m_nStartingWorkers;
+        if (!m_tabs[tab].m_worker.Start([this, tab](const std::stop_token& stop) { WorkLoop(tab, stop); }))
             LOG_ERROR(L"CMainDlg::InitWorkThread", L"create thread error code=%d",
                       static_cast<int>(GetLastError()));
-            continue;
-        }
-        CloseHandle(reinterpret_cast<HANDLE>(thread));
     }
+}
+
+void CMainDlg::StopWorkers()
+{
+    for (TabState& state : m_tabs)
+        state.m_worker.RequestStop();
+    for (TabState& state : m_tabs)
+        state.m_worker.Join();
+    m_avatarWorker.Stop();
 }
 
 void CMainDlg::CloseWorkEvents()
 {
-    // A worker waiting on its event is not woken: it ends with the process, as the handle
-    // object stays alive while it waits.
+    // Only after StopWorkers: no worker waits on an event any more.
     for (TabState& state : m_tabs)
         state.m_hEvent.reset();
 }
@@ -187,34 +187,17 @@ void CMainDlg::CancelConvert(int tab)
         m_pConvertView->ShowConvertButtons(tab, false);
 }
 
-unsigned CMainDlg::NCWorkThreadProc(void* param)
-{
-    static_cast<CMainDlg*>(param)->WorkLoop(TAB_NORMAL);
-    return 0;
-}
-
-unsigned CMainDlg::HCWorkThreadProc(void* param)
-{
-    static_cast<CMainDlg*>(param)->WorkLoop(TAB_HEIC);
-    return 0;
-}
-
-unsigned CMainDlg::CCWorkThreadProc(void* param)
-{
-    static_cast<CMainDlg*>(param)->WorkLoop(TAB_COMPRESS);
-    return 0;
-}
-
-void CMainDlg::WorkLoop(int tab)
+void CMainDlg::WorkLoop(int tab, const std::stop_token& stop)
 {
     const HANDLE event = m_tabs[tab].m_hEvent.get();
-    --m_nStartingWorkers;
-    while (!g_bAppExit)
+    // The stop request wakes a worker that waits for work.
+    const std::stop_callback wake(stop, [event] { SetEvent(event); });
+    while (!g_bAppExit && !stop.stop_requested())
     {
         if (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0)
             return;
         ++m_nBusyWorkers;
-        if (!g_bAppExit)
+        if (!g_bAppExit && !stop.stop_requested())
             ConvertQueue(tab);
         // Pixel memory is kept from one file for the next; the last worker to finish hands it
         // back, so an idle program holds no image's worth of memory.
@@ -246,17 +229,17 @@ void CMainDlg::ConvertQueue(int tab)
             last = work.queue->empty();
             run = g_tabRun[tab].load();
         }
-        ConvertResultRecord* record = ConvertOne(tab, item, last, run);
+        std::unique_ptr<ConvertResultRecord> record = ConvertOne(tab, item, last, run);
         // Leaving, nobody reads results any more (the window may stay until the process ends).
-        if (g_bAppExit || !PostMessageW(m_hWnd, work.resultMessage, reinterpret_cast<WPARAM>(record), 0))
-            delete record; // the window is gone: nobody else will free it
+        if (!g_bAppExit)
+            PostRecord(m_hWnd, work.resultMessage, std::move(record));
     }
 }
 
-ConvertResultRecord* CMainDlg::ConvertOne(int tab, FileItem item, bool last, unsigned run)
+std::unique_ptr<ConvertResultRecord> CMainDlg::ConvertOne(int tab, FileItem item, bool last, unsigned run)
 {
     const TabWork& work = g_tabWork[tab];
-    auto* record = new ConvertResultRecord;
+    auto record = std::make_unique<ConvertResultRecord>();
     std::wstring outPath = MakeOutputPath(item);
     std::string error;
     std::string written;
@@ -322,27 +305,27 @@ bool CMainDlg::HandleConvertMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& re
 
 LRESULT CMainDlg::OnNCConvertResult(WPARAM wParam)
 {
-    return OnConvertResult(TAB_NORMAL, reinterpret_cast<ConvertResultRecord*>(wParam));
+    return OnConvertResult(TAB_NORMAL, TakeRecord<ConvertResultRecord>(wParam));
 }
 
 LRESULT CMainDlg::OnHCConvertResult(WPARAM wParam)
 {
-    return OnConvertResult(TAB_HEIC, reinterpret_cast<ConvertResultRecord*>(wParam));
+    return OnConvertResult(TAB_HEIC, TakeRecord<ConvertResultRecord>(wParam));
 }
 
 LRESULT CMainDlg::OnCCConvertResult(WPARAM wParam)
 {
-    return OnConvertResult(TAB_COMPRESS, reinterpret_cast<ConvertResultRecord*>(wParam));
+    return OnConvertResult(TAB_COMPRESS, TakeRecord<ConvertResultRecord>(wParam));
 }
 
-LRESULT CMainDlg::OnConvertResult(int tab, ConvertResultRecord* record)
+LRESULT CMainDlg::OnConvertResult(int tab, std::unique_ptr<ConvertResultRecord> record)
 {
     if (record == nullptr)
         return 0;
     if (record->m_nRun == g_tabRun[tab].load())
     {
         std::vector<FileItem*>& items = m_tabs[tab].m_vecItems;
-        const auto found = std::find_if(items.begin(), items.end(), [record](const FileItem* item) {
+        const auto found = std::find_if(items.begin(), items.end(), [&record](const FileItem* item) {
             return item->m_nId == record->m_nId;
         });
         if (found != items.end())
@@ -360,6 +343,5 @@ LRESULT CMainDlg::OnConvertResult(int tab, ConvertResultRecord* record)
                 m_pConvertView->ShowConvertButtons(tab, false);
         }
     }
-    delete record;
     return 0;
 }

@@ -62,12 +62,6 @@ bool IsImageFile(const std::wstring& path)
     return in.gcount() == sizeof head && std::memcmp(head, png, sizeof png) == 0;
 }
 
-// What the avatar thread works on: its own copies, so the window may change its members.
-struct AvatarJob
-{
-    std::wstring account;
-    std::wstring url;
-};
 } // namespace
 
 std::wstring CMainDlg::MakeUrl(const std::wstring& base) const
@@ -118,12 +112,13 @@ LRESULT CMainDlg::OnLoginResult(const std::wstring* text)
     {
         if (!fields.imgUrl.empty() && !AvatarPath(m_strAccount).empty())
         {
-            auto* job = new AvatarJob{m_strAccount, fields.imgUrl};
-            const uintptr_t thread = _beginthreadex(nullptr, 0, &CMainDlg::DownImgProc, job, 0, nullptr);
-            if (thread == 0)
-                delete job; // not reported: the title bar keeps its picture
-            else
-                ::CloseHandle(reinterpret_cast<HANDLE>(thread));
+            // The worker has its own copies, so the window may change its members. An older
+            // download (of an account that is no longer shown) is stopped first. A thread that
+            // cannot start is not reported: the title bar keeps its picture.
+            m_avatarWorker.RequestStop();
+            m_avatarWorker.Start([account = m_strAccount, url = fields.imgUrl](const std::stop_token& stop) {
+                DownImgProc(account, url, stop);
+            });
         }
     }
     ::PostMessageW(g_hMainWnd, WM_GO_FIRST_PAGE, 0, 0);
@@ -154,23 +149,20 @@ void CMainDlg::ShowAvatar(CControlUI* center)
     center->SetToolTip(hasAvatar ? m_strAccount.c_str() : L"");
 }
 
-unsigned CMainDlg::DownImgProc(void* param)
+void CMainDlg::DownImgProc(const std::wstring& account, const std::wstring& url, const std::stop_token& stop)
 {
-    if (param == nullptr)
-        return 0;
-    const std::unique_ptr<AvatarJob> job(static_cast<AvatarJob*>(param));
-    const std::wstring path = AvatarPath(job->account);
+    const std::wstring path = AvatarPath(account);
     if (path.empty())
-        return 0;
+        return;
     RemoveFile(path);
     AvatarLimit limit;
     ClusterCurl curl;
     curl.SetTimeOut(30, 3600);
     curl.SetListener(&limit);
     curl.SetCancelFlag(&limit.m_bCancel);
-    const std::string url = WideToAnsi(job->url);
+    curl.SetStopToken(stop);
     CurlResult result =
-        curl.downloadFile(url, WideToAnsi(GetModuleDir()), WideToAnsi(job->account + L".png"));
+        curl.downloadFile(WideToAnsi(url), WideToAnsi(GetModuleDir()), WideToAnsi(account + L".png"));
     if (result.code == 200 && !IsImageFile(path))
     {
         RemoveFile(path);
@@ -178,13 +170,12 @@ unsigned CMainDlg::DownImgProc(void* param)
     }
     if (result.code != 200)
     {
-        LOG_ERROR(L"CMainDlg::DownImgProc", L"url=%s 下载头像失败! msg=%s", job->url.c_str(),
+        LOG_ERROR(L"CMainDlg::DownImgProc", L"url=%s 下载头像失败! msg=%s", url.c_str(),
                   AnsiToWide(result.message).c_str());
-        return 0;
+        return;
     }
     LOG_INFO(L"CMainDlg::DownImgProc", L"%s success 下载头像完成", L"CMainDlg::DownImgProc");
     ::PostMessageW(g_hMainWnd, WM_AVATAR_READY, 0, 0);
-    return 0;
 }
 
 LRESULT CMainDlg::OnAvatarReady()

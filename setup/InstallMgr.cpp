@@ -2,6 +2,7 @@
 
 #include "common/base/Log.h"
 #include "common/base/PathHelper.h"
+#include "common/base/PostedRecord.h"
 #include "common/base/StringHelper.h"
 #include "common/install/CreatedFolders.h"
 #include "common/install/FirewallSettings.h"
@@ -15,6 +16,7 @@
 
 #include "platform/Shell.h"
 
+#include <cerrno>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -67,8 +69,7 @@ void RestoreUserKeys(const std::wstring& ini, const std::vector<std::optional<st
 CInstallMgr::~CInstallMgr()
 {
     m_stop.store(true);
-    if (m_thread.joinable())
-        m_thread.join();
+    m_worker.Join();
 }
 
 void CInstallMgr::SetInstallDir(const std::wstring& dir)
@@ -91,22 +92,19 @@ bool CInstallMgr::BeginInstallThread()
 {
     LOG_INFO(L"CInstallMgr::BeginInstallThread", L"%s %s", L"CInstallMgr::BeginInstallThread",
              L"创建安装线程");
-    if (m_thread.joinable() || m_running.load())
+    if (m_worker.IsStarted() || m_running.load())
         return false;
     m_running.store(true);
-    try
-    {
-        m_thread = std::thread([this] {
-            InstallProc(this);
-            m_running.store(false);
-        });
-    }
-    catch (const std::system_error& error)
+    const bool started = m_worker.Start([this](const std::stop_token&) {
+        InstallProc(this);
+        m_running.store(false);
+    });
+    if (!started)
     {
         // Nothing was started and nothing will be posted: the window stays where it is.
         m_running.store(false);
         LOG_ERROR(L"CInstallMgr::BeginInstallThread", L"%s 创建安装线程失败 error=%d",
-                  L"CInstallMgr::BeginInstallThread", error.code().value());
+                  L"CInstallMgr::BeginInstallThread", errno);
         return false;
     }
     return true;
@@ -338,7 +336,5 @@ void CInstallMgr::PostProgress(const InstallProgressRecord& rec)
 {
     if (g_hSetupWnd == nullptr)
         return;
-    auto* copy = new InstallProgressRecord(rec);
-    if (!PostMessageW(g_hSetupWnd, WM_INSTALL_PROGRESS, reinterpret_cast<WPARAM>(copy), 0))
-        delete copy;
+    PostRecord(g_hSetupWnd, WM_INSTALL_PROGRESS, std::make_unique<InstallProgressRecord>(rec));
 }

@@ -5,6 +5,7 @@
 // the firewall rule and the desktop entries. Each step posts a progress record to the setup
 // window.
 
+#include "common/base/WorkerThread.h"
 #include "common/install/InstallManifest.h"
 #include "common/install/RegSettings.h"
 
@@ -12,7 +13,6 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 constexpr UINT WM_INSTALL_PROGRESS = 2025;
@@ -76,7 +76,7 @@ private:
     bool m_quickLaunch = true;
     std::vector<std::wstring> m_createdFolders;
     CInstallManifest m_manifest;
-    std::thread m_thread;
+    CWorkerThread m_worker;
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_stop{false};
 };

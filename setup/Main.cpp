@@ -62,6 +62,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 
     auto* setupDlg = new CSetupDlg; // deletes itself when its window is gone
     RunProgramWindow(setupDlg, GetSetupTitle(), kTopWindowStyle, kTopWindowExStyle);
+    CHttpMgr::StopRequests(); // a report still on its way ends with the program
     CLog::GetInstance()->Stop();
     return 0;
 }

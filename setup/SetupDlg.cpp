@@ -2,6 +2,7 @@
 
 #include "common/base/Log.h"
 #include "common/base/PathHelper.h"
+#include "common/base/PostedRecord.h"
 #include "common/base/ProcessHelper.h"
 #include "common/dialog/MsgBoxDlg.h"
 #include "common/http/HttpMgr.h"
@@ -344,7 +345,7 @@ void CSetupDlg::SendStatistics(const InstallProgressRecord& record, bool success
 
 LRESULT CSetupDlg::OnInstallProgress(WPARAM wParam)
 {
-    const std::unique_ptr<InstallProgressRecord> record(reinterpret_cast<InstallProgressRecord*>(wParam));
+    const std::unique_ptr<InstallProgressRecord> record = TakeRecord<InstallProgressRecord>(wParam);
     if (record == nullptr)
         return 1;
     if (record->error == 0)

@@ -44,6 +44,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     dlg->m_strInstallDir = GetModuleDir();
     const std::wstring title = ProgramWindowTitle(PictavoProgram::UNINST, appName);
     RunProgramWindow(dlg, title, kTopWindowStyle, kTopWindowExStyle);
+    CHttpMgr::StopRequests(); // a report still on its way ends with the program
     CLog::GetInstance()->Stop();
     return 0;
 }

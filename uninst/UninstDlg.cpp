@@ -1,6 +1,7 @@
 #include "uninst/UninstDlg.h"
 
 #include "common/base/Log.h"
+#include "common/base/PostedRecord.h"
 #include "common/install/ProductFiles.h"
 #include "common/install/RegSettings.h"
 #include "common/install/SelfDeleteScript.h"
@@ -143,7 +144,7 @@ LRESULT CUninstDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
 
 LRESULT CUninstDlg::OnUninstallProgress(WPARAM wParam)
 {
-    const std::unique_ptr<UninstallProgressRecord> record(reinterpret_cast<UninstallProgressRecord*>(wParam));
+    const std::unique_ptr<UninstallProgressRecord> record = TakeRecord<UninstallProgressRecord>(wParam);
     if (record == nullptr)
         return 1;
     if (m_pUninstProgress != nullptr)

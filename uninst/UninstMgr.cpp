@@ -2,6 +2,7 @@
 
 #include "common/base/Log.h"
 #include "common/base/PathHelper.h"
+#include "common/base/PostedRecord.h"
 #include "common/base/StringHelper.h"
 #include "common/install/CreatedFolders.h"
 #include "common/install/FirewallSettings.h"
@@ -16,6 +17,7 @@
 #include "platform/Kernel.h"
 #include "platform/UniqueFd.h"
 
+#include <cerrno>
 #include <climits>
 #include <cwctype>
 #include <fcntl.h>
@@ -147,8 +149,7 @@ bool IsProductMadeFile(const std::wstring& path)
 
 CUninstMgr::~CUninstMgr()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    m_worker.Join();
 }
 
 std::wstring CUninstMgr::EntryName()
@@ -161,22 +162,19 @@ bool CUninstMgr::BeginUnInstallThread()
 {
     LOG_INFO(L"CUninstMgr::BeginUnInstallThread", L"%s %s", L"CUninstMgr::BeginUnInstallThread",
              L"创建卸载线程");
-    if (m_thread.joinable() || m_running.load())
+    if (m_worker.IsStarted() || m_running.load())
         return false;
     m_running.store(true);
-    try
-    {
-        m_thread = std::thread([this] {
-            UninstProcThread(this);
-            m_running.store(false);
-        });
-    }
-    catch (const std::system_error& error)
+    const bool started = m_worker.Start([this](const std::stop_token&) {
+        UninstProcThread(this);
+        m_running.store(false);
+    });
+    if (!started)
     {
         // Nothing was started and nothing will be posted: the window stays where it is.
         m_running.store(false);
         LOG_ERROR(L"CUninstMgr::BeginUnInstallThread", L"%s 创建卸载线程失败 error=%d",
-                  L"CUninstMgr::BeginUnInstallThread", error.code().value());
+                  L"CUninstMgr::BeginUnInstallThread", errno);
         return false;
     }
     return true;
@@ -495,7 +493,5 @@ void CUninstMgr::PostProgress(const UninstallProgressRecord& record)
     if (g_hUninstWnd == nullptr)
         return;
     Sleep(kPostPauseMs);
-    auto* copy = new UninstallProgressRecord(record);
-    if (!PostMessageW(g_hUninstWnd, WM_UNINSTALL_PROGRESS, reinterpret_cast<WPARAM>(copy), 0))
-        delete copy;
+    PostRecord(g_hUninstWnd, WM_UNINSTALL_PROGRESS, std::make_unique<UninstallProgressRecord>(record));
 }

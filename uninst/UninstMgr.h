@@ -4,13 +4,13 @@
 // keys and the files the product owns. Before each step it posts a progress record to the
 // uninstall window; the last record says whether everything went.
 
+#include "common/base/WorkerThread.h"
 #include "common/install/InstallManifest.h"
 
 #include "platform/Win32.h"
 
 #include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 constexpr UINT WM_UNINSTALL_PROGRESS = 2025;
@@ -94,6 +94,6 @@ private:
     std::wstring m_madeOutputFolder;
     std::vector<DWORD> m_stoppedIds;
     std::vector<std::wstring> m_remaining;
-    std::thread m_thread;
+    CWorkerThread m_worker;
     std::atomic<bool> m_running{false};
 };

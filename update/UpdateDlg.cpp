@@ -2,6 +2,7 @@
 
 #include "common/base/Log.h"
 #include "common/base/PathHelper.h"
+#include "common/base/PostedRecord.h"
 #include "common/base/ProcessHelper.h"
 #include "common/install/ProductFiles.h"
 #include "common/install/SelfDeleteScript.h"
@@ -54,11 +55,7 @@ void CUpdateDlg::StopWorker()
 {
     g_hUpdateWnd = nullptr;
     g_bUpdateStop = true;
-    if (g_hUpdateThread == INVALID_HANDLE_VALUE)
-        return;
-    WaitForSingleObject(g_hUpdateThread, INFINITE);
-    CloseHandle(g_hUpdateThread);
-    g_hUpdateThread = INVALID_HANDLE_VALUE;
+    m_worker.Join();
 }
 
 void CUpdateDlg::InitWindow()
@@ -68,15 +65,9 @@ void CUpdateDlg::InitWindow()
     m_pTxtStatus = m_PaintManager.FindControl(L"txtStatus");
     m_strMainExePath = m_strMainExeDir;
     LOG_INFO(L"CUpdateMgr::StartUpdateThread", L"%s 启动线程下载升级包", L"CUpdateMgr::StartUpdateThread");
-    const uintptr_t thread =
-        _beginthreadex(nullptr, 0, &CUpdateMgr::DownFileThreadProc, m_pUpdateMgr, CREATE_SUSPENDED, nullptr);
-    if (thread == 0)
-    {
+    CUpdateMgr* const manager = m_pUpdateMgr;
+    if (!m_worker.Start([manager](const std::stop_token&) { CUpdateMgr::DownFileThreadProc(manager); }))
         LOG_ERROR(L"CUpdateMgr::StartUpdateThread", L"%s 创建线程失败", L"CUpdateMgr::StartUpdateThread");
-        return;
-    }
-    g_hUpdateThread = reinterpret_cast<HANDLE>(thread);
-    ResumeThread(g_hUpdateThread);
 }
 
 LRESULT CUpdateDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
@@ -89,9 +80,7 @@ LRESULT CUpdateDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
     if (uMsg != WM_UPDATE_STATUS)
         return CProgramDlg::HandleCustomMessage(uMsg, wParam, lParam, bHandled);
     bHandled = TRUE;
-    auto* record = reinterpret_cast<UpdateStatusRecord*>(wParam);
-    OnStatus(record);
-    delete record;
+    OnStatus(TakeRecord<UpdateStatusRecord>(wParam).get());
     return 0;
 }
 

@@ -4,6 +4,7 @@
 // failure it stays above the restarted Pictavo until the user closes it. When the window goes,
 // the updater's own temporary copy is removed once the process has ended.
 
+#include "common/base/WorkerThread.h"
 #include "common/dialog/ProgramDlg.h"
 #include "update/UpdateMgr.h"
 
@@ -39,4 +40,5 @@ private:
     const std::unique_ptr<CUpdateMgr> m_updateMgr = std::make_unique<CUpdateMgr>();
     // The worker as its thread is handed it; owned by m_updateMgr.
     CUpdateMgr* const m_pUpdateMgr = m_updateMgr.get();
+    CWorkerThread m_worker;
 };

@@ -2,6 +2,7 @@
 
 #include "common/base/Log.h"
 #include "common/base/PathHelper.h"
+#include "common/base/PostedRecord.h"
 #include "common/install/ProductFiles.h"
 #include "common/install/ProductProcesses.h"
 #include "common/install/UpdateJournal.h"
@@ -13,7 +14,6 @@
 
 std::wstring m_strMainExePath;
 std::atomic<HWND> g_hUpdateWnd{nullptr};
-HANDLE g_hUpdateThread = INVALID_HANDLE_VALUE;
 std::atomic<bool> g_bUpdateStop{false};
 
 namespace
@@ -93,10 +93,9 @@ void CUpdateMgr::PostStatus(const UpdateStatusRecord& record, DWORD delayMs)
     if (g_hUpdateWnd.load() == nullptr)
         return;
     Pause(delayMs);
-    auto* copy = new UpdateStatusRecord(record);
     const HWND window = g_hUpdateWnd.load();
-    if (window == nullptr || !PostMessageW(window, WM_UPDATE_STATUS, reinterpret_cast<WPARAM>(copy), 0))
-        delete copy;
+    if (window != nullptr)
+        PostRecord(window, WM_UPDATE_STATUS, std::make_unique<UpdateStatusRecord>(record));
 }
 
 unsigned CUpdateMgr::DownFileThreadProc(void* param)

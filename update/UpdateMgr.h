@@ -20,6 +20,7 @@ public:
     // Sleeps delayMs (cut short when the window closes), then posts a copy of record; nothing
     // when there is no window.
     static void PostStatus(const UpdateStatusRecord& record, DWORD delayMs);
+    // The worker's run (on the window's CWorkerThread, which waits for it when it closes).
     static unsigned DownFileThreadProc(void* param);
 };
 
@@ -27,9 +28,6 @@ public:
 extern std::wstring m_strMainExePath;
 // The status window, or null (no records are posted then).
 extern std::atomic<HWND> g_hUpdateWnd;
-// The worker thread, INVALID_HANDLE_VALUE when there is none. Owned by the window, which waits
-// for it when it closes.
-extern HANDLE g_hUpdateThread;
 // Set when the window closes: the worker finishes the file in hand, restores the old version
 // and ends.
 extern std::atomic<bool> g_bUpdateStop;

@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 LockHelper g_logLock;
 
@@ -100,8 +101,7 @@ void CLog::Init(const char* logDir, const char* fileName)
     m_spFile = std::make_shared<LocalFileHandler>();
     if (!m_spFile->Open(m_strLogPath.c_str(), "a+"))
         std::printf("open file=%s error=%d", m_strLogPath.c_str(), static_cast<int>(GetLastError()));
-    if (!IsStarted())
-        Start();
+    Start();
 }
 
 void CLog::WriteLog(int level, const wchar_t* sourceFile, int line, const wchar_t* function,
@@ -126,32 +126,35 @@ void CLog::PushLine(const std::string& line)
     m_listLines.push_back(line);
 }
 
+bool CLog::Start()
+{
+    if (m_writer.IsStarted() || m_writer.Start([this](const std::stop_token& stop) { Run(stop); }))
+        return true;
+    std::cout << "create thread error! \r\n" << std::endl;
+    return false;
+}
+
 bool CLog::Stop()
 {
-    if (!IsStarted())
+    if (!m_writer.IsStarted())
         return false;
-    m_bStopping = true;
-    Wait();
-    CloseThread();
+    m_writer.Stop();
     m_spFile.reset();
-    m_bStopping = false;
     return true;
 }
 
-void CLog::Run()
+void CLog::Run(const std::stop_token& stop)
 {
-    m_bRunning = true;
     // Stop only ends the writer once the queue is drained, so a program's last lines
     // (its exit line among them) reach the file.
     for (;;)
     {
         if (WriteNextLine())
             continue;
-        if (m_bStopping)
+        if (stop.stop_requested())
             break;
         Sleep(kIdleSleepMs);
     }
-    m_bRunning = false;
 }
 
 bool CLog::WriteNextLine()

@@ -4,7 +4,7 @@
 
 #include "common/base/LocalFileHandler.h"
 #include "common/base/LockHelper.h"
-#include "common/base/ThreadHelper.h"
+#include "common/base/WorkerThread.h"
 
 #include <atomic>
 #include <list>
@@ -23,14 +23,16 @@ enum LogLevel
 // Guards the log queue and CLog::Init; always the innermost lock.
 extern LockHelper g_logLock;
 
-class CLog : public ThreadHelper
+class CLog
 {
 public:
     static CLog* GetInstance();
 
     // Public so that a test can run a writer of its own; programs use GetInstance.
     CLog() = default;
-    ~CLog() override;
+    ~CLog();
+    CLog(const CLog&) = delete;
+    CLog& operator=(const CLog&) = delete;
 
     // Creates the folder, prunes old dated logs when no name is given, opens the file and
     // starts the writer thread (once).
@@ -38,6 +40,10 @@ public:
     // The format is a Windows-style wide format ("%s" takes a wide string).
     void WriteLog(int level, const wchar_t* sourceFile, int line, const wchar_t* function,
                   const wchar_t* format, ...);
+    // Starts the writer thread (one at a time: true when it runs already); false when it
+    // cannot start.
+    bool Start();
+    bool IsStarted() const { return m_writer.IsStarted(); }
     // Ends the writer after every queued line is written; false when no writer runs.
     bool Stop();
 
@@ -45,23 +51,22 @@ public:
     void DeleteOldLogs(int keep);
     void PushLine(const std::string& line);
 
-    void Run() override;
-
     // Set directly by WinMain before or after Init.
     std::atomic<int> m_nLevel{LOG_LEVEL_INFO};
     std::atomic<bool> m_bDebugOutput{false};
 
 private:
+    // The writer: drains the queue, and ends on the stop request once it is empty.
+    void Run(const std::stop_token& stop);
     // Writes the first queued line; false when the queue was empty.
     bool WriteNextLine();
     void WriteToFile(const std::string& line);
 
     std::shared_ptr<LocalFileHandler> m_spFile;
     std::list<std::string> m_listLines;
-    std::atomic<bool> m_bRunning{false};
-    std::atomic<bool> m_bStopping{false};
     std::string m_strLogDir;
     std::string m_strLogPath;
+    CWorkerThread m_writer;
 };
 
 // Names (without folders) of the files below folder whose name contains ".log".

@@ -1,5 +1,6 @@
 #include "common/dialog/ProgramDlg.h"
 
+#include "common/base/PostedRecord.h"
 #include "common/dialog/SingleInstance.h"
 #include "common/http/HttpMgr.h"
 
@@ -78,7 +79,7 @@ LRESULT CProgramDlg::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam
     case WM_COPYDATA:
         return HandleActivateMessage(m_hWnd, wParam, lParam, bHandled);
     case WM_HTTP_REPLY:
-        delete reinterpret_cast<HttpReply*>(wParam);
+        TakeRecord<HttpReply>(wParam).reset();
         return 1;
     default:
         bHandled = FALSE;

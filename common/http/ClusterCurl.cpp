@@ -172,6 +172,10 @@ void ClusterCurl::SetCommonOptions()
     curl_easy_setopt(m_pCurl, CURLOPT_TIMEOUT, m_nTotalTimeOut);
     curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_LIMIT, m_nLowSpeedBytes);
     curl_easy_setopt(m_pCurl, CURLOPT_LOW_SPEED_TIME, m_nLowSpeedSec);
+    // Called about once a second even while nothing comes: it reads the cancel flag.
+    curl_easy_setopt(m_pCurl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(m_pCurl, CURLOPT_XFERINFOFUNCTION, &ClusterCurl::OnProgress);
+    curl_easy_setopt(m_pCurl, CURLOPT_XFERINFODATA, this);
 }
 
 void ClusterCurl::SetLimits(BodySink& sink, curl_off_t kindDefault)
@@ -309,7 +313,7 @@ CurlResult ClusterCurl::Post(const std::string& url, const std::string& data, st
 
 bool ClusterCurl::IsCancelled() const
 {
-    return m_pCancel != nullptr && __atomic_load_n(m_pCancel, __ATOMIC_ACQUIRE);
+    return (m_pCancel != nullptr && __atomic_load_n(m_pCancel, __ATOMIC_ACQUIRE)) || m_stop.stop_requested();
 }
 
 int ClusterCurl::OnProgress(void* self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t) noexcept
@@ -400,9 +404,6 @@ CurlResult ClusterCurl::Transfer(const std::string& url, const std::string& temp
     SetLimits(sink, kMaxDownloadBytes);
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEFUNCTION, &ClusterCurl::fileDataWriter);
     curl_easy_setopt(m_pCurl, CURLOPT_WRITEDATA, &sink);
-    curl_easy_setopt(m_pCurl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(m_pCurl, CURLOPT_XFERINFOFUNCTION, &ClusterCurl::OnProgress);
-    curl_easy_setopt(m_pCurl, CURLOPT_XFERINFODATA, this);
     CurlResult result = FollowOnSameHost(url, sink);
     if (!fd.Close() && result.code == 200)
         return LocalFailure(-1, FormatText("downloadFile write file error(%d), %s", errno, tempPath.c_str()));

@@ -9,6 +9,7 @@
 #include <curl/curl.h>
 
 #include <cstdio>
+#include <stop_token>
 #include <string>
 
 // The client's own diagnostics: one "[...]" line on the debug channel, cut to 1023 characters.
@@ -50,6 +51,8 @@ public:
     void SetListener(CLibcurlDownCallback* listener) { m_pListener = listener; }
     // A flag owned by the caller (another thread may set it): true stops a download.
     void SetCancelFlag(const volatile bool* cancel) { m_pCancel = cancel; }
+    // A stop request of the calling worker stops a download as the cancel flag does.
+    void SetStopToken(std::stop_token stop) { m_stop = std::move(stop); }
 
     CurlResult Get(const std::string& url, std::string* body);
     // data goes out byte for byte as "application/x-www-form-urlencoded".
@@ -102,5 +105,6 @@ private:
     int m_nTaskId = 0;
     CLibcurlDownCallback* m_pListener = nullptr;
     const volatile bool* m_pCancel = nullptr;
+    std::stop_token m_stop;
     double m_dLastProgress = 0;
 };

@@ -2,7 +2,9 @@
 
 #include "common/base/Log.h"
 #include "common/base/MyLock.h"
+#include "common/base/PostedRecord.h"
 #include "common/base/StringHelper.h"
+#include "common/base/WorkerThread.h"
 #include "common/http/ClusterCurl.h"
 
 #include "platform/Kernel.h"
@@ -14,6 +16,7 @@
 #include <exception>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace
 {
@@ -46,11 +49,33 @@ MyLock::CMutex& TableLock()
     return lock;
 }
 
-// Request id -> the handle of the thread that runs it.
-std::map<int, HANDLE>& RunningRequests()
+using WorkerPtr = std::unique_ptr<CWorkerThread>;
+
+// Request id -> the worker that runs it. Never destroyed: a request may still end while the
+// process ends.
+std::map<int, WorkerPtr>& RunningRequests()
 {
-    static std::map<int, HANDLE> table;
-    return table;
+    static auto* table = new std::map<int, WorkerPtr>;
+    return *table;
+}
+
+// Workers done with their request, joined by the next start or by StopRequests (a thread
+// cannot join itself).
+std::vector<WorkerPtr>& EndedRequests()
+{
+    static auto* ended = new std::vector<WorkerPtr>;
+    return *ended;
+}
+
+// Joins the ended workers outside the table lock.
+void JoinEndedRequests()
+{
+    std::vector<WorkerPtr> ended;
+    {
+        MyLock::CAutoLock lock(&TableLock());
+        ended.swap(EndedRequests());
+    }
+    ended.clear();
 }
 
 std::atomic<CHttpMgr*> g_instance{nullptr};
@@ -115,23 +140,37 @@ int CHttpMgr::AsyncGet(std::string url, HWND notify, int tag)
 
 int CHttpMgr::StartRequest(HttpRequest* request)
 {
+    JoinEndedRequests();
     request->id = ++g_requestCounter;
-    // Suspended, so that the thread never looks for its table entry before it exists.
-    const uintptr_t thread =
-        _beginthreadex(nullptr, 0, &CHttpMgr::HttpThreadProc, request, CREATE_SUSPENDED, nullptr);
-    if (thread == 0)
+    const int id = request->id;
+    auto worker = std::make_unique<CWorkerThread>();
+    CWorkerThread* const started = worker.get();
+    // Entered first, so that the thread never looks for its table entry before it exists.
+    MyLock::CAutoLock lock(&TableLock());
+    RunningRequests()[id] = std::move(worker);
+    if (!started->Start([request](const std::stop_token& stop) { HttpThreadProc(request, stop); }))
     {
+        RunningRequests().erase(id);
         delete request;
         return -1;
     }
-    const int id = request->id;
-    const HANDLE handle = reinterpret_cast<HANDLE>(thread);
+    return id;
+}
+
+void CHttpMgr::StopRequests()
+{
+    std::vector<WorkerPtr> running;
     {
         MyLock::CAutoLock lock(&TableLock());
-        RunningRequests()[id] = handle;
+        for (auto& entry : RunningRequests())
+        {
+            entry.second->RequestStop();
+            running.push_back(std::move(entry.second));
+        }
+        RunningRequests().clear();
     }
-    ResumeThread(handle);
-    return id;
+    running.clear();
+    JoinEndedRequests();
 }
 
 bool CHttpMgr::IsRunning(int id)
@@ -140,15 +179,14 @@ bool CHttpMgr::IsRunning(int id)
     return RunningRequests().count(id) != 0;
 }
 
-unsigned CHttpMgr::HttpThreadProc(void* param)
+void CHttpMgr::HttpThreadProc(HttpRequest* param, const std::stop_token& stop)
 {
-    std::unique_ptr<HttpRequest> request(static_cast<HttpRequest*>(param));
-    if (!request)
-        return 0;
+    std::unique_ptr<HttpRequest> request(param);
     std::string body;
     CurlResult result;
     {
         ClusterCurl curl;
+        curl.SetStopToken(stop);
         curl.SetTimeOut(Options().connectSec, Options().totalSec);
         result = request->isGet ? curl.Get(request->url, &body)
                                 : curl.Post(request->url, request->postData, &body);
@@ -161,43 +199,39 @@ unsigned CHttpMgr::HttpThreadProc(void* param)
     }
     PostReply(*request, std::move(body));
     ForgetRequest(request->id);
-    return 0;
 }
 
 // The window always learns that the request ended; a record nobody can receive is freed here.
 void CHttpMgr::PostReply(const HttpRequest& request, std::string body)
 {
-    auto* reply = new HttpReply{std::move(body), request.id, request.tag};
-    if (!PostMessageW(request.notify, WM_HTTP_REPLY, reinterpret_cast<WPARAM>(reply), 0))
-        delete reply;
+    PostRecord(request.notify, WM_HTTP_REPLY,
+               std::make_unique<HttpReply>(HttpReply{std::move(body), request.id, request.tag}));
 }
 
 void CHttpMgr::ForgetRequest(int id)
 {
-    HANDLE handle = nullptr;
-    {
-        MyLock::CAutoLock lock(&TableLock());
-        auto it = RunningRequests().find(id);
-        if (it == RunningRequests().end())
-            return;
-        handle = it->second;
-        RunningRequests().erase(it);
-    }
-    CloseHandle(handle);
+    MyLock::CAutoLock lock(&TableLock());
+    auto it = RunningRequests().find(id);
+    if (it == RunningRequests().end())
+        return; // StopRequests holds it and waits for it
+    EndedRequests().push_back(std::move(it->second));
+    RunningRequests().erase(it);
 }
 
-bool CHttpMgr::SyncGet(const std::string& url, std::string* body)
+bool CHttpMgr::SyncGet(const std::string& url, std::string* body, const std::stop_token& stop)
 {
     ClusterCurl curl;
+    curl.SetStopToken(stop);
     curl.SetTimeOut(kSyncConnectSec, kSyncTotalSec);
     return curl.Get(url, body).code == 200;
 }
 
-void CHttpMgr::RequestVersion(const std::string& url, std::wstring* version, std::wstring* packUrl)
+void CHttpMgr::RequestVersion(const std::string& url, std::wstring* version, std::wstring* packUrl,
+                              const std::stop_token& stop)
 {
     GetInstance();
     std::string body;
-    if (!SyncGet(url, &body))
+    if (!SyncGet(url, &body, stop))
         return;
     switch (ParseVersionReply(body, version, packUrl))
     {

@@ -5,12 +5,14 @@
 
 #include "platform/WinTypes.h"
 
+#include <stop_token>
 #include <string>
 
 // wParam = HttpReply*, lParam = 0. The receiver deletes the record, also when it ignores it.
 constexpr UINT WM_HTTP_REPLY = 2026;
 
-// Made by the caller's thread, owned and freed by the request thread.
+// Made by the caller's thread, owned and freed by the request thread (or by the start that
+// could not make one).
 struct HttpRequest
 {
     std::string url;
@@ -53,24 +55,29 @@ public:
     // which case no reply comes. Otherwise exactly one WM_HTTP_REPLY comes, also on failure.
     static int AsyncPost(std::string url, const std::string& data, HWND notify, int tag);
     static int AsyncGet(std::string url, HWND notify, int tag);
-    // On the caller's thread with 30 s / 3600 s; body receives the reply in every case.
-    static bool SyncGet(const std::string& url, std::string* body);
+    // On the caller's thread with 30 s / 3600 s; body receives the reply in every case. A stop
+    // request ends the transfer (a failure).
+    static bool SyncGet(const std::string& url, std::string* body, const std::stop_token& stop = {});
     // True while the request's thread has not finished with it.
     static bool IsRunning(int id);
 
     // The version request for a given address, with its log lines (the main program's
     // GetMajor, main/MajorVersion.h, asks it the address of its config.ini).
-    static void RequestVersion(const std::string& url, std::wstring* version, std::wstring* packUrl);
+    static void RequestVersion(const std::string& url, std::wstring* version, std::wstring* packUrl,
+                               const std::stop_token& stop = {});
     // Reads a version reply {"success":true,"errmsg":"","result":{"version":..,"pack_url":..}}.
     static VersionReplyStatus ParseVersionReply(const std::string& body, std::wstring* version,
                                                 std::wstring* packUrl);
 
-    static unsigned HttpThreadProc(void* request);
+    // Stops every running request (its transfer ends as a failure and its reply is posted as
+    // usual) and waits for the request threads. Each program calls it before it ends.
+    static void StopRequests();
 
 private:
     CHttpMgr() = default;
 
     static int StartRequest(HttpRequest* request);
+    static void HttpThreadProc(HttpRequest* request, const std::stop_token& stop);
     static void PostReply(const HttpRequest& request, std::string body);
     static void ForgetRequest(int id);
 };

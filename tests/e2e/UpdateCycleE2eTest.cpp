@@ -28,6 +28,8 @@ namespace
 {
 const std::string kMarker = "\nPICTAVO-BUILD-MARKER-2.0.0.0\n";
 const char kUpdaterTitle[] = "Pictavo升级程序";
+// libcurl's CURLE_ABORTED_BY_CALLBACK: the code of a transfer its progress callback stopped.
+constexpr int kAbortedByCallback = 42;
 
 std::string VisibleWindow(const std::string& title)
 {
@@ -287,4 +289,46 @@ TEST_F(UpdateCycleE2eTest, AnUpdaterClosedBeforeItBeganKeepsThePackageForTheNext
     const std::string log = testsupport::ReadFile(UpdaterLog());
     EXPECT_NE(log.find("the package stays for the next start"), std::string::npos) << log;
     EXPECT_LT(FindRunning(m_install + "/Pictavo"), 0) << "a closed updater starts nothing";
+}
+
+// Quitting while the package still trickles in stops the transfer and waits for the download
+// thread before the program ends: the thread logs its stopped transfer before the exit line,
+// removes what it began, and the process ends within seconds with its own exit code.
+TEST_F(UpdateCycleE2eTest, QuittingInTheMiddleOfASlowDownloadStopsItAndEndsCleanlyAtOnce)
+{
+    httptest::LocalHttpServer server;
+    ASSERT_TRUE(server.ok());
+    const std::string packUrl = server.Url("/trickle");
+    server.Serve("/version", 200,
+                 R"({"success":true,"errmsg":"","result":{"version":"2.0.0.0","pack_url":")" + packUrl +
+                     R"("}})");
+    MakeInstall(m_install, "1.0.0.0", server.Url("/version"), false);
+    const std::string package = m_install + "/UpdatePackage";
+
+    testsupport::ChildProcess pictavo;
+    ASSERT_TRUE(StartPictavo(pictavo));
+    const std::string window = WaitWindow("Pictavo");
+    ASSERT_FALSE(window.empty()) << "Pictavo did not show its window";
+    ASSERT_TRUE(WaitUntil(
+        [&] { return server.EndlessBytesSent() > 0 && fs::exists(package + "/Update.zip.temp"); }, 20000))
+        << "the download did not begin";
+
+    CloseWindow(window);
+    const int status = pictavo.WaitFor(10000);
+    ASSERT_NE(status, -1) << "Pictavo still runs 10 s after it was closed";
+    EXPECT_EQ(testsupport::ExitCode(status), 0);
+    EXPECT_FALSE(fs::exists(package + "/Update.zip.temp"));
+    EXPECT_FALSE(fs::exists(package + "/Update.zip"));
+
+    std::string log;
+    for (const auto& entry : fs::directory_iterator(m_install + "/log"))
+        log += testsupport::ReadFile(entry.path());
+    const size_t stopped =
+        log.find("DownLoadFile url=" + packUrl + " code=" + std::to_string(kAbortedByCallback));
+    const size_t exited = log.rfind("程序已退出！！！");
+    ASSERT_NE(stopped, std::string::npos) << "the download thread never saw its transfer end\n" << log;
+    ASSERT_NE(exited, std::string::npos) << log;
+    EXPECT_LT(stopped, exited) << log;
+    EXPECT_EQ(log.find("did not stop in time"), std::string::npos) << log;
+    EXPECT_EQ(log.find('\n', exited), log.size() - 1) << "lines after the exit line\n" << log;
 }

@@ -5,7 +5,7 @@
 // report's backtrace can name them; the helper is built without optimisation so that every
 // one of them keeps its own frame.
 #include "common/base/CrashHandler.h"
-#include "common/base/ThreadHelper.h"
+#include "common/base/WorkerThread.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -61,21 +61,6 @@ void Describe(Shape* shape)
     CrasherCallCorners(shape);
 }
 
-class Worker : public ThreadHelper
-{
-public:
-    explicit Worker(bool overflow) : m_overflow(overflow) {}
-    void Run() override
-    {
-        if (m_overflow)
-            static_cast<void>(CrasherRecurse(0));
-        else
-            CrasherWriteThroughNull(nullptr);
-    }
-
-private:
-    bool m_overflow;
-};
 } // namespace
 
 int main(int argc, char** argv)
@@ -90,9 +75,15 @@ int main(int argc, char** argv)
         delete static_cast<Shape*>(new Square);
     else if (std::strcmp(mode, "thread") == 0 || std::strcmp(mode, "overflow") == 0)
     {
-        Worker worker(std::strcmp(mode, "overflow") == 0);
-        worker.Start();
-        worker.Wait();
+        const bool overflow = std::strcmp(mode, "overflow") == 0;
+        CWorkerThread worker;
+        worker.Start([overflow](const std::stop_token&) {
+            if (overflow)
+                static_cast<void>(CrasherRecurse(0));
+            else
+                CrasherWriteThroughNull(nullptr);
+        });
+        worker.Join();
     }
     return 0;
 }

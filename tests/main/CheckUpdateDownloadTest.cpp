@@ -38,7 +38,7 @@ protected:
     void RunCheck()
     {
         CCheckUpdate check(m_dir.wpath());
-        CCheckUpdate::DownPackThreadProc(&check);
+        check.DownPackThreadProc({});
     }
 
     std::string Package() const { return m_dir / "UpdatePackage"; }

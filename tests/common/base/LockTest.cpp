@@ -1,10 +1,14 @@
 #include "common/base/LockHelper.h"
 #include "common/base/MyLock.h"
-#include "common/base/ThreadHelper.h"
+#include "common/base/WorkerThread.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -50,17 +54,6 @@ public:
     int m_unlocks = 0;
 };
 
-class FlagThread : public ThreadHelper
-{
-public:
-    void Run() override
-    {
-        m_runThread = std::this_thread::get_id();
-        m_ran = true;
-    }
-    std::atomic<bool> m_ran{false};
-    std::thread::id m_runThread;
-};
 } // namespace
 
 TEST(Locks, GiveMutualExclusion)
@@ -108,15 +101,64 @@ TEST(Locks, AutoLockGoesThroughTheVirtualSlots)
     EXPECT_EQ(mutex.m_unlocks, 1);
 }
 
+// The name is the old thread base's; CWorkerThread took its place for every worker.
 TEST(ThreadHelper, RunsOnItsOwnThreadAndWaits)
 {
-    FlagThread worker;
+    CWorkerThread worker;
     EXPECT_FALSE(worker.IsStarted());
-    ASSERT_TRUE(worker.Start());
+    std::atomic<bool> ran{false};
+    std::thread::id runThread;
+    ASSERT_TRUE(worker.Start([&](const std::stop_token&) {
+        runThread = std::this_thread::get_id();
+        ran = true;
+    }));
     EXPECT_TRUE(worker.IsStarted());
-    EXPECT_TRUE(worker.Wait());
-    EXPECT_TRUE(worker.m_ran);
-    EXPECT_NE(worker.m_runThread, std::this_thread::get_id());
+    worker.Join();
+    EXPECT_FALSE(worker.IsStarted());
+    EXPECT_TRUE(ran);
+    EXPECT_NE(runThread, std::this_thread::get_id());
     // An ended thread stays ended for every later wait.
-    EXPECT_TRUE(worker.Wait());
+    worker.Join();
+    EXPECT_TRUE(worker.JoinFor(std::chrono::milliseconds(0)));
+}
+
+// A body blocked on something else than its token is woken by the stop request through a
+// stop_callback; JoinFor gives up on a body that does not end, and the destructor still waits
+// for it, so nothing it uses goes before it.
+TEST(WorkerThread, StopWakesABlockedBodyAndEveryWaitIsBounded)
+{
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool woken = false;
+    std::atomic<bool> ended{false};
+    {
+        CWorkerThread worker;
+        ASSERT_TRUE(worker.Start([&](const std::stop_token& stop) {
+            std::stop_callback onStop(stop, [&] {
+                std::lock_guard<std::mutex> lock(mutex);
+                woken = true;
+                wake.notify_all();
+            });
+            std::unique_lock<std::mutex> lock(mutex);
+            wake.wait(lock, [&] { return woken; });
+        }));
+        EXPECT_FALSE(worker.JoinFor(std::chrono::milliseconds(50)));
+        EXPECT_TRUE(worker.IsStarted());
+        worker.RequestStop();
+        EXPECT_TRUE(worker.JoinFor(std::chrono::seconds(10)));
+        EXPECT_FALSE(worker.IsStarted());
+
+        // Started again after the join; this one ends only after its release, a while later.
+        std::atomic<bool> release{false};
+        ASSERT_TRUE(worker.Start([&](const std::stop_token&) {
+            while (!release)
+                std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            ended = true;
+        }));
+        worker.RequestStop();
+        EXPECT_FALSE(worker.JoinFor(std::chrono::milliseconds(20)));
+        release = true;
+    }
+    EXPECT_TRUE(ended) << "the destructor returned before the body ended";
 }
