@@ -2,8 +2,8 @@
 // it: each run uses its own copy of the program in a folder of its own, a recorder script in
 // place of the message copy, and ends with the signal.
 #include "CrashHandler.h"
-#include "InstallKit.h"
 #include "support/ChildProcess.h"
+#include "support/InstallKit.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

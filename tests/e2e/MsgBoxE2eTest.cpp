@@ -1,13 +1,13 @@
 // The message box of the main program's skin as a real window on the test display: found by its
 // title where the program placed it, closed by real clicks on its buttons, deaf to Escape. A
 // screenshot of it is kept.
-#include "DialogKit.h"
 #include "DisplayTest.h"
 #include "InputRepeater.h"
 #include "Screenshot.h"
 #include "Watchdog.h"
 #include "XServer.h"
 #include "platform/Input.h"
+#include "support/DialogKit.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

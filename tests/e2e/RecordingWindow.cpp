@@ -116,23 +116,6 @@ void RecordingWindow::Paint()
     EndPaint(m_hwnd, &ps);
 }
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    // A thread timer keeps GetMessageW from sleeping past the deadline.
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
-    while (!done() && std::chrono::steady_clock::now() < deadline)
-    {
-        MSG msg;
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0)
-            break;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    KillTimer(nullptr, timer);
-    return done();
-}
-
 void PumpFor(int ms)
 {
     PumpUntil([] { return false; }, ms);

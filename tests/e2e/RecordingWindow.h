@@ -3,6 +3,7 @@
 // records the messages it gets, and answers WM_NCHITTEST with HTCAPTION over its top band.
 
 #include "platform/Window.h"
+#include "support/Waiting.h"
 
 #include <functional>
 #include <string>
@@ -47,7 +48,7 @@ private:
     std::vector<Received> m_received;
 };
 
-// Retrieves and dispatches messages until done() or timeoutMs passed; returns done().
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+using testsupport::PumpUntil;
+// Pumps for ms whatever comes: for what leaves nothing to wait on (a native window taken down).
 void PumpFor(int ms);
 } // namespace e2e

@@ -4,9 +4,9 @@
 // Pictavo with the new version; a damaged package shows "解压失败..." above the restarted old
 // one; and an updater closed before it began keeps the package for the next start.
 #include "DisplayTest.h"
-#include "InstallKit.h"
 #include "XServer.h"
 #include "support/ChildProcess.h"
+#include "support/InstallKit.h"
 #include "support/TestServers.h"
 #include "support/TestSupport.h"
 

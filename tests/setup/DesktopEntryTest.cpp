@@ -1,7 +1,7 @@
 // Desktop entries for an install folder whose name holds a blank, a "%", a quote and a
 // backslash: accepted by desktop-file-validate, and started by gio launch in the right folder.
-#include "SetupKit.h"
 #include "Shortcut.h"
+#include "support/SetupKit.h"
 
 #include "platform/Shell.h"
 

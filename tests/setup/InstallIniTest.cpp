@@ -1,7 +1,7 @@
 // install.ini beside the setup: defaults, an appname that may not name a file, and the channel
 // from the file or from the name of the program that started the setup.
 #include "InstallIni.h"
-#include "SetupKit.h"
+#include "support/SetupKit.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include "CreatedFolders.h"
 #include "InstallManifest.h"
 #include "ProcessHelper.h"
-#include "SetupKit.h"
 #include "common/SleeperCopy.h"
+#include "support/SetupKit.h"
 
 #include "platform/DesktopEntry.h"
 #include "platform/Firewall.h"

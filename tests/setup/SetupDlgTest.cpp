@@ -6,9 +6,9 @@
 // and restore buttons follow the window's state.
 #include "SetupDlg.h"
 #include "CreatedFolders.h"
-#include "DialogKit.h"
 #include "RegSettings.h"
-#include "SetupKit.h"
+#include "support/DialogKit.h"
+#include "support/SetupKit.h"
 #include "support/TestSupport.h"
 
 #include "platform/Dialogs.h"

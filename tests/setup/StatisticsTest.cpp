@@ -3,7 +3,7 @@
 #include "Base64.h"
 #include "HttpMgr.h"
 #include "InstallStatistics.h"
-#include "SetupKit.h"
+#include "support/SetupKit.h"
 #include "support/TestServers.h"
 
 #include <gtest/gtest.h>

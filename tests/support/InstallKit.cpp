@@ -1,4 +1,4 @@
-#include "InstallKit.h"
+#include "support/InstallKit.h"
 
 #include "RegSettings.h"
 #include "support/TestSupport.h"

@@ -1,4 +1,4 @@
-#include "MainWindowKit.h"
+#include "support/MainWindowKit.h"
 
 #include "LineListUI.h"
 #include "TipsDlg.h"

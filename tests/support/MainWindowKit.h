@@ -2,8 +2,8 @@
 // The real main window on the headless backend, made from the embedded skin, with helpers to
 // pump its messages, click its controls by name, read its toasts and make real images.
 
-#include "DialogKit.h"
 #include "MainDlg.h"
+#include "support/DialogKit.h"
 
 #include "support/TestSupport.h"
 
@@ -16,12 +16,8 @@
 namespace mainwndtest
 {
 using dialogtest::Pump;
+using dialogtest::PumpUntil;
 using dialogtest::TakeQuitMessage;
-// Pumps until done() or the time is up; false on time-out. A quit message is dropped.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000)
-{
-    return dialogtest::PumpUntil(done, timeoutMs);
-}
 // The texts of the toasts open now, oldest first.
 std::vector<std::wstring> OpenToasts();
 // Makes an image of the given size with ImageMagick's CLI.

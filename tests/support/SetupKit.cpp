@@ -1,4 +1,4 @@
-#include "SetupKit.h"
+#include "support/SetupKit.h"
 
 #include "RegSettings.h"
 

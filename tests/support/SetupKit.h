@@ -3,8 +3,8 @@
 // worker's progress records, and a setup folder with a payload made at test time.
 
 #include "InstallMgr.h"
-#include "WorkerWindow.h"
 #include "support/TestSupport.h"
+#include "support/WorkerWindow.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "WorkerWindow.h"
+#include "support/WorkerWindow.h"
 
 #include "HttpMgr.h"
 

@@ -3,8 +3,8 @@
 // 100 and the goodbye page follows about a second later, the report goes out once, and leaving
 // that page, also with Alt+F4, starts the script that removes the uninstaller.
 #include "UninstDlg.h"
-#include "DialogKit.h"
 #include "UninstKit.h"
+#include "support/DialogKit.h"
 #include "support/TestServers.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 // payload written at test time, and a headless window of the test thread that collects the
 // uninstall worker's records (with the time each one came) and the request manager's replies.
 
-#include "SetupKit.h"
 #include "UninstMgr.h"
+#include "support/SetupKit.h"
 
 #include <chrono>
 #include <string>

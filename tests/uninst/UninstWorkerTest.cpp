@@ -6,12 +6,12 @@
 // existed before, files behind a linked folder, everything around a copied uninstaller, and the
 // parent of the menu folder when the registered name is not a plain name.
 #include "CreatedFolders.h"
-#include "DialogKit.h"
 #include "FirewallSettings.h"
 #include "ProductProcesses.h"
 #include "RegSettings.h"
 #include "UninstKit.h"
 #include "common/SleeperCopy.h"
+#include "support/DialogKit.h"
 
 #include "platform/Firewall.h"
 

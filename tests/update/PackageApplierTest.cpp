@@ -1,8 +1,8 @@
 // Applying a package in-process: a package that cannot be applied whole changes nothing, and a
 // missing version text never empties the product key's version.
 #include "PackageApplier.h"
-#include "InstallKit.h"
 #include "InstallManifest.h"
+#include "support/InstallKit.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

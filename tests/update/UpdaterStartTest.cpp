@@ -1,8 +1,8 @@
 // The real updater works only in the registered install folder that holds Pictavo (it stops
 // programs, replaces files and writes the product key there) and removes only its own
 // temporary copy.
-#include "InstallKit.h"
 #include "support/ChildProcess.h"
+#include "support/InstallKit.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The dialog base: the program's skin constants, Enter and Escape kept from the framework's
 // default key response, and the answer to a second copy's activation request.
-#include "DialogKit.h"
 #include "SingleInstance.h"
+#include "support/DialogKit.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // Driving the file intake on a real main window: made headless from the program's embedded
 // skin, with dialogs answered and drops injected through the platform's headless hooks.
 
-#include "DialogKit.h"
 #include "MainDlg.h"
+#include "support/DialogKit.h"
 
 #include <string>
 #include <vector>

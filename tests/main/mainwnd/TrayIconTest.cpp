@@ -1,8 +1,8 @@
 // The main window's tray icon on the headless backend: the icon it adds, and what clicks on it
 // and the tray menu's rows do.
 #include "TrayIcon.h"
-#include "MainWindowKit.h"
 #include "RegSettings.h"
+#include "support/MainWindowKit.h"
 
 #include "platform/NotifyIcon.h"
 

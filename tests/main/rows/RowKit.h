@@ -2,7 +2,7 @@
 // File rows on the main program's real skin: a headless window holding one LineList, items
 // made the way the intake makes them, and a row's controls read back by name.
 
-#include "ControlHost.h"
+#include "support/ControlHost.h"
 
 #include "FileItem.h"
 #include "LineListUI.h"

@@ -3,8 +3,8 @@
 // moved and an edit typed into with injected input, a settings window opened the way the main
 // window opens it.
 
-#include "DialogKit.h"
 #include "SettingDlg.h"
+#include "support/DialogKit.h"
 
 #include <string>
 

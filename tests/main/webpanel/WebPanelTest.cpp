@@ -3,7 +3,7 @@
 // site, the account window, logout, the first-run report, and which pages and addresses the
 // script functions answer.
 #include "LoginSite.h"
-#include "MainWindowKit.h"
+#include "support/MainWindowKit.h"
 
 #include "AnimImg.h"
 #include "Base64.h"

@@ -1,4 +1,4 @@
-#include "ControlHost.h"
+#include "support/ControlHost.h"
 
 #include "SliderUI.h"
 

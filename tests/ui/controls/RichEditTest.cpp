@@ -1,4 +1,4 @@
-#include "ControlHost.h"
+#include "support/ControlHost.h"
 
 #include "RichEditUI.h"
 #include "RtfReader.h"

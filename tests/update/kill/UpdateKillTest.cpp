@@ -3,8 +3,8 @@
 // a new folder. After the next start of Pictavo the install folder is wholly the old version or
 // wholly the new one, the user's settings are kept in both, nothing of the update is left
 // behind, and Pictavo starts.
-#include "InstallKit.h"
 #include "support/ChildProcess.h"
+#include "support/InstallKit.h"
 #include "support/TestSupport.h"
 
 #include "platform/WindowFinder.h"
