@@ -5,6 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -12,25 +17,56 @@ namespace
 {
 constexpr int kThreads = 8;
 constexpr int kRounds = 2000;
+// Far beyond what the work takes; a thread still out by then waits on a lock nobody releases.
+constexpr auto kPatience = std::chrono::seconds(5);
+
+// Runs body on `count` threads and waits for them at most kPatience. Threads still out by then
+// are left behind with what they use (which body holds in shared ownership), and the failure
+// says how many were stuck.
+::testing::AssertionResult RunThreads(int count, const std::function<void()>& body)
+{
+    struct Finish
+    {
+        std::mutex lock;
+        std::condition_variable ended;
+        int count = 0;
+    };
+    auto finish = std::make_shared<Finish>();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < count; ++t)
+        threads.emplace_back([finish, body] {
+            body();
+            const std::lock_guard<std::mutex> guard(finish->lock);
+            ++finish->count;
+            finish->ended.notify_all();
+        });
+    std::unique_lock<std::mutex> guard(finish->lock);
+    const bool all = finish->ended.wait_for(guard, kPatience, [&] { return finish->count == count; });
+    const int ended = finish->count;
+    guard.unlock();
+    for (std::thread& thread : threads)
+        all ? thread.join() : thread.detach();
+    if (all)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << count - ended << " of " << count << " threads did not end within "
+                                         << kPatience.count() << " s: a lock was never released";
+}
 
 // Increments a plain counter with a gap between read and write: without mutual exclusion
-// increments are lost.
+// increments are lost. -1 when the threads got stuck.
 template <class Guarded> int CountUnder(Guarded guarded)
 {
-    int counter = 0;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&] {
-            for (int i = 0; i < kRounds; ++i)
-                guarded([&] {
-                    const int seen = counter;
-                    std::this_thread::yield();
-                    counter = seen + 1;
-                });
-        });
-    for (std::thread& thread : threads)
-        thread.join();
-    return counter;
+    auto counter = std::make_shared<int>(0);
+    const ::testing::AssertionResult ended = RunThreads(kThreads, [counter, guarded] {
+        for (int i = 0; i < kRounds; ++i)
+            guarded([&] {
+                const int seen = *counter;
+                std::this_thread::yield();
+                *counter = seen + 1;
+            });
+    });
+    EXPECT_TRUE(ended);
+    return ended ? *counter : -1;
 }
 
 class CountingMutex : public MyLock::CMutex
@@ -65,15 +101,15 @@ public:
 
 TEST(Locks, GiveMutualExclusion)
 {
-    MyLock::CMutex mutex;
-    EXPECT_EQ(CountUnder([&](auto body) {
-                  MyLock::CAutoLock guard(&mutex);
+    auto mutex = std::make_shared<MyLock::CMutex>();
+    EXPECT_EQ(CountUnder([mutex](auto body) {
+                  MyLock::CAutoLock guard(mutex.get());
                   body();
               }),
               kThreads * kRounds);
-    LockHelper helper;
-    EXPECT_EQ(CountUnder([&](auto body) {
-                  LockGuard guard(&helper);
+    auto helper = std::make_shared<LockHelper>();
+    EXPECT_EQ(CountUnder([helper](auto body) {
+                  LockGuard guard(helper.get());
                   body();
               }),
               kThreads * kRounds);
@@ -81,20 +117,19 @@ TEST(Locks, GiveMutualExclusion)
 
 TEST(Locks, AllowReentryByTheHolder)
 {
-    MyLock::CMutex mutex;
-    LockHelper helper;
+    auto mutex = std::make_shared<MyLock::CMutex>();
+    auto helper = std::make_shared<LockHelper>();
     {
-        MyLock::CAutoLock outer(&mutex);
-        MyLock::CAutoLock inner(&mutex);
-        LockGuard outerGuard(&helper);
-        LockGuard innerGuard(&helper);
+        MyLock::CAutoLock outer(mutex.get());
+        MyLock::CAutoLock inner(mutex.get());
+        LockGuard outerGuard(helper.get());
+        LockGuard innerGuard(helper.get());
     }
     // Both were released as often as taken: another thread gets them at once.
-    std::thread other([&] {
-        MyLock::CAutoLock guard(&mutex);
-        LockGuard guard2(&helper);
-    });
-    other.join();
+    EXPECT_TRUE(RunThreads(1, [mutex, helper] {
+        MyLock::CAutoLock guard(mutex.get());
+        LockGuard guard2(helper.get());
+    }));
 }
 
 TEST(Locks, AutoLockGoesThroughTheVirtualSlots)
@@ -110,13 +145,16 @@ TEST(Locks, AutoLockGoesThroughTheVirtualSlots)
 
 TEST(ThreadHelper, RunsOnItsOwnThreadAndWaits)
 {
-    FlagThread worker;
-    EXPECT_FALSE(worker.IsStarted());
-    ASSERT_TRUE(worker.Start());
-    EXPECT_TRUE(worker.IsStarted());
-    EXPECT_TRUE(worker.Wait());
-    EXPECT_TRUE(worker.m_ran);
-    EXPECT_NE(worker.m_runThread, std::this_thread::get_id());
+    auto worker = std::make_shared<FlagThread>();
+    EXPECT_FALSE(worker->IsStarted());
+    ASSERT_TRUE(worker->Start());
+    EXPECT_TRUE(worker->IsStarted());
+    // Waited for from a thread of its own, so that a wait that never ends fails the test.
+    auto waited = std::make_shared<std::atomic<bool>>(false);
+    ASSERT_TRUE(RunThreads(1, [worker, waited] { *waited = worker->Wait(); }));
+    EXPECT_TRUE(*waited);
+    EXPECT_TRUE(worker->m_ran);
+    EXPECT_NE(worker->m_runThread, std::this_thread::get_id());
     // An ended thread stays ended for every later wait.
-    EXPECT_TRUE(worker.Wait());
+    EXPECT_TRUE(worker->Wait());
 }
