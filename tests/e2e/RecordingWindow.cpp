@@ -116,6 +116,29 @@ void RecordingWindow::Paint()
     EndPaint(m_hwnd, &ps);
 }
 
+namespace
+{
+// Waits in GetMessageW for the next message and delivers it. One at a time: a timer slower than
+// its period is always due again, so draining the queue would never end.
+void PumpNext()
+{
+    MSG msg;
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0)
+        return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+} // namespace
+
+::testing::AssertionResult PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    // A thread timer keeps GetMessageW from sleeping past the deadline.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
+    auto result = testsupport::PumpUntil(done, timeoutMs, PumpNext);
+    KillTimer(nullptr, timer);
+    return result;
+}
+
 void PumpFor(int ms)
 {
     PumpUntil([] { return false; }, ms);

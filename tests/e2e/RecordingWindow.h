@@ -48,7 +48,10 @@ private:
     std::vector<Received> m_received;
 };
 
-using testsupport::PumpUntil;
+// Pumps until done() holds, waiting in GetMessageW (which also runs the display's events); a
+// failure after timeoutMs.
+::testing::AssertionResult PumpUntil(const std::function<bool()>& done,
+                                     int timeoutMs = testsupport::kPumpTimeoutMs);
 // Pumps for ms whatever comes: for what leaves nothing to wait on (a native window taken down).
 void PumpFor(int ms);
 } // namespace e2e
