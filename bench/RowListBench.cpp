@@ -5,7 +5,7 @@
 
 #include "main/FileItem.h"
 #include "main/LineListUI.h"
-#include "tests/ui/controls/ControlHost.h"
+#include "tests/support/ControlHost.h"
 
 #include <chrono>
 #include <cstdio>

@@ -8,6 +8,7 @@
 #include "tests/e2e/RecordingWindow.h"
 #include "tests/e2e/Watchdog.h"
 #include "tests/e2e/XServer.h"
+#include "tests/support/Waiting.h"
 
 #include <glib.h>
 #include <gtest/gtest.h>
@@ -58,8 +59,9 @@ TEST_F(LoopE2eTest, PostFromAnotherThreadWakesGetMessage)
 {
     RecordingWindow window(L"Pictavo e2e wake", 10, 10, 50, 50, 0);
     Watchdog watchdog(10, "the post waking GetMessageW");
-    std::thread poster([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    // The post comes once this thread sleeps in GetMessageW.
+    std::thread poster([&, owner = testsupport::ThreadId()] {
+        testsupport::AwaitBlocked({owner});
         PostMessageW(window.hwnd(), WM_APP + 1, 42, 0);
     });
     MSG msg{};

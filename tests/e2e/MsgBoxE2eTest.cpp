@@ -2,12 +2,12 @@
 // title where the program placed it, closed by real clicks on its buttons, deaf to Escape. A
 // screenshot of it is kept.
 #include "platform/Input.h"
-#include "tests/common/dialog/DialogKit.h"
 #include "tests/e2e/DisplayTest.h"
 #include "tests/e2e/InputRepeater.h"
 #include "tests/e2e/Screenshot.h"
 #include "tests/e2e/Watchdog.h"
 #include "tests/e2e/XServer.h"
+#include "tests/support/DialogKit.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -116,21 +116,27 @@ void RecordingWindow::Paint()
     EndPaint(m_hwnd, &ps);
 }
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+namespace
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+// Waits in GetMessageW for the next message and delivers it. One at a time: a timer slower than
+// its period is always due again, so draining the queue would never end.
+void PumpNext()
+{
+    MSG msg;
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0)
+        return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+} // namespace
+
+::testing::AssertionResult PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
     // A thread timer keeps GetMessageW from sleeping past the deadline.
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
-    while (!done() && std::chrono::steady_clock::now() < deadline)
-    {
-        MSG msg;
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0)
-            break;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    auto result = testsupport::PumpUntil(done, timeoutMs, PumpNext);
     KillTimer(nullptr, timer);
-    return done();
+    return result;
 }
 
 void PumpFor(int ms)

@@ -3,6 +3,7 @@
 // records the messages it gets, and answers WM_NCHITTEST with HTCAPTION over its top band.
 
 #include "platform/Window.h"
+#include "tests/support/Waiting.h"
 
 #include <functional>
 #include <string>
@@ -47,7 +48,10 @@ private:
     std::vector<Received> m_received;
 };
 
-// Retrieves and dispatches messages until done() or timeoutMs passed; returns done().
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+// Pumps until done() holds, waiting in GetMessageW (which also runs the display's events); a
+// failure after timeoutMs.
+::testing::AssertionResult PumpUntil(const std::function<bool()>& done,
+                                     int timeoutMs = testsupport::kPumpTimeoutMs);
+// Pumps for ms whatever comes: for what leaves nothing to wait on (a native window taken down).
 void PumpFor(int ms);
 } // namespace e2e

@@ -6,9 +6,9 @@
 #include "tests/e2e/DisplayTest.h"
 #include "tests/e2e/XServer.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/InstallKit.h"
 #include "tests/support/TestServers.h"
 #include "tests/support/TestSupport.h"
-#include "tests/update/kit/InstallKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Desktop entries for an install folder whose name holds a blank, a "%", a quote and a
 // backslash: accepted by desktop-file-validate, and started by gio launch in the right folder.
 #include "common/install/Shortcut.h"
-#include "tests/setup/SetupKit.h"
+#include "tests/support/SetupKit.h"
 
 #include "platform/Shell.h"
 

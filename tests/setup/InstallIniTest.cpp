@@ -1,7 +1,7 @@
 // install.ini beside the setup: defaults, an appname that may not name a file, and the channel
 // from the file or from the name of the program that started the setup.
 #include "setup/InstallIni.h"
-#include "tests/setup/SetupKit.h"
+#include "tests/support/SetupKit.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "common/install/CreatedFolders.h"
 #include "common/install/InstallManifest.h"
 #include "tests/common/SleeperCopy.h"
-#include "tests/setup/SetupKit.h"
+#include "tests/support/SetupKit.h"
 
 #include "platform/DesktopEntry.h"
 #include "platform/Firewall.h"

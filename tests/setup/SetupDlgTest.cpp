@@ -7,8 +7,8 @@
 #include "setup/SetupDlg.h"
 #include "common/install/CreatedFolders.h"
 #include "common/install/RegSettings.h"
-#include "tests/common/dialog/DialogKit.h"
-#include "tests/setup/SetupKit.h"
+#include "tests/support/DialogKit.h"
+#include "tests/support/SetupKit.h"
 #include "tests/support/TestSupport.h"
 
 #include "platform/Dialogs.h"

@@ -3,7 +3,7 @@
 #include "common/http/Base64.h"
 #include "common/http/HttpMgr.h"
 #include "setup/InstallStatistics.h"
-#include "tests/setup/SetupKit.h"
+#include "tests/support/SetupKit.h"
 #include "tests/support/TestServers.h"
 
 #include <gtest/gtest.h>

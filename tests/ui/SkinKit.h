@@ -4,8 +4,10 @@
 
 #include "platform/Kernel.h"
 #include "platform/Window.h"
+#include "tests/support/Waiting.h"
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -41,18 +43,11 @@ private:
 
 // Delivers every queued message of this thread through the framework's pre-translation.
 void Pump();
-// Pumps until done() holds; false after timeoutMs.
-template <typename Pred> bool PumpUntil(Pred done, DWORD timeoutMs = 3000)
+// Pumps with Pump() until done() holds; a failure after timeoutMs.
+inline ::testing::AssertionResult PumpUntil(const std::function<bool()>& done,
+                                            int timeoutMs = testsupport::kPumpTimeoutMs)
 {
-    const DWORD start = GetTickCount();
-    while (!done())
-    {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Pump();
-        Sleep(2);
-    }
-    return true;
+    return testsupport::PumpUntil(done, timeoutMs, Pump);
 }
 // Injects a press at down, a drag to up and the release there (client coordinates).
 void Click(HWND hwnd, POINT down, POINT up);

@@ -79,6 +79,18 @@ public:
 };
 
 // Keeps Enter and Escape from the default key handling, as the system's dialogs do.
+// Pumps until a thread timer of periodMs has fired twice: time enough for a timer of that period
+// that should be gone to show up.
+::testing::AssertionResult PumpTwoPeriods(UINT periodMs)
+{
+    static int ticks;
+    ticks = 0;
+    const UINT_PTR witness = ::SetTimer(nullptr, 0, periodMs, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    const auto fired = PumpUntil([] { return ticks >= 2; });
+    ::KillTimer(nullptr, witness);
+    return fired;
+}
+
 class KeepOpenWindow : public TestWindow
 {
 public:
@@ -190,8 +202,7 @@ TEST_F(SkinnedWindow, ControlTimersReachTheControlWithTheirOwnId)
     EXPECT_EQ(ticker->ids[0], 7u);
     EXPECT_TRUE(pm.KillTimer(ticker, 7));
     const std::size_t seen = ticker->ids.size();
-    Sleep(40);
-    Pump();
+    EXPECT_TRUE(PumpTwoPeriods(10));
     EXPECT_EQ(ticker->ids.size(), seen);
     DestroyWindow(window.GetHWND());
 }
@@ -204,8 +215,7 @@ TEST_F(SkinnedWindow, RemovingATimedControlStopsItsTimer)
     ASSERT_TRUE(window.GetPaintManager().SetTimer(ticker, 1, 10));
     auto* row = static_cast<CContainerUI*>(ticker->GetParent());
     ASSERT_TRUE(row->Remove(ticker));
-    Sleep(30);
-    Pump(); // nothing may reach the removed control
+    EXPECT_TRUE(PumpTwoPeriods(10)); // nothing may reach the removed control
     EXPECT_EQ(window.Find(L"ticker"), nullptr);
     DestroyWindow(window.GetHWND());
 }

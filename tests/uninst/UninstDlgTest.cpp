@@ -3,7 +3,7 @@
 // 100 and the goodbye page follows about a second later, the report goes out once, and leaving
 // that page, also with Alt+F4, starts the script that removes the uninstaller.
 #include "uninst/UninstDlg.h"
-#include "tests/common/dialog/DialogKit.h"
+#include "tests/support/DialogKit.h"
 #include "tests/support/TestServers.h"
 #include "tests/uninst/UninstKit.h"
 

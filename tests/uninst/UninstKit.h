@@ -3,7 +3,7 @@
 // payload written at test time, and a headless window of the test thread that collects the
 // uninstall worker's records (with the time each one came) and the request manager's replies.
 
-#include "tests/setup/SetupKit.h"
+#include "tests/support/SetupKit.h"
 #include "uninst/UninstMgr.h"
 
 #include <chrono>

@@ -10,7 +10,7 @@
 #include "common/install/ProductProcesses.h"
 #include "common/install/RegSettings.h"
 #include "tests/common/SleeperCopy.h"
-#include "tests/common/dialog/DialogKit.h"
+#include "tests/support/DialogKit.h"
 #include "tests/uninst/UninstKit.h"
 
 #include "platform/Firewall.h"

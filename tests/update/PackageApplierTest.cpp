@@ -2,8 +2,8 @@
 // missing version text never empties the product key's version.
 #include "update/PackageApplier.h"
 #include "common/install/InstallManifest.h"
+#include "tests/support/InstallKit.h"
 #include "tests/support/TestSupport.h"
-#include "tests/update/kit/InstallKit.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // programs, replaces files and writes the product key there) and removes only its own
 // temporary copy.
 #include "tests/support/ChildProcess.h"
+#include "tests/support/InstallKit.h"
 #include "tests/support/TestSupport.h"
-#include "tests/update/kit/InstallKit.h"
 
 #include <gtest/gtest.h>
 

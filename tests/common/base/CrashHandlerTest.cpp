@@ -3,8 +3,8 @@
 // place of the message copy, and ends with the signal.
 #include "common/base/CrashHandler.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/InstallKit.h"
 #include "tests/support/TestSupport.h"
-#include "tests/update/kit/InstallKit.h"
 
 #include <gtest/gtest.h>
 

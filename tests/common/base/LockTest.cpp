@@ -7,6 +7,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <stop_token>
 #include <thread>
@@ -16,25 +18,56 @@ namespace
 {
 constexpr int kThreads = 8;
 constexpr int kRounds = 2000;
+// Far beyond what the work takes; a thread still out by then waits on a lock nobody releases.
+constexpr auto kPatience = std::chrono::seconds(5);
+
+// Runs body on `count` threads and waits for them at most kPatience. Threads still out by then
+// are left behind with what they use (which body holds in shared ownership), and the failure
+// says how many were stuck.
+::testing::AssertionResult RunThreads(int count, const std::function<void()>& body)
+{
+    struct Finish
+    {
+        std::mutex lock;
+        std::condition_variable ended;
+        int count = 0;
+    };
+    auto finish = std::make_shared<Finish>();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < count; ++t)
+        threads.emplace_back([finish, body] {
+            body();
+            const std::lock_guard<std::mutex> guard(finish->lock);
+            ++finish->count;
+            finish->ended.notify_all();
+        });
+    std::unique_lock<std::mutex> guard(finish->lock);
+    const bool all = finish->ended.wait_for(guard, kPatience, [&] { return finish->count == count; });
+    const int ended = finish->count;
+    guard.unlock();
+    for (std::thread& thread : threads)
+        all ? thread.join() : thread.detach();
+    if (all)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << count - ended << " of " << count << " threads did not end within "
+                                         << kPatience.count() << " s: a lock was never released";
+}
 
 // Increments a plain counter with a gap between read and write: without mutual exclusion
-// increments are lost.
+// increments are lost. -1 when the threads got stuck.
 template <class Guarded> int CountUnder(Guarded guarded)
 {
-    int counter = 0;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&] {
-            for (int i = 0; i < kRounds; ++i)
-                guarded([&] {
-                    const int seen = counter;
-                    std::this_thread::yield();
-                    counter = seen + 1;
-                });
-        });
-    for (std::thread& thread : threads)
-        thread.join();
-    return counter;
+    auto counter = std::make_shared<int>(0);
+    const ::testing::AssertionResult ended = RunThreads(kThreads, [counter, guarded] {
+        for (int i = 0; i < kRounds; ++i)
+            guarded([&] {
+                const int seen = *counter;
+                std::this_thread::yield();
+                *counter = seen + 1;
+            });
+    });
+    EXPECT_TRUE(ended);
+    return ended ? *counter : -1;
 }
 
 class CountingMutex : public MyLock::CMutex
@@ -58,15 +91,15 @@ public:
 
 TEST(Locks, GiveMutualExclusion)
 {
-    MyLock::CMutex mutex;
-    EXPECT_EQ(CountUnder([&](auto body) {
-                  MyLock::CAutoLock guard(&mutex);
+    auto mutex = std::make_shared<MyLock::CMutex>();
+    EXPECT_EQ(CountUnder([mutex](auto body) {
+                  MyLock::CAutoLock guard(mutex.get());
                   body();
               }),
               kThreads * kRounds);
-    LockHelper helper;
-    EXPECT_EQ(CountUnder([&](auto body) {
-                  LockGuard guard(&helper);
+    auto helper = std::make_shared<LockHelper>();
+    EXPECT_EQ(CountUnder([helper](auto body) {
+                  LockGuard guard(helper.get());
                   body();
               }),
               kThreads * kRounds);
@@ -74,20 +107,19 @@ TEST(Locks, GiveMutualExclusion)
 
 TEST(Locks, AllowReentryByTheHolder)
 {
-    MyLock::CMutex mutex;
-    LockHelper helper;
+    auto mutex = std::make_shared<MyLock::CMutex>();
+    auto helper = std::make_shared<LockHelper>();
     {
-        MyLock::CAutoLock outer(&mutex);
-        MyLock::CAutoLock inner(&mutex);
-        LockGuard outerGuard(&helper);
-        LockGuard innerGuard(&helper);
+        MyLock::CAutoLock outer(mutex.get());
+        MyLock::CAutoLock inner(mutex.get());
+        LockGuard outerGuard(helper.get());
+        LockGuard innerGuard(helper.get());
     }
     // Both were released as often as taken: another thread gets them at once.
-    std::thread other([&] {
-        MyLock::CAutoLock guard(&mutex);
-        LockGuard guard2(&helper);
-    });
-    other.join();
+    EXPECT_TRUE(RunThreads(1, [mutex, helper] {
+        MyLock::CAutoLock guard(mutex.get());
+        LockGuard guard2(helper.get());
+    }));
 }
 
 TEST(Locks, AutoLockGoesThroughTheVirtualSlots)
@@ -113,7 +145,7 @@ TEST(ThreadHelper, RunsOnItsOwnThreadAndWaits)
         ran = true;
     }));
     EXPECT_TRUE(worker.IsStarted());
-    worker.Join();
+    ASSERT_TRUE(worker.JoinFor(std::chrono::seconds(5))) << "the worker did not end";
     EXPECT_FALSE(worker.IsStarted());
     EXPECT_TRUE(ran);
     EXPECT_NE(runThread, std::this_thread::get_id());

@@ -1,7 +1,7 @@
 // The message box on the main program's embedded skin (and the setup program's, for the older
 // form): sizes fitted to the text, close codes from real clicks in the modal loop, keys that
 // must not close it, its owner and its caption.
-#include "tests/common/dialog/DialogKit.h"
+#include "tests/support/DialogKit.h"
 
 #include "platform/Gdi.h"
 #include "platform/Resources.h"

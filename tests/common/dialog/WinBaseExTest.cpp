@@ -1,7 +1,7 @@
 // The dialog base: the program's skin constants, Enter and Escape kept from the framework's
 // default key response, and the answer to a second copy's activation request.
 #include "common/dialog/SingleInstance.h"
-#include "tests/common/dialog/DialogKit.h"
+#include "tests/support/DialogKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The shadow window around a dialog: where it lies, how it follows its owner, what it paints,
 // and that it goes with its owner. Headless there is no compositor, so the tests turn shadow
 // windows on themselves.
-#include "tests/common/dialog/DialogKit.h"
+#include "tests/support/DialogKit.h"
 
 #include "platform/Gdi.h"
 

@@ -5,6 +5,7 @@
 #include "main/MainDlg.h"
 
 #include "tests/support/TestSupport.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include <mutex>
 #include <set>
 
+using testsupport::PumpUntil;
 using testsupport::TempDir;
 
 namespace
@@ -96,23 +98,6 @@ protected:
         item->m_nKind = tab;
         m_dlg.GetTabItems(tab).push_back(item);
         return item;
-    }
-
-    // Pumps the window's messages until done() holds or ten seconds pass.
-    bool PumpUntil(const std::function<bool()>& done)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        MSG msg;
-        while (!done())
-        {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageW(&msg);
-            else
-                Sleep(2);
-        }
-        return true;
     }
 
     // True once a worker is writing an output (its hidden temporary file exists).

@@ -3,7 +3,7 @@
 // skin, with dialogs answered and drops injected through the platform's headless hooks.
 
 #include "main/MainDlg.h"
-#include "tests/common/dialog/DialogKit.h"
+#include "tests/support/DialogKit.h"
 
 #include <string>
 #include <vector>

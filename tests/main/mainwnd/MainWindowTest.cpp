@@ -1,6 +1,6 @@
 // The main window on its real embedded skin: the layout it promises, the routes of clicks,
 // notifications and private messages, the output-type guard, and how the program ends.
-#include "tests/main/mainwnd/MainWindowKit.h"
+#include "tests/support/MainWindowKit.h"
 
 #include "common/dialog/SingleInstance.h"
 #include "common/http/HttpMgr.h"

@@ -2,7 +2,7 @@
 // and the tray menu's rows do.
 #include "main/TrayIcon.h"
 #include "common/install/RegSettings.h"
-#include "tests/main/mainwnd/MainWindowKit.h"
+#include "tests/support/MainWindowKit.h"
 
 #include "platform/NotifyIcon.h"
 

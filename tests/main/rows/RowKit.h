@@ -2,7 +2,7 @@
 // File rows on the main program's real skin: a headless window holding one LineList, items
 // made the way the intake makes them, and a row's controls read back by name.
 
-#include "tests/ui/controls/ControlHost.h"
+#include "tests/support/ControlHost.h"
 
 #include "main/FileItem.h"
 #include "main/LineListUI.h"

@@ -4,7 +4,7 @@
 // window opens it.
 
 #include "main/SettingDlg.h"
-#include "tests/common/dialog/DialogKit.h"
+#include "tests/support/DialogKit.h"
 
 #include <string>
 

@@ -5,13 +5,14 @@
 #include "main/CircleImageUI.h"
 #include "main/MainControls.h"
 #include "main/ScrollTextUI.h"
-#include "tests/ui/controls/ControlHost.h"
+#include "tests/support/ControlHost.h"
 
 #include "platform/Kernel.h"
 #include "platform/Resources.h"
 #include "ui/PaintManagerUI.h"
 
 #include "tests/support/TestSupport.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -30,19 +31,6 @@ protected:
         const auto zip = platform::FindResourceData(L"ZIPRES", 103);
         ASSERT_FALSE(zip.empty());
         ASSERT_TRUE(CPaintManagerUI::SetResourceZip(zip.data(), static_cast<unsigned int>(zip.size())));
-    }
-    // Pumps the host's window until done() or the time is up.
-    bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000)
-    {
-        const DWORD start = ::GetTickCount();
-        while (!done())
-        {
-            if (::GetTickCount() - start > timeoutMs)
-                return false;
-            ::Sleep(2);
-            host.Pump();
-        }
-        return true;
     }
 
     template <typename T> T* Find(LPCTSTR name) { return static_cast<T*>(host.Manager().FindControl(name)); }
@@ -130,7 +118,8 @@ TEST_F(AnimControls, TheAnimationStepsEverySpeedTicksAndRestartsFromTheFirstFram
     // Start runs on the paint manager's real timer from frame 0.
     anim->Start();
     EXPECT_EQ(anim->GetCurFrame(), 0);
-    EXPECT_TRUE(PumpUntil([&] { return anim->GetCurFrame() == 2; })) << "the real timer advances the frames";
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return anim->GetCurFrame() == 2; }))
+        << "the real timer advances the frames";
     host.Manager().KillTimer(anim, ANIM_TIMER_ID);
 }
 

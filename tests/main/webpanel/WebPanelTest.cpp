@@ -2,8 +2,8 @@
 // engine): the panel's states, the login result, the avatar download from a real loopback
 // site, the account window, logout, the first-run report, and which pages and addresses the
 // script functions answer.
-#include "tests/main/mainwnd/MainWindowKit.h"
 #include "tests/main/webpanel/LoginSite.h"
+#include "tests/support/MainWindowKit.h"
 
 #include "common/base/PathHelper.h"
 #include "common/http/Base64.h"

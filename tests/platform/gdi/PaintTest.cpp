@@ -1,6 +1,7 @@
 // Painting headless windows: update regions become exactly one WM_PAINT, and what the window
 // procedure paints is readable through the window's surface.
 #include "tests/platform/gdi/Canvas.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -144,7 +145,9 @@ TEST_F(Paint, ValidateRectRemovesThePaint)
 TEST_F(Paint, PaintComesAfterPostedMessagesAndBeforeTimers)
 {
     SetTimer(m_hwnd, 1, 10, nullptr);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    MSG due;
+    ASSERT_TRUE(
+        testsupport::WaitUntil([&] { return PeekMessageW(&due, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE); }));
     InvalidateRect(m_hwnd, nullptr, FALSE);
     PostMessageW(m_hwnd, WM_USER, 0, 0);
     MSG msg;
@@ -248,8 +251,9 @@ TEST_F(Paint, DestroyedWindowLeavesNoPaintBehind)
 
 TEST_F(Paint, InvalidationFromAnotherThreadWakesTheOwner)
 {
-    std::thread other([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The invalidation comes once the owner sleeps in GetMessageW.
+    std::thread other([&, owner = testsupport::ThreadId()] {
+        testsupport::AwaitBlocked({owner});
         InvalidateRect(m_hwnd, nullptr, FALSE);
     });
     MSG msg;

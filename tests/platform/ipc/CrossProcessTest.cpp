@@ -1,6 +1,7 @@
 // FindWindowW and WM_COPYDATA between real processes.
 #include "platform/WinError.h"
 #include "platform/WindowFinder.h"
+#include "platform/ipc/CopyDataWire.h"
 #include "tests/platform/ipc/HostProcess.h"
 #include "tests/support/TestSupport.h"
 
@@ -8,7 +9,11 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using ipctest::HostProcess;
@@ -38,6 +43,55 @@ mode_t ModeOf(const std::string& path)
     {
     };
     return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+constexpr uid_t kNobody = 65534;
+enum Outcome
+{
+    kAnswered = 10,
+    kRefused = 11,
+    kUnreachable = 12,
+};
+
+// A request for WM_COPYDATA with lParam NULL to the host's window, read from its registry entry.
+std::string CopyRequest(pid_t host, WPARAM wParam)
+{
+    const std::string entry = ReadFile(RegistryFolder() + "/" + std::to_string(host) + ".win");
+    platform::ipc::RequestHeader header;
+    header.hwnd = std::stoull(entry.substr(entry.find('\n') + 1), nullptr, 16);
+    header.message = WM_COPYDATA;
+    header.wParam = wParam;
+    return std::string(reinterpret_cast<const char*>(&header), sizeof(header));
+}
+
+// In a child running as uid (from the registry folder, so that only the socket is looked up),
+// sends request on the socket `name` and says whether an answer came.
+Outcome ExchangeAs(uid_t uid, const std::string& name, const std::string& request)
+{
+    // The child of a threaded process only makes system calls: everything it needs is ready.
+    const std::string folder = RegistryFolder();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, name.c_str(), sizeof(address.sun_path) - 1);
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        if (::chdir(folder.c_str()) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0)
+            ::_exit(kUnreachable);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
+            ::_exit(kUnreachable);
+        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+        timeval limit{5, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit));
+        platform::ipc::ReplyHeader reply;
+        const bool answered = ::recv(fd, &reply, sizeof(reply), MSG_WAITALL) == sizeof(reply);
+        ::_exit(answered ? kAnswered : kRefused);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return kUnreachable;
+    return static_cast<Outcome>(WEXITSTATUS(status));
 }
 
 class CrossProcessTest : public ::testing::Test
@@ -211,5 +265,19 @@ TEST_F(CrossProcessTest, RegistryAndSocketArePrivate)
 
 TEST_F(CrossProcessTest, PeerOfAnotherUserIsRefused)
 {
-    GTEST_SKIP() << "needs a second user account; the uid check is SO_PEERCRED on both ends";
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "acting as another user needs root";
+    HostProcess host;
+    ASSERT_TRUE(host.Start("Pictavo", m_report, 7));
+    const std::string name = std::to_string(host.Pid()) + ".sock";
+    // The modes of the folder and the socket keep other users out; open them, so that what
+    // refuses the other user is the receiver's own check of its peer.
+    ASSERT_EQ(::chmod(RegistryFolder().c_str(), 0711), 0);
+    ASSERT_EQ(::chmod((RegistryFolder() + "/" + name).c_str(), 0666), 0);
+    const std::string request = CopyRequest(host.Pid(), 1);
+
+    EXPECT_EQ(ExchangeAs(kNobody, name, request), kRefused) << "a request of user " << kNobody;
+    // The same request from the host's own user on the same road is served.
+    EXPECT_EQ(ExchangeAs(::geteuid(), name, CopyRequest(host.Pid(), 2)), kAnswered);
+    EXPECT_EQ(ReadFile(m_report), "wParam=2 lParam=null\n");
 }

@@ -1,10 +1,12 @@
 #include "platform/Kernel.h"
 #include "platform/WinError.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <vector>
 
 namespace
@@ -13,14 +15,13 @@ namespace
 class Waiters
 {
 public:
-    Waiters(HANDLE event, int count) : m_event(event)
+    Waiters(HANDLE event, int count) : m_event(event), m_ids(static_cast<size_t>(count))
     {
         for (int i = 0; i < count; ++i)
-            m_threads.push_back(
-                reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Waiters::Run, this, 0, nullptr)));
-        while (m_started < count)
-            Sleep(1);
-        Sleep(20); // let them reach the wait
+            m_threads.push_back(reinterpret_cast<HANDLE>(
+                _beginthreadex(nullptr, 0, &Waiters::Run, new Start{this, i}, 0, nullptr)));
+        EXPECT_TRUE(testsupport::WaitUntil([&] { return m_started == count; }));
+        EXPECT_TRUE(Settle()) << "the waiters never reached their wait";
     }
     ~Waiters()
     {
@@ -31,17 +32,26 @@ public:
         }
     }
     int released() const { return m_released; }
-    // Waits until `count` waiters got through, or a while passed.
-    void AwaitReleased(int count) const
+    // Waits until `count` waiters got through.
+    ::testing::AssertionResult AwaitReleased(int count) const
     {
-        for (int i = 0; i < 500 && m_released < count; ++i)
-            Sleep(2);
+        return testsupport::WaitUntil([&] { return m_released >= count; });
     }
+    // Waits until no waiter runs: each has got through and ended, or sleeps in its wait. A waiter
+    // wrongly released has counted itself by then.
+    ::testing::AssertionResult Settle() const { return testsupport::AwaitBlocked(m_ids); }
 
 private:
-    static unsigned Run(void* self)
+    struct Start
     {
-        auto* waiters = static_cast<Waiters*>(self);
+        Waiters* waiters;
+        int index;
+    };
+    static unsigned Run(void* start)
+    {
+        const std::unique_ptr<Start> own(static_cast<Start*>(start));
+        Waiters* waiters = own->waiters;
+        waiters->m_ids[static_cast<size_t>(own->index)] = testsupport::ThreadId();
         ++waiters->m_started;
         if (WaitForSingleObject(waiters->m_event, 5000) == WAIT_OBJECT_0)
             ++waiters->m_released;
@@ -50,6 +60,7 @@ private:
 
     HANDLE m_event;
     std::vector<HANDLE> m_threads;
+    std::vector<pid_t> m_ids;
     std::atomic<int> m_started{0};
     std::atomic<int> m_released{0};
 };
@@ -64,8 +75,8 @@ TEST(Event, AutoResetReleasesExactlyOneWaiterPerSet)
     for (int round = 1; round <= 3; ++round)
     {
         SetEvent(event);
-        waiters.AwaitReleased(round);
-        Sleep(30); // room for a wrongly released second waiter to show up
+        EXPECT_TRUE(waiters.AwaitReleased(round));
+        EXPECT_TRUE(waiters.Settle());
         EXPECT_EQ(waiters.released(), round);
     }
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT); // consumed
@@ -79,7 +90,7 @@ TEST(Event, ManualResetReleasesEveryWaiterAndStaysSet)
     {
         Waiters waiters(event, 4);
         SetEvent(event);
-        waiters.AwaitReleased(4);
+        EXPECT_TRUE(waiters.AwaitReleased(4));
         EXPECT_EQ(waiters.released(), 4);
     }
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
@@ -105,13 +116,20 @@ TEST(Event, InitialStateAndTimeOuts)
 
 TEST(Event, InfiniteWaitEndsWhenSetFromAnotherThread)
 {
-    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    auto setter = [](void* e) -> unsigned {
-        Sleep(30);
-        SetEvent(static_cast<HANDLE>(e));
+    struct Wait
+    {
+        HANDLE event;
+        pid_t waiter;
+    } wait{CreateEventW(nullptr, FALSE, FALSE, nullptr), testsupport::ThreadId()};
+    HANDLE event = wait.event;
+    // The event is set once this thread sleeps in its wait.
+    auto setter = [](void* w) -> unsigned {
+        const Wait* shared = static_cast<Wait*>(w);
+        testsupport::AwaitBlocked({shared->waiter});
+        SetEvent(shared->event);
         return 0;
     };
-    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, setter, event, 0, nullptr));
+    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, setter, &wait, 0, nullptr));
     EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);

@@ -1,4 +1,5 @@
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Waiting.h"
 
 #include "platform/Kernel.h"
 #include "platform/WinError.h"
@@ -20,6 +21,7 @@ struct Worker
 {
     HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::atomic<DWORD> threadId{0};
+    std::atomic<pid_t> kernelId{0};
     std::atomic<bool> ran{false};
     std::atomic<bool> finished{false};
     unsigned result = 0;
@@ -30,17 +32,19 @@ struct Worker
     {
         auto* worker = static_cast<Worker*>(self);
         worker->threadId = GetCurrentThreadId();
+        worker->kernelId = testsupport::ThreadId();
         worker->ran = true;
         WaitForSingleObject(worker->go, INFINITE);
         const unsigned result = worker->result;
         worker->finished = true; // last touch of the worker
         return result;
     }
-    void AwaitFinished() const
+    ::testing::AssertionResult AwaitFinished() const
     {
-        while (!finished)
-            Sleep(1);
+        return testsupport::WaitUntil([this] { return finished.load(); });
     }
+    // Waits until the worker's thread is gone, past whatever runs after the routine.
+    ::testing::AssertionResult AwaitEnded() const { return testsupport::AwaitEnded(kernelId); }
 };
 } // namespace
 
@@ -124,8 +128,8 @@ TEST(Thread, TerminateMarksTheHandleAndLeavesTheThreadAlone)
 
     // the thread was not killed: it still finishes its step, and its own result is ignored
     SetEvent(worker.go);
-    worker.AwaitFinished();
-    Sleep(10);
+    ASSERT_TRUE(worker.AwaitFinished());
+    ASSERT_TRUE(worker.AwaitEnded());
     GetExitCodeThread(thread, &code);
     EXPECT_EQ(code, 9u);
     CloseHandle(thread);

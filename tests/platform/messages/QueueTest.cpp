@@ -1,6 +1,7 @@
 #include "tests/platform/messages/TestWindow.h"
 
 #include "platform/WinError.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -194,7 +195,9 @@ TEST(Retrieval, ASleepingGetMessageWakesWithinMillisecondsOfAPost)
 {
     std::atomic<HWND> hwnd{nullptr};
     std::atomic<long long> wokeAt{0};
+    std::atomic<pid_t> ownerId{0};
     std::thread owner([&] {
+        ownerId = testsupport::ThreadId();
         TestWindow window;
         window.handler = [&](HWND h, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
             if (msg == WM_APP)
@@ -210,7 +213,7 @@ TEST(Retrieval, ASleepingGetMessageWakesWithinMillisecondsOfAPost)
     });
     while (hwnd == nullptr)
         std::this_thread::yield();
-    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // let it fall asleep
+    EXPECT_TRUE(testsupport::AwaitBlocked({ownerId})) << "the owner never fell asleep in its loop";
     const auto postedAt = std::chrono::steady_clock::now();
     ASSERT_TRUE(PostMessageW(hwnd, WM_APP, 0, 0));
     owner.join();
@@ -226,14 +229,16 @@ TEST(Retrieval, WaitMessageReturnsOnlyForSomethingNew)
     PostMessageW(nullptr, WM_APP, 0, 0);
     MSG msg{};
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)); // seen, so no longer new
-    // The clock starts before the poster exists, so a busy machine cannot make the wait look short.
-    const auto start = std::chrono::steady_clock::now();
-    std::thread poster([self = ThisThreadId()] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    // The poster posts once this thread sleeps in its wait: a wait that returned for the seen
+    // message comes back before anything was posted.
+    std::atomic<bool> posted{false};
+    std::thread poster([&, self = ThisThreadId(), waiter = testsupport::ThreadId()] {
+        testsupport::AwaitBlocked({waiter});
+        posted = true;
         PostThreadMessageW(self, WM_APP + 1, 0, 0);
     });
     EXPECT_TRUE(WaitMessage());
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(40));
+    EXPECT_TRUE(posted) << "WaitMessage returned for a message already seen";
     poster.join();
     EXPECT_EQ(PumpPending(), 2);
 }

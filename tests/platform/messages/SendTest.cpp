@@ -1,6 +1,7 @@
 #include "tests/platform/messages/TestWindow.h"
 
 #include "platform/WinError.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -123,8 +124,14 @@ TEST(Sending, AWindowDestroyedBeforeAnsweringGivesZeroAndUnblocksTheSender)
         DestroyWindow(window.hwnd); // the send waiting in its queue is answered 0
     });
     entered.get_future().wait();
-    auto result = std::async(std::launch::async, [&] { return SendMessageW(hwnd, WM_ASK, 0, 0); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    std::atomic<pid_t> sender{0};
+    auto result = std::async(std::launch::async, [&] {
+        sender = testsupport::ThreadId();
+        return SendMessageW(hwnd, WM_ASK, 0, 0);
+    });
+    // Released once the send waits in the owner's queue.
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return sender != 0; }));
+    EXPECT_TRUE(testsupport::AwaitBlocked({sender}));
     release = true;
     ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_EQ(result.get(), 0);

@@ -1,4 +1,5 @@
 #include "tests/platform/messages/TestWindow.h"
+#include "tests/support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +72,8 @@ TEST(Timers, ALongStallLeavesOneTimerMessageNotABurst)
     EXPECT_EQ(timers, 2); // one per timer
 
     // Timers come after posted messages, and a peek that leaves it keeps the timer due.
-    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    ASSERT_TRUE(
+        testsupport::WaitUntil([&] { return PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE); }));
     PostMessageW(window.hwnd, WM_APP, 0, 0);
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, WM_APP);

@@ -1,4 +1,4 @@
-#include "tests/ui/controls/ControlHost.h"
+#include "tests/support/ControlHost.h"
 
 #include "ui/SliderUI.h"
 

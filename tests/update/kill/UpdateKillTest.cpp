@@ -4,8 +4,8 @@
 // wholly the new one, the user's settings are kept in both, nothing of the update is left
 // behind, and Pictavo starts.
 #include "tests/support/ChildProcess.h"
+#include "tests/support/InstallKit.h"
 #include "tests/support/TestSupport.h"
-#include "tests/update/kit/InstallKit.h"
 
 #include "platform/WindowFinder.h"
 

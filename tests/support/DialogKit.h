@@ -5,6 +5,7 @@
 #include "common/dialog/MsgBoxDlg.h"
 
 #include "platform/DebugOutput.h"
+#include "tests/support/Waiting.h"
 
 #include <functional>
 #include <mutex>
@@ -15,8 +16,12 @@ namespace dialogtest
 {
 // Dispatches what is queued; a quit message is dropped and remembered for TakeQuitMessage.
 void Pump();
-// Pumps until done() or the time is up; false on time-out.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
+// Pumps with Pump() until done() holds; a failure after timeoutMs.
+inline ::testing::AssertionResult PumpUntil(const std::function<bool()>& done,
+                                            int timeoutMs = testsupport::kPumpTimeoutMs)
+{
+    return testsupport::PumpUntil(done, timeoutMs, Pump);
+}
 // True when a quit message was dropped since the last call (pumps what is queued first).
 bool TakeQuitMessage();
 // Mouse down and up at the centre of a visible control of the window; false when it cannot be clicked.

@@ -3,8 +3,8 @@
 // worker's progress records, and a setup folder with a payload made at test time.
 
 #include "setup/InstallMgr.h"
-#include "tests/setup/WorkerWindow.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WorkerWindow.h"
 
 #include <string>
 #include <vector>

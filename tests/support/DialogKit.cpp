@@ -1,4 +1,4 @@
-#include "tests/common/dialog/DialogKit.h"
+#include "tests/support/DialogKit.h"
 
 #include "common/base/Log.h"
 
@@ -29,19 +29,6 @@ void Pump()
             ::DispatchMessageW(&msg);
         }
     }
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const DWORD start = ::GetTickCount();
-    while (!done())
-    {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        Pump();
-        ::Sleep(2);
-    }
-    return true;
 }
 
 bool TakeQuitMessage()
@@ -143,6 +130,6 @@ bool LogLines::WaitFor(const std::wstring& part, DWORD timeoutMs)
             const std::lock_guard<std::mutex> guard(m_lock);
             return m_text.find(part) != std::wstring::npos;
         },
-        timeoutMs);
+        static_cast<int>(timeoutMs));
 }
 } // namespace dialogtest

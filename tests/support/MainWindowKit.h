@@ -3,7 +3,7 @@
 // pump its messages, click its controls by name, read its toasts and make real images.
 
 #include "main/MainDlg.h"
-#include "tests/common/dialog/DialogKit.h"
+#include "tests/support/DialogKit.h"
 
 #include "tests/support/TestSupport.h"
 
@@ -16,12 +16,8 @@
 namespace mainwndtest
 {
 using dialogtest::Pump;
+using dialogtest::PumpUntil;
 using dialogtest::TakeQuitMessage;
-// Pumps until done() or the time is up; false on time-out. A quit message is dropped.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000)
-{
-    return dialogtest::PumpUntil(done, timeoutMs);
-}
 // The texts of the toasts open now, oldest first.
 std::vector<std::wstring> OpenToasts();
 // Makes an image of the given size with ImageMagick's CLI.

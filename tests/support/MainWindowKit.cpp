@@ -1,4 +1,4 @@
-#include "tests/main/mainwnd/MainWindowKit.h"
+#include "tests/support/MainWindowKit.h"
 
 #include "main/LineListUI.h"
 #include "main/TipsDlg.h"

@@ -1,4 +1,4 @@
-#include "tests/update/kit/InstallKit.h"
+#include "tests/support/InstallKit.h"
 
 #include "common/install/RegSettings.h"
 #include "tests/support/TestSupport.h"

@@ -1,4 +1,4 @@
-#include "tests/setup/SetupKit.h"
+#include "tests/support/SetupKit.h"
 
 #include "common/install/RegSettings.h"
 

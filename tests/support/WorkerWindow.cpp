@@ -1,4 +1,4 @@
-#include "tests/setup/WorkerWindow.h"
+#include "tests/support/WorkerWindow.h"
 
 #include "common/http/HttpMgr.h"
 
