@@ -1,8 +1,7 @@
 #pragma once
 // Two settings of the libraries under ImageMagick are read only when a process starts:
-// - glibc's malloc tunables (GLIBC_TUNABLES): ImageMagick's pixel caches and the codecs'
-//   buffers are large allocations made afresh for every file; as mappings of their own backed
-//   by transparent huge pages they cost a fraction of the page faults;
+// - glibc's malloc tunables (GLIBC_TUNABLES): the codecs' buffers are large allocations made
+//   afresh for every file; as mappings of their own they are given back whole after each file;
 // - OpenMP's thread count (OMP_NUM_THREADS), which ImageMagick takes as its thread limit. It
 //   sizes a loop's team by the work, reaching that limit only for images 8192 pixels on a
 //   side: with the limit at the cores, the resize of a 12-megapixel photo ran on two of eight.
