@@ -100,6 +100,26 @@ std::string NotRegularReason(const std::string& path)
     return "unable to open image `" + path + "': not a regular file";
 }
 
+// ImageMagick reads an input named only "fd:N" from a copy: to find its format by the first
+// bytes it needs a seekable file, and it never seeks a descriptor, so it first writes the whole
+// input to its temporary folder and decodes that (a 16-bit photo PNG: 64 MB written and read
+// back for every file). The coder named in front of the descriptor reads it directly. The
+// coder is the one ImageMagick itself finds by the same first bytes, read through the
+// descriptor's /proc name, so every file gets the decoder it would get anyway; only JPEG and
+// PNG, which decode in one pass, are named (the other coders copy a descriptor all the same).
+std::string DirectCoder(int fd)
+{
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    ImageInfo* info = AcquireImageInfo();
+    (void)CopyMagickString(info->filename, path.c_str(), MaxTextExtent);
+    ExceptionInfo* exception = AcquireExceptionInfo();
+    const bool found = SetImageInfo(info, 0, exception) != MagickFalse;
+    const std::string coder = found ? info->magick : "";
+    DestroyExceptionInfo(exception);
+    DestroyImageInfo(info);
+    return coder == "JPEG" || coder == "PNG" ? coder : std::string();
+}
+
 // The input image, opened by us and read by ImageMagick through its descriptor.
 class InputImage
 {
@@ -128,6 +148,7 @@ public:
             error = SystemReason("unable to open image", path);
             return false;
         }
+        m_coder = DirectCoder(m_fd.get());
         return true;
     }
     ~InputImage()
@@ -161,7 +182,9 @@ public:
     }
     std::string Argument() const
     {
-        return m_memoryKey.empty() ? "fd:" + std::to_string(m_fd.get()) : "mpr:" + m_memoryKey;
+        if (!m_memoryKey.empty())
+            return "mpr:" + m_memoryKey;
+        return (m_coder.empty() ? "" : m_coder + ":") + "fd:" + std::to_string(m_fd.get());
     }
     // The name ImageMagick may use for a picture handed over in memory; empty otherwise.
     const std::string& MemoryKey() const { return m_memoryKey; }
@@ -172,6 +195,7 @@ public:
 private:
     std::string m_path;
     std::string m_memoryKey;
+    std::string m_coder; // read directly through the descriptor when set
     platform::UniqueFd m_fd;
 };
 
@@ -307,11 +331,12 @@ void NameFiles(std::string& text, const CommandFiles& files)
 {
     if (!files.outputArgument.empty())
         ReplaceAllText(text, files.outputArgument, files.outputPath);
+    // the input as given, with its coder in front, goes whole; a bare "fd:N" below
+    const std::string inputArgument = files.input.Argument();
+    if (inputArgument.rfind("fd:", 0) != 0)
+        ReplaceAllText(text, inputArgument, files.input.Path());
     if (files.input.IsMemory())
-    {
-        ReplaceAllText(text, files.input.Argument(), files.input.Path());
         ReplaceAllText(text, files.input.MemoryKey(), files.input.Path());
-    }
     for (size_t pos = text.find("fd:"); pos != std::string::npos; pos = text.find("fd:", pos))
     {
         size_t end = pos + 3;

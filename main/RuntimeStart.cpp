@@ -12,24 +12,29 @@
 namespace
 {
 constexpr const char* kTunables = "GLIBC_TUNABLES";
-// Huge pages for the heap; and glibc's mmap threshold held at 1 MiB. glibc raises the threshold
-// after each large block it frees, so the buffers the codecs take afresh for every file
-// (libjpeg's coefficients, a PNG's rows: up to 72 MiB for 12 megapixels) would move into the
-// worker threads' heaps, which are grown and trimmed around every file; held apart, each is a
-// mapping of its own in huge pages, given back whole. Row buffers stay below it: ImageMagick
-// takes one for each of its threads for every row of some steps (about 11 bytes a pixel of the
-// row: 132 KiB for a 12000-pixel row, 720 KiB at the widest image it accepts). Held at 128 KiB,
-// each of those was a mapping made, faulted in and unmapped again, row by row and thread by
-// thread: a 108-megapixel scan to PNG took 288,000 mmap and munmap calls and 33 s of system
-// time. The trim threshold (32 MiB, above a row for each of 32 threads at the widest) keeps that
-// memory at the top of a heap from one row to the next instead of giving it back every time.
+// glibc's mmap threshold held at 1 MiB. glibc raises the threshold after each large block it
+// frees, so the buffers the codecs take afresh for every file (libjpeg's coefficients, a PNG's
+// rows: up to 72 MiB for 12 megapixels) would move into the worker threads' heaps, which are
+// grown and trimmed around every file; held apart, each is a mapping of its own, given back
+// whole. Row buffers stay below it: ImageMagick takes one for each of its threads for every row
+// of some steps (about 11 bytes a pixel of the row: 132 KiB for a 12000-pixel row, 720 KiB at
+// the widest image it accepts). Held at 128 KiB, each of those was a mapping made, faulted in
+// and unmapped again, row by row and thread by thread: a 108-megapixel scan to PNG took 288,000
+// mmap and munmap calls and 33 s of system time. The trim threshold (32 MiB, above a row for
+// each of 32 threads at the widest) keeps that memory at the top of a heap from one row to the
+// next instead of giving it back every time.
+// The heap is not advised for huge pages (glibc.malloc.hugetlb): its mappings are made afresh
+// for every file, and each huge page the kernel then hands out is zeroed whole on first touch.
+// That zeroing took four to five times the system time of ordinary pages (a 12-megapixel JPEG
+// to JPEG: 1.4 s against 0.27 s; a 108-megapixel scan to PNG: 14-20 s against 0.8-1.9 s) and
+// made every kind of image slower than `convert`. The pixel caches keep huge pages: PixelBlocks
+// reuses them from file to file, so they are faulted in once.
 constexpr std::pair<const char*, const char*> kOurTunables[] = {
-    {"glibc.malloc.hugetlb", "1"},
     {"glibc.malloc.mmap_threshold", "1048576"},
     {"glibc.malloc.trim_threshold", "33554432"},
 };
 constexpr const char* kThreads = "OMP_NUM_THREADS";
-constexpr int kThreadsPerCore = 4;
+constexpr int kThreadsPerCore = 2;
 // "-" stands for a variable the program was started without.
 constexpr const char* kUnset = "-";
 

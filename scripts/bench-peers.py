@@ -6,17 +6,23 @@ and its peers on the same generated images (photos, and the other classes a user
 graphics, screenshots, 16-bit and transparent PNGs, flat scans of 27 and 108 megapixels), doing the same work: same output type, quality,
 chroma subsampling (ImageMagick keeps the input's, full chroma for these photos; vips is told
 so; heif-convert has no such setting and writes 4:2:0), EXIF orientation applied, same resize.
-Arms alternate within a round and the order rotates between rounds; per case it prints the
-median wall time, the ratio peer / Pictavo (above 1 Pictavo is faster), the bytes written and
-the peak memory of the largest process. Every arm's outputs are checked for their pixel size.
+Arms alternate within a round and the order rotates between rounds, so the arms of one round
+share the machine's load; per case it prints the median wall time, the ratio peer / Pictavo
+(above 1 Pictavo is faster), the paired ratio (median over the rounds of the peer's time over
+Pictavo's in the same round, with its lowest and highest), the median CPU time (user + system),
+the bytes written and the peak memory of the largest process, and the load average around the
+case. Every arm's outputs are checked for their pixel size.
 
 Usage: scripts/bench-peers.py [--build build/default] [--work /tmp/pictavo-bench-peers]
            [--rounds 5] [--files 6] [--big] [--today [<name>=]<bench_convert of an older build>]...
+           [--env <name>=KEY:VALUE[;KEY:VALUE...]]... [--peers convert,vips,...]
            [--cases jpg-jpg,jpg-png,png-jpg,heic-jpg,compress50-12mp,compress50-48mp,compress10-12mp,
                     graphic-png-jpg,graphic-png-png,screenshot-png-jpg,png16-jpg,alpha-png-png,
                     alpha-png-jpg,scan27-jpg-png,scan108-jpg-png,tabs]
 --today adds that build's pipeline as an arm "pictavo-<name>" (default name "today"), also to the
 tabs case, for before/after figures in the same run; it may be given several times;
+--env adds this build's pipeline run with those variables as an arm "pictavo-<name>" (e.g.
+--env omp8=OMP_NUM_THREADS:8); --peers keeps only the peers named (all by default);
 --big adds the 108-megapixel compression case.
 """
 
@@ -148,18 +154,24 @@ def per_file(cmd_of):
     return arm
 
 
-def pictavo(bench, tab, out_type, resize=100, quality=80):
+def pictavo(bench, tab, out_type, resize=100, quality=80, env=None):
     def arm(files, out):
-        return [[bench, "run", str(tab), str(out_type), out, str(resize), str(quality)] + files]
+        command = [bench, "run", str(tab), str(out_type), out, str(resize), str(quality)] + files
+        return [(command, env)] if env else [command]
     return arm
 
 
 def pipelines(args):
-    """This build's bench_convert first, then each --today build's, as (arm name, path)."""
-    arms = [("pictavo", args.bench)]
+    """This build's bench_convert first, then each --today build's, then this build's under each
+    --env, as (arm name, path, extra environment or None)."""
+    arms = [("pictavo", args.bench, None)]
     for spec in args.today:
         name, _, path = spec.rpartition("=")
-        arms.append(("pictavo-" + (name or "today"), os.path.abspath(path)))
+        arms.append(("pictavo-" + (name or "today"), os.path.abspath(path), None))
+    for spec in args.env:
+        name, _, settings = spec.partition("=")
+        env = dict(setting.split(":", 1) for setting in settings.split(";") if setting)
+        arms.append(("pictavo-" + name, args.bench, env))
     return arms
 
 
@@ -167,7 +179,9 @@ def cases(args, sets):
     ext = {0: "png", 1: "jpg"}
 
     def both(name, tab, out_type, files, peers, resize=100, quality=80):
-        arms = [(arm, pictavo(bench, tab, out_type, resize, quality)) for arm, bench in pipelines(args)]
+        arms = [(arm, pictavo(bench, tab, out_type, resize, quality, env)) for arm, bench, env in pipelines(args)]
+        if args.peers:
+            peers = [peer for peer in peers if peer[0] in args.peers.split(",")]
         return (name, files, ext[out_type], arms + peers)
 
     def compress(files, percent, quality):
@@ -219,17 +233,21 @@ def cases(args, sets):
 
 
 def timed(commands):
-    """Wall time of the commands one after the other, and the peak memory (MiB) of the largest
-    process among them (the caller runs each arm in a fresh child, so only these count)."""
+    """Wall time of the commands one after the other, the peak memory (MiB) of the largest
+    process among them and their CPU time (the caller runs each arm in a fresh child, so only
+    these count). A command is an argv, or (argv, variables to add to the environment)."""
     start = time.monotonic()
-    for argv in commands:
-        proc = subprocess.run(argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    for command in commands:
+        argv, env = command if isinstance(command, tuple) else (command, None)
+        proc = subprocess.run(argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              env=dict(os.environ, **env) if env else None)
         if proc.returncode != 0:
             raise RuntimeError("%s failed: %s" % (argv[0], proc.stderr.decode()[-400:]))
         if b"\n-1\t" in b"\n" + proc.stdout:
             raise RuntimeError("%s: a file failed\n%s" % (argv[0], proc.stdout.decode()[-400:]))
     elapsed = time.monotonic() - start
-    return elapsed, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return elapsed, usage.ru_maxrss / 1024, usage.ru_utime + usage.ru_stime
 
 
 def check_outputs(files, out, ext, expect):
@@ -247,8 +265,10 @@ def check_outputs(files, out, ext, expect):
 def run_case(args, case):
     name, files, ext, arms = case
     times = {arm: [] for arm, _ in arms}
+    cpu = {arm: [] for arm, _ in arms}
     bytes_out, peaks = {}, {}
     expect = None
+    load_before = os.getloadavg()[0]
     for rnd in range(args.rounds):
         order = arms[rnd % len(arms):] + arms[:rnd % len(arms)]
         for arm, make in order:
@@ -261,8 +281,7 @@ def run_case(args, case):
             if pid == 0:
                 os.close(r)
                 try:
-                    elapsed, peak = timed(make(files, out))
-                    os.write(w, ("%f %f" % (elapsed, peak)).encode())
+                    os.write(w, ("%f %f %f" % timed(make(files, out))).encode())
                     os._exit(0)
                 except Exception as e:  # noqa: BLE001 - reported by the parent
                     os.write(w, ("error " + str(e)).encode())
@@ -273,7 +292,8 @@ def run_case(args, case):
             os.waitpid(pid, 0)
             if answer.startswith("error"):
                 sys.exit("%s / %s: %s" % (name, arm, answer))
-            elapsed, peak = (float(v) for v in answer.split())
+            elapsed, peak, used = (float(v) for v in answer.split())
+            cpu[arm].append(used)
             if expect is None:
                 first = os.path.join(out, stem(files[0]) + "." + ext)
                 expect = size_of(first)
@@ -281,11 +301,15 @@ def run_case(args, case):
             peaks[arm] = max(peaks.get(arm, 0), peak)
             times[arm].append(elapsed)
     base = statistics.median(times["pictavo"])
-    print("%s (%d files, %dx%d out, %d rounds)" % (name, len(files), expect[0], expect[1], args.rounds))
+    print("%s (%d files, %dx%d out, %d rounds, load %.2f -> %.2f)" %
+          (name, len(files), expect[0], expect[1], args.rounds, load_before, os.getloadavg()[0]))
     for arm, _ in arms:
         med = statistics.median(times[arm])
-        print("  %-14s median %7.3fs  ratio %5.2f  output %8.2f MB  peak %6.0f MiB" %
-              (arm, med, med / base, bytes_out[arm] / 1e6, peaks[arm]))
+        # the same round's times, so that the load they shared cancels out
+        paired = [t / p for t, p in zip(times[arm], times["pictavo"])]
+        print("  %-14s median %7.3fs  ratio %5.2f  paired %5.2f [%4.2f..%4.2f]  cpu %7.3fs  output %8.2f MB  "
+              "peak %6.0f MiB" % (arm, med, med / base, statistics.median(paired), min(paired), max(paired),
+                                   statistics.median(cpu[arm]), bytes_out[arm] / 1e6, peaks[arm]))
     sys.stdout.flush()
 
 
@@ -296,14 +320,15 @@ def run_tabs(args, sets):
     files = sets["tabs12"]
     arms = pipelines(args)
     cli_out = os.path.join(args.work, "out", "xargs")
-    serial = {arm: [] for arm, _ in arms}
-    three = {arm: [] for arm, _ in arms}
-    bound = {arm: [] for arm, _ in arms}
-    peak = {arm: 0 for arm, _ in arms}
+    serial = {arm: [] for arm, _, _ in arms}
+    three = {arm: [] for arm, _, _ in arms}
+    bound = {arm: [] for arm, _, _ in arms}
+    peak = {arm: 0 for arm, _, _ in arms}
     parallel = []
     for rnd in range(args.rounds):
-        for arm, bench in arms[rnd % len(arms):] + arms[:rnd % len(arms)]:
-            text = run([bench, "tabs", os.path.join(args.work, "out", "tabs-" + arm)] + files).stdout.decode()
+        for arm, bench, env in arms[rnd % len(arms):] + arms[:rnd % len(arms)]:
+            text = run([bench, "tabs", os.path.join(args.work, "out", "tabs-" + arm)] + files,
+                       env=dict(os.environ, **env) if env else None).stdout.decode()
             serial[arm].append(float(text.split("one_tab=")[1].split("s")[0]))
             three[arm].append(float(text.split("three_tabs=")[1].split("s")[0]))
             if "best_possible=" in text:  # builds before it printed none
@@ -321,7 +346,7 @@ def run_tabs(args, sets):
             procs.pop(0).wait()
         parallel.append(time.monotonic() - start)
     print("tabs (%d files, %d rounds)" % (len(files), args.rounds))
-    for arm, _ in arms:
+    for arm, _, _ in arms:
         t1, t3 = statistics.median(serial[arm]), statistics.median(three[arm])
         # three at once end with the slowest of them, so its time alone bounds the speed-up
         allowed = " (the slowest tab alone allowed %.2fx)" % statistics.median(bound[arm]) if bound[arm] else ""
@@ -340,6 +365,8 @@ def main():
     parser.add_argument("--files", type=int, default=6)
     parser.add_argument("--big", action="store_true")
     parser.add_argument("--today", action="append", default=[])
+    parser.add_argument("--env", action="append", default=[])
+    parser.add_argument("--peers", default="")
     parser.add_argument("--cases", default="")
     args = parser.parse_args()
     args.bench = os.path.abspath(os.path.join(args.build, "bench", "bench_convert"))
