@@ -27,16 +27,23 @@ protected:
     static constexpr int kShowMs = 15000;
 
     // Shows the window and waits until it has painted and the display shows it.
-    static bool ShowAndPaint(RecordingWindow& window)
+    static ::testing::AssertionResult ShowAndPaint(RecordingWindow& window)
     {
         const size_t before = window.Count(WM_PAINT);
         ShowWindow(window.hwnd(), SW_SHOW);
         WCHAR title[128] = {};
         GetWindowTextW(window.hwnd(), title, 128);
+        const std::string name = testsupport::Narrow(title);
         // A window manager that has just started may take seconds to map it on a loaded machine.
-        return PumpUntil(
-            [&] { return window.Count(WM_PAINT) > before && !Visible(testsupport::Narrow(title)).empty(); },
-            kShowMs);
+        ::testing::AssertionResult shown =
+            PumpUntil([&] { return window.Count(WM_PAINT) > before && !Visible(name).empty(); }, kShowMs);
+        if (!shown)
+            shown << "; paints " << window.Count(WM_PAINT) - before << ", visible to xdotool: '"
+                  << Visible(name) << "', IsWindowVisible " << IsWindowVisible(window.hwnd()) << "\n"
+                  << XServer::Output("xwininfo -root -tree | grep -i '" + name + "'") << "\n"
+                  << XServer::Output("xprop -root _NET_CLIENT_LIST _NET_SUPPORTING_WM_CHECK") << "\n"
+                  << XServer::Output("pgrep -a openbox");
+        return shown;
     }
 
     static std::string Visible(const std::string& title)
