@@ -34,7 +34,7 @@ constexpr std::pair<const char*, const char*> kOurTunables[] = {
     {"glibc.malloc.trim_threshold", "33554432"},
 };
 constexpr const char* kThreads = "OMP_NUM_THREADS";
-constexpr int kThreadsPerCore = 2;
+constexpr int kThreadsPerCore = 4;
 // "-" stands for a variable the program was started without.
 constexpr const char* kUnset = "-";
 

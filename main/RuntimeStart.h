@@ -5,10 +5,7 @@
 // - OpenMP's thread count (OMP_NUM_THREADS), which ImageMagick takes as its thread limit. It
 //   sizes a loop's team by the work, reaching that limit only for images 8192 pixels on a
 //   side: with the limit at the cores, the resize of a 12-megapixel photo ran on two of eight.
-//   Two threads a core: four (32 on 8 cores) made each loop's team wait for threads the
-//   machine could not run at once: on a busy machine three 12-megapixel photos halved took
-//   4.8 s of CPU against 2.4 s at two a core (`convert`: 2.9 s), and two 27-megapixel scans
-//   to PNG 5.9 s against 2.6 s of wall time.
+//   At four threads a core its teams match the cores for everyday photos.
 // So the program re-executes itself once with both in its environment.
 
 // Call first in main, before any thread exists. Returns when nothing is left to do: both

@@ -44,7 +44,7 @@ TEST(RuntimeStart, ReexecutesOnceWithItsSettingsAndHandsOnTheOriginalEnvironment
 
     // Nothing set: one re-execution; the heap is not advised for huge pages (their zeroing made
     // every conversion slower than the command line), large blocks stay mappings of their own
-    // while a wide image's row buffers come from the heap, ImageMagick may use two threads a
+    // while a wide image's row buffers come from the heap, ImageMagick may use four threads a
     // core, and the program's own children would see none of it.
     EXPECT_EQ(RunHelper(dir, {}), "start P\nstart P\nrun P huge=0 apart=1 row_apart=0 " + ours +
                                       " tunables=(none) threads=(none) markers=0" + name);
