@@ -18,13 +18,16 @@ namespace
 {
 constexpr int kThreads = 8;
 constexpr int kRounds = 2000;
-// Far beyond what the work takes; a thread still out by then waits on a lock nobody releases.
-constexpr auto kPatience = std::chrono::seconds(5);
+// Far beyond a step of the work even on a loaded machine; threads that end none and make no
+// progress for this long wait on a lock nobody releases.
+constexpr auto kPatience = std::chrono::seconds(3);
 
-// Runs body on `count` threads and waits for them at most kPatience. Threads still out by then
-// are left behind with what they use (which body holds in shared ownership), and the failure
-// says how many were stuck.
-::testing::AssertionResult RunThreads(int count, const std::function<void()>& body)
+// Runs body on `count` threads and waits for them while they move: as long as a thread ends
+// or progress() grows within kPatience. Threads still out when nothing moved are left behind
+// with what they use (which body holds in shared ownership), and the failure says how many
+// were stuck.
+::testing::AssertionResult RunThreads(int count, const std::function<void()>& body,
+                                      const std::function<long()>& progress = {})
 {
     struct Finish
     {
@@ -42,15 +45,27 @@ constexpr auto kPatience = std::chrono::seconds(5);
             finish->ended.notify_all();
         });
     std::unique_lock<std::mutex> guard(finish->lock);
-    const bool all = finish->ended.wait_for(guard, kPatience, [&] { return finish->count == count; });
+    bool all = false;
+    int endedBefore = -1;
+    long progressBefore = -1;
+    for (;;)
+    {
+        all = finish->ended.wait_for(guard, kPatience, [&] { return finish->count == count; });
+        const long progressNow = progress ? progress() : 0;
+        if (all || (finish->count == endedBefore && progressNow == progressBefore))
+            break;
+        endedBefore = finish->count;
+        progressBefore = progressNow;
+    }
     const int ended = finish->count;
     guard.unlock();
     for (std::thread& thread : threads)
         all ? thread.join() : thread.detach();
     if (all)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << count - ended << " of " << count << " threads did not end within "
-                                         << kPatience.count() << " s: a lock was never released";
+    return ::testing::AssertionFailure()
+           << count - ended << " of " << count << " threads did not end and nothing moved for "
+           << kPatience.count() << " s: a lock was never released";
 }
 
 // Increments a plain counter with a gap between read and write: without mutual exclusion
@@ -58,14 +73,21 @@ constexpr auto kPatience = std::chrono::seconds(5);
 template <class Guarded> int CountUnder(Guarded guarded)
 {
     auto counter = std::make_shared<int>(0);
-    const ::testing::AssertionResult ended = RunThreads(kThreads, [counter, guarded] {
-        for (int i = 0; i < kRounds; ++i)
-            guarded([&] {
-                const int seen = *counter;
-                std::this_thread::yield();
-                *counter = seen + 1;
-            });
-    });
+    auto rounds = std::make_shared<std::atomic<long>>(0);
+    const ::testing::AssertionResult ended = RunThreads(
+        kThreads,
+        [counter, rounds, guarded] {
+            for (int i = 0; i < kRounds; ++i)
+            {
+                guarded([&] {
+                    const int seen = *counter;
+                    std::this_thread::yield();
+                    *counter = seen + 1;
+                });
+                ++*rounds;
+            }
+        },
+        [rounds] { return rounds->load(); });
     EXPECT_TRUE(ended);
     return ended ? *counter : -1;
 }
