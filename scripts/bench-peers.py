@@ -6,8 +6,10 @@ and its peers on the same generated images (photos, and the other classes a user
 graphics, screenshots, 16-bit and transparent PNGs, flat scans of 27 and 108 megapixels), doing the same work: same output type, quality,
 chroma subsampling (ImageMagick keeps the input's, full chroma for these photos; vips is told
 so; heif-convert has no such setting and writes 4:2:0), EXIF orientation applied, same resize.
-Arms alternate within a round and the order rotates between rounds, so the arms of one round
-share the machine's load; per case it prints the median wall time, the ratio peer / Pictavo
+Arms alternate within a round, in an order drawn afresh for each round (--seed), so the arms of
+one round share the machine's load and no arm always follows the same other (a run that follows
+another program can pay for that program's memory: on a virtual machine a page the host took
+back is faulted in again); per case it prints the median wall time, the ratio peer / Pictavo
 (above 1 Pictavo is faster), the paired ratio (median over the rounds of the peer's time over
 Pictavo's in the same round, with its lowest and highest), the median CPU time (user + system),
 the bytes written and the peak memory of the largest process, and the load average around the
@@ -15,7 +17,7 @@ case. Every arm's outputs are checked for their pixel size.
 
 Usage: scripts/bench-peers.py [--build build/default] [--work /tmp/pictavo-bench-peers]
            [--rounds 5] [--files 6] [--big] [--today [<name>=]<bench_convert of an older build>]...
-           [--env <name>=KEY:VALUE[;KEY:VALUE...]]... [--peers convert,vips,...]
+           [--env <name>=KEY:VALUE[;KEY:VALUE...]]... [--peers convert,vips,...] [--seed 1]
            [--cases jpg-jpg,jpg-png,png-jpg,heic-jpg,compress50-12mp,compress50-48mp,compress10-12mp,
                     graphic-png-jpg,graphic-png-png,screenshot-png-jpg,png16-jpg,alpha-png-png,
                     alpha-png-jpg,scan27-jpg-png,scan108-jpg-png,tabs]
@@ -28,6 +30,7 @@ tabs case, for before/after figures in the same run; it may be given several tim
 
 import argparse
 import os
+import random
 import resource
 import shutil
 import statistics
@@ -262,6 +265,13 @@ def check_outputs(files, out, ext, expect):
     return total
 
 
+def shuffled(args, arms):
+    """The arms in the order of one round."""
+    order = list(arms)
+    args.random.shuffle(order)
+    return order
+
+
 def run_case(args, case):
     name, files, ext, arms = case
     times = {arm: [] for arm, _ in arms}
@@ -269,9 +279,8 @@ def run_case(args, case):
     bytes_out, peaks = {}, {}
     expect = None
     load_before = os.getloadavg()[0]
-    for rnd in range(args.rounds):
-        order = arms[rnd % len(arms):] + arms[:rnd % len(arms)]
-        for arm, make in order:
+    for _ in range(args.rounds):
+        for arm, make in shuffled(args, arms):
             out = os.path.join(args.work, "out", name, arm)
             shutil.rmtree(out, ignore_errors=True)
             os.makedirs(out)
@@ -325,8 +334,8 @@ def run_tabs(args, sets):
     bound = {arm: [] for arm, _, _ in arms}
     peak = {arm: 0 for arm, _, _ in arms}
     parallel = []
-    for rnd in range(args.rounds):
-        for arm, bench, env in arms[rnd % len(arms):] + arms[:rnd % len(arms)]:
+    for _ in range(args.rounds):
+        for arm, bench, env in shuffled(args, arms):
             text = run([bench, "tabs", os.path.join(args.work, "out", "tabs-" + arm)] + files,
                        env=dict(os.environ, **env) if env else None).stdout.decode()
             serial[arm].append(float(text.split("one_tab=")[1].split("s")[0]))
@@ -368,7 +377,9 @@ def main():
     parser.add_argument("--env", action="append", default=[])
     parser.add_argument("--peers", default="")
     parser.add_argument("--cases", default="")
+    parser.add_argument("--seed", type=int, default=1)
     args = parser.parse_args()
+    args.random = random.Random(args.seed)
     args.bench = os.path.abspath(os.path.join(args.build, "bench", "bench_convert"))
     # The CLI gets Pictavo's own resource limits: with the system's 256 MiB it would page a
     # 48-megapixel photo's pixels through the disk and measure that instead.
