@@ -27,8 +27,8 @@ constexpr const char* kTunables = "GLIBC_TUNABLES";
 // for every file, and each huge page the kernel then hands out is zeroed whole on first touch.
 // That zeroing took four to five times the system time of ordinary pages (a 12-megapixel JPEG
 // to JPEG: 1.4 s against 0.27 s; a 108-megapixel scan to PNG: 14-20 s against 0.8-1.9 s) and
-// made every kind of image slower than `convert`. The pixel caches keep huge pages: PixelBlocks
-// reuses them from file to file, so they are faulted in once.
+// made every kind of image slower than `convert`. The pixel caches have none either (see
+// PixelBlocks).
 constexpr std::pair<const char*, const char*> kOurTunables[] = {
     {"glibc.malloc.mmap_threshold", "1048576"},
     {"glibc.malloc.trim_threshold", "33554432"},

@@ -5,6 +5,7 @@
 // GLIBC_TUNABLES and OMP_NUM_THREADS its own children would get, and its process name.
 #include "main/MagickDriver.h"
 #include "main/RuntimeStart.h"
+#include "tests/support/Mappings.h"
 
 #include <wand/MagickWand.h>
 
@@ -23,30 +24,8 @@ extern "C" void __libc_free(void* block);
 
 namespace
 {
-// The smaps header line of the mapping that holds address, and its VmFlags line.
-std::pair<std::string, std::string> MappingOf(const void* address)
-{
-    std::ifstream smaps("/proc/self/smaps");
-    std::string line;
-    std::string header;
-    const auto where = reinterpret_cast<unsigned long>(address);
-    while (std::getline(smaps, line))
-    {
-        unsigned long low = 0;
-        unsigned long high = 0;
-        if (std::sscanf(line.c_str(), "%lx-%lx ", &low, &high) == 2 && line.find(':') > line.find(' '))
-            header = where >= low && where < high ? line : std::string();
-        else if (!header.empty() && line.rfind("VmFlags:", 0) == 0)
-            return {header, line + " "};
-    }
-    return {};
-}
-
-// Whether the mapping that holds address carries the kernel's "hg" (MADV_HUGEPAGE) flag.
-bool AdvisedForHugePages(const void* address)
-{
-    return MappingOf(address).second.find(" hg ") != std::string::npos;
-}
+using testsupport::AdvisedForHugePages;
+using testsupport::MappingOf;
 
 // Whether address lies in the main heap rather than in a mapping of its own.
 bool InHeap(const void* address)
