@@ -2,6 +2,7 @@
 
 #include "tests/support/TestSupport.h"
 
+#include <fcntl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -32,9 +33,20 @@ void Nap()
 }
 
 // The scheduler state of a thread of this process ('S' asleep, 'R' running, ...), 0 once ended.
+// A thread may end between the open and the read of its stat file (the read then fails with
+// ESRCH), so this reads without throwing.
 char StateOf(pid_t thread)
 {
-    const std::string stat = ReadFile("/proc/self/task/" + std::to_string(thread) + "/stat");
+    const std::string path = "/proc/self/task/" + std::to_string(thread) + "/stat";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    char buffer[1024];
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    if (got <= 0)
+        return 0;
+    const std::string stat(buffer, static_cast<size_t>(got));
     // The state follows the name, which is in parentheses and may hold anything.
     const size_t close = stat.rfind(')');
     return close == std::string::npos || close + 2 >= stat.size() ? 0 : stat[close + 2];
