@@ -444,6 +444,11 @@ std::string ReasonText(const ExceptionInfo* exception, const CommandFiles& files
     });
     if (root == nullptr)
         return CleanReason(exception->reason, files);
+    // The disk cache's space is taken when it is made; ImageMagick names the input and a stale
+    // errno after it, so the user is told what failed instead.
+    if (std::strncmp(root->reason, "unable to extend cache", 22) == 0)
+        return "image too large to convert `" + files.input.Path() +
+               "' (no room for its pixels in the temporary folder)";
     if (IsSizeRefusal(*root))
     {
         const std::string limit = CleanReason(root->reason, files);

@@ -391,6 +391,31 @@ TEST_F(MagickDriver, AnImagePastTheCacheLimitsFailsWithItsReasonAndLeavesNoFile)
     EXPECT_EQ(Names(m_dir.path()), std::set<std::string>{"real_225mp.png"}) << "no output, empty or hidden";
 }
 
+TEST_F(MagickDriver, ATemporaryFolderWithoutRoomForThePixelsFailsTheFileAndTheProgramLives)
+{
+    WriteLargeFlatPng(In("real_225mp.png"));
+    // The converter, in a mount namespace of its own, with its temporary folder on a file
+    // system of 64 MiB, as on a nearly full disk: the 1.8 GB pixel cache, past the memory the
+    // policy allows, has no room there. A cache file mapped with holes killed the program with
+    // SIGBUS at the first page the disk could not hold.
+    const std::string small = In("small-tmp");
+    ASSERT_EQ(::mkdir(small.c_str(), 0700), 0);
+    const std::string answer = Shell(
+        "( unshare -rm true || exit 77 ) && "
+        "unshare -rm sh -c 'mount -t tmpfs -o size=64m tmpfs \"$0\" || exit 77; TMPDIR=\"$0\" exec \"$@\"' " +
+        Quote(small) + " " + Quote(testsupport::TestBinaryDir() + "/magick_convert") + " " +
+        Quote(PICTAVO_MAGICK_CONFIG_DIR) + " " + Quote(In("real_225mp.png")) + " " +
+        Quote(In("real_225mp.jpg")) + " 2>&1; echo \"status=$?\"");
+    if (answer.find("status=77") != std::string::npos)
+        GTEST_SKIP() << "no mount namespace here: " << answer;
+    EXPECT_NE(answer.find("image too large to convert `" + In("real_225mp.png") +
+                          "' (no room for its pixels in the temporary folder)\nstatus=1"),
+              std::string::npos)
+        << answer;
+    EXPECT_EQ(Names(m_dir.path()), (std::set<std::string>{"real_225mp.png", "small-tmp"}))
+        << "no output, empty or hidden";
+}
+
 TEST_F(MagickDriver, ErrorTextsNameTheUsersFilesNeverADescriptor)
 {
     // A small file of a large picture, and a disk that fills up: every write past 8 KiB fails
